@@ -1,0 +1,57 @@
+#pragma once
+#include "engine/errors.h"
+#include "foundation/core/extended.h"
+
+#include <cmath>
+#include <cstdint>
+
+// Checked arithmetic: the faults the processor raised on the original platform.
+namespace checked {
+
+// A result that must be finite: infinity is an overflow, NaN an invalid operation.
+inline Extended result(Extended r)
+{
+    if (std::isnan(r))
+        throw EInvalidOp();
+    if (std::isinf(r))
+        throw EOverflow();
+    return r;
+}
+
+inline Extended add(Extended a, Extended b) { return result(a + b); }
+inline Extended sub(Extended a, Extended b) { return result(a - b); }
+inline Extended mul(Extended a, Extended b) { return result(a * b); }
+
+inline Extended div(Extended a, Extended b)
+{
+    if (b == 0) {
+        if (a == 0 || std::isnan(a))
+            throw EInvalidOp();
+        throw EZeroDivide();
+    }
+    return result(a / b);
+}
+
+// Conversion to a 64-bit integer, toward zero; out of range is an invalid operation.
+inline int64_t toInt64(Extended x)
+{
+    if (!(x > -9223372036854775809.0L && x < 9223372036854775808.0L))
+        throw EInvalidOp();
+    return static_cast<int64_t>(x);
+}
+
+// Conversion to a 32-bit integer, toward zero; out of range is an invalid operation.
+inline int32_t toInt32(Extended x)
+{
+    if (!(x > -2147483649.0L && x < 2147483648.0L))
+        throw EInvalidOp();
+    return static_cast<int32_t>(x);
+}
+
+// Rounding to the nearest 64-bit integer, halves to even (the processor's default).
+inline int64_t round64(Extended x)
+{
+    return toInt64(std::nearbyintl(x));
+}
+
+} // namespace checked
