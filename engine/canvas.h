@@ -10,6 +10,8 @@
 #include <QList>
 #include <QString>
 
+#include "foundation/core/geometry.h"
+
 #include <cstdint>
 
 // A colour as the Windows-era code keeps it: 0x00BBGGRR (red in the lowest
@@ -35,23 +37,6 @@ constexpr TColor clBlue = 0xFF0000;
 constexpr TColor clWhite = 0xFFFFFF;
 constexpr TColor clNone = 0x1FFFFFFF;
 constexpr TColor clBtnFace = 0xFF00000F;  // system colour 15
-
-struct TPoint {
-    int X = 0;
-    int Y = 0;
-    bool operator==(const TPoint&) const = default;
-};
-
-struct TRect {
-    int Left = 0;
-    int Top = 0;
-    int Right = 0;
-    int Bottom = 0;
-    int Width() const { return Right - Left; }
-    int Height() const { return Bottom - Top; }
-    bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
-    bool operator==(const TRect&) const = default;
-};
 
 // Font styles, combined as bits.
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };

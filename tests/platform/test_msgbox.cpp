@@ -1,0 +1,73 @@
+#include "platform/msgbox.h"
+
+#include "testsupport.h"
+
+#include <QAbstractButton>
+#include <QPushButton>
+#include <QApplication>
+#include <QTimer>
+
+namespace {
+
+TEST(MessageBoxes, FlagsBecomeButtonsAndIcons)
+{
+    struct Case {
+        unsigned flags;
+        QMessageBox::StandardButtons buttons;
+        QMessageBox::Icon icon;
+        QMessageBox::StandardButton def;
+    };
+    const Case cases[] = {
+        {mb::Ok, QMessageBox::Ok, QMessageBox::NoIcon, QMessageBox::Ok},
+        {mb::Ok | mb::IconError, QMessageBox::Ok, QMessageBox::Critical, QMessageBox::Ok},
+        {mb::YesNo | mb::IconQuestion, QMessageBox::Yes | QMessageBox::No, QMessageBox::Question, QMessageBox::Yes},
+        {mb::YesNo | mb::DefButton2, QMessageBox::Yes | QMessageBox::No, QMessageBox::NoIcon, QMessageBox::No},
+        {mb::YesNoCancel | mb::IconWarning, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+         QMessageBox::Warning, QMessageBox::Yes},
+        {mb::OkCancel | mb::IconInformation, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Information,
+         QMessageBox::Ok},
+        {mb::RetryCancel, QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::NoIcon, QMessageBox::Retry},
+        {mb::AbortRetryIgnore | mb::DefButton3, QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore,
+         QMessageBox::NoIcon, QMessageBox::Ignore},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.flags);
+        auto box = BuildMessageBox(QStringLiteral("Texto"), QStringLiteral("Sumbrix"), c.flags);
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("Sumbrix"));
+        EXPECT_EQ(box->text(), QStringLiteral("Texto"));
+        EXPECT_EQ(box->standardButtons(), c.buttons);
+        EXPECT_EQ(box->icon(), c.icon);
+        ASSERT_NE(box->defaultButton(), nullptr);
+        EXPECT_EQ(box->standardButton(box->defaultButton()), c.def);
+    }
+}
+
+TEST(MessageBoxes, EscapeAnswers)
+{
+    EXPECT_EQ(EscapeResult(mb::Ok), idOk);
+    EXPECT_EQ(EscapeResult(mb::YesNoCancel), idCancel);
+    EXPECT_EQ(EscapeResult(mb::YesNo), 0) << "a yes/no question needs an answer";
+    for (int r : {idOk, idCancel, idAbort, idRetry, idIgnore, idYes, idNo})
+        EXPECT_EQ(ResultOfButton(ButtonOfResult(r)), r);
+}
+
+// The real box, answered by a click from a timer so that nothing waits.
+TEST(MessageBoxes, TheSinkReturnsTheButtonPressed)
+{
+    Basicos().reset();
+    InstallQtMessageSink();
+    ASSERT_NE(Basicos().Messages, nullptr);
+    QString seenTitle;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seenTitle = box->windowTitle();
+        box->button(QMessageBox::No)->click();
+    });
+    Basicos().ApplicationTitle = QStringLiteral("Sumbrix 2.84");
+    EXPECT_EQ(MsgBoxApp(QStringLiteral("¿Cancela este proceso?"), mb::YesNo | mb::IconQuestion), idNo);
+    EXPECT_EQ(seenTitle, QStringLiteral("Sumbrix 2.84"));
+    Basicos().reset();
+}
+
+} // namespace
