@@ -1,0 +1,58 @@
+#include "controls/application.h"
+
+#include "foundation/core/basicos.h"
+#include "foundation/core/exceptions.h"
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool TApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        HandleException(std::current_exception());
+        return false;
+    }
+}
+
+QString TApplication::MessageOf(std::exception_ptr e)
+{
+    try {
+        std::rethrow_exception(e);
+    } catch (const Exception& x) {
+        return x.message();
+    } catch (const std::exception& x) {
+        return QString::fromLocal8Bit(x.what());
+    } catch (...) {
+        return QStringLiteral("Error desconocido");
+    }
+}
+
+void TApplication::HandleException(std::exception_ptr e)
+{
+    if (!e)
+        return;
+    try {
+        std::rethrow_exception(e);
+    } catch (const EAbort&) {
+        return; // the silent abort: the operation simply ends
+    } catch (...) {
+    }
+    // The box itself must not throw back into Qt.
+    try {
+        MsgBoxApp(MessageOf(e), mb::Ok | mb::IconError);
+    } catch (...) {
+    }
+}
+
+bool TApplication::Guarded(const std::function<void()>& handler)
+{
+    try {
+        if (handler)
+            handler();
+        return true;
+    } catch (...) {
+        HandleException(std::current_exception());
+        return false;
+    }
+}

@@ -1,0 +1,102 @@
+#include "controls/transedit.h"
+
+#include "foundation/draw/drawkit.h"
+
+#include <QPalette>
+#include <QTextDocument>
+#include <QTextOption>
+
+Qt::Alignment ToQtAlignment(TAlignment a)
+{
+    switch (a) {
+    case taRightJustify: return Qt::AlignRight;
+    case taCenter: return Qt::AlignHCenter;
+    case taLeftJustify: break;
+    }
+    return Qt::AlignLeft;
+}
+
+namespace {
+
+// What lies behind shows through a transparent box; otherwise it is filled
+// with its colour.
+void applyBackground(QWidget* w, QWidget* surface, bool transparent, TColor color)
+{
+    QPalette pal = w->palette();
+    const QColor c = transparent ? QColor(Qt::transparent) : ToQColor(color);
+    pal.setColor(QPalette::Base, c);
+    w->setPalette(pal);
+    surface->setAutoFillBackground(!transparent);
+    surface->setAttribute(Qt::WA_TranslucentBackground, transparent);
+    surface->update();
+}
+
+} // namespace
+
+TTransEdit::TTransEdit(QWidget* parent) : QLineEdit(parent)
+{
+    applyLook();
+}
+
+void TTransEdit::setAlignText(TAlignment a)
+{
+    if (a == m_align)
+        return;
+    m_align = a;
+    applyLook();
+}
+
+void TTransEdit::setTransparent(bool on)
+{
+    if (on == m_transparent)
+        return;
+    m_transparent = on;
+    applyLook();
+}
+
+void TTransEdit::setColor(TColor c)
+{
+    m_color = c;
+    applyLook();
+}
+
+void TTransEdit::applyLook()
+{
+    setAlignment(ToQtAlignment(m_align) | Qt::AlignVCenter);
+    applyBackground(this, this, m_transparent, m_color);
+}
+
+TTransMemo::TTransMemo(QWidget* parent) : QPlainTextEdit(parent)
+{
+    applyLook();
+}
+
+void TTransMemo::setAlignText(TAlignment a)
+{
+    if (a == m_align)
+        return;
+    m_align = a;
+    applyLook();
+}
+
+void TTransMemo::setTransparent(bool on)
+{
+    if (on == m_transparent)
+        return;
+    m_transparent = on;
+    applyLook();
+}
+
+void TTransMemo::setColor(TColor c)
+{
+    m_color = c;
+    applyLook();
+}
+
+void TTransMemo::applyLook()
+{
+    QTextOption o = document()->defaultTextOption();
+    o.setAlignment(ToQtAlignment(m_align));
+    document()->setDefaultTextOption(o);
+    applyBackground(this, viewport(), m_transparent, m_color);
+}
