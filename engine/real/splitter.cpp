@@ -1,0 +1,122 @@
+#include "engine/real/splitter.h"
+
+#include "foundation/core/format.h"
+
+namespace exprcore {
+
+QString PreprocessText(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    bool comment = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.unicode() < 33)
+            continue;
+        if (comment) {
+            if (c == QLatin1Char('}'))
+                comment = false;
+            continue;
+        }
+        if (c == QLatin1Char('{')) {
+            comment = true;
+            continue;
+        }
+        // ")(" from the fifth character on is a product; "(2)(3)" keeps its form.
+        if (c == QLatin1Char('(') && i + 1 >= 5 && text[i - 1] == QLatin1Char(')'))
+            out += QStringLiteral("*(");
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString ReplaceAltOperators(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (i + 1 < text.size() && text[i] == QLatin1Char('*') && text[i + 1] == QLatin1Char('*')) {
+            out += QLatin1Char('^');
+            ++i;
+        } else if (i + 1 < text.size() && text[i] == QLatin1Char('/') && text[i + 1] == QLatin1Char('/')) {
+            out += QLatin1Char('\\');
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+bool InFirstSet(QChar c)
+{
+    switch (c.unicode()) {
+    case '*': case '+': case ',': case '/': case '\\': case '^': case '|': case 0xA3:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool InLastSet(QChar c)
+{
+    switch (c.unicode()) {
+    case '*': case '+': case ',': case '-': case '.': case '/': case '\\': case '^': case '|': case 0xA3:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString SyntaxMessage(QStringView text)
+{
+    if (text.isEmpty())
+        return QStringLiteral("Falta expresión");
+    if (InFirstSet(text.front()))
+        return Format(QStringLiteral("Falta operando antes de \"%s\""), {QString(text.front())});
+    if (InLastSet(text.back()))
+        return Format(QStringLiteral("Falta operando después de \"%s\""), {QString(text.back())});
+    for (qsizetype i = 1; i < text.size(); ++i)
+        if (InLastSet(text[i - 1]) && InFirstSet(text[i]))
+            return QStringLiteral("Operadores seguidos: ") + text[i - 1] + text[i];
+    int depth = 0;
+    for (QChar c : text) {
+        if (c == QLatin1Char('(')) {
+            ++depth;
+        } else if (c == QLatin1Char(')')) {
+            if (--depth < 0)
+                return QStringLiteral("Paréntesis de cierre sin abrir #1");
+        }
+    }
+    if (depth != 0)
+        return QStringLiteral("Faltan paréntesis");
+    return QString();
+}
+
+bool IsQuotedMessage(QStringView t)
+{
+    return t.size() >= 2 && t.front() == QLatin1Char('\'') && t.back() == QLatin1Char('\'');
+}
+
+std::vector<QStringView> SplitArguments(QStringView inner)
+{
+    std::vector<QStringView> parts;
+    int depth = 0;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < inner.size(); ++i) {
+        const QChar c = inner[i];
+        if (c == QLatin1Char('('))
+            ++depth;
+        else if (c == QLatin1Char(')'))
+            --depth;
+        else if (c == QLatin1Char(',') && depth == 0) {
+            parts.push_back(inner.mid(start, i - start));
+            start = i + 1;
+        }
+    }
+    parts.push_back(inner.mid(start));
+    return parts;
+}
+
+} // namespace exprcore

@@ -1,0 +1,229 @@
+// sumbrix-eval: answers every expression line read on stdin with the line the
+// main window's result box would show.
+//
+//   #set NAME VALUE   angle (0-5), base, digits, notation (0-2), strip (0/1),
+//                     group (0/1), tolerance, domain (real)
+//   #var NAME VALUE   registers NAME (first time only) and sets it
+//   #fun NAME BODY    registers a user function
+//   #again            evaluates the last compiled tree again, without compiling
+//   anything else     an expression: compiled, solved for "?" when it uses "?",
+//                     else evaluated; one line of output
+// Settings and definitions print nothing (an error in them prints one line).
+
+#include "engine/bases.h"
+#include "engine/real/expresion.h"
+#include "foundation/core/cp1252.h"
+#include "foundation/core/format.h"
+
+#include <QCoreApplication>
+#include <QString>
+
+#include <cmath>
+#include <cstdint>
+#include <iostream>
+#include <map>
+#include <random>
+#include <string>
+
+namespace {
+
+using real::TExpresion;
+
+class Driver {
+public:
+    Driver()
+    {
+        m_main.SetUseBuiltIns(true);
+        m_main.EnsureTable();
+        m_solve = m_main.AddVariable(QStringLiteral("?"));
+        m_input.Parent = &m_main;
+        m_input.Silent = true;
+    }
+
+    void line(const QString& raw)
+    {
+        QString text = raw;
+        if (text.endsWith(QLatin1Char('\r')))
+            text.chop(1);
+        if (text.startsWith(QLatin1String("#set ")))
+            return set(text.mid(5));
+        if (text.startsWith(QLatin1String("#var ")))
+            return var(text.mid(5));
+        if (text.startsWith(QLatin1String("#fun ")))
+            return fun(text.mid(5));
+        if (text == QLatin1String("#again"))
+            return again();
+        expression(text);
+    }
+
+private:
+    static void out(const QString& s) { std::cout << s.toStdString() << '\n'; }
+
+    // The main window's new truth values: r * 2^k and -(r' * 2^k').
+    void drawTruthValues()
+    {
+        auto fraction = [this] { return static_cast<Extended>(m_random() >> 11) * 0x1p-53L; };
+        auto power = [this] { return static_cast<int>(m_random() % 100); };
+        real::EngineState& st = real::engineState();
+        const Extended r1 = fraction();
+        const int k1 = power();
+        const Extended r2 = fraction();
+        const int k2 = power();
+        st.TrueValue = ldexpl(r1, k1);
+        st.FalseValue = -ldexpl(r2, k2);
+    }
+
+    void set(const QString& args)
+    {
+        const QString name = args.section(QLatin1Char(' '), 0, 0).toLower();
+        const QString value = args.section(QLatin1Char(' '), 1).trimmed();
+        Extended v = 0;
+        if (name == QLatin1String("domain")) {
+            if (value != QLatin1String("real"))
+                out(QStringLiteral("Dominio no disponible: ") + value);
+            return;
+        }
+        if (!TryStrToFloat(value, v)) {
+            out(QStringLiteral("Valor no válido: ") + value);
+            return;
+        }
+        NumberTextState& nt = numtext();
+        // Every setting but the tolerance is a byte; the base goes from 2 to 36.
+        const bool isByte = v >= 0 && v <= 255 && v == truncl(v);
+        if (name != QLatin1String("tolerance") &&
+            (!isByte || (name == QLatin1String("base") && (v < 2 || v > 36)))) {
+            out(QStringLiteral("Valor no válido: ") + value);
+            return;
+        }
+        const int i = isByte ? static_cast<int>(v) : 0;
+        if (name == QLatin1String("angle"))
+            m_main.SetAngleMode(static_cast<std::uint8_t>(i));
+        else if (name == QLatin1String("base"))
+            nt.DisplayBase = static_cast<std::uint8_t>(i);
+        else if (name == QLatin1String("digits"))
+            nt.DisplayDigits = static_cast<std::uint8_t>(i);
+        else if (name == QLatin1String("notation"))
+            nt.DisplayNotation = static_cast<std::uint8_t>(i);
+        else if (name == QLatin1String("strip"))
+            nt.StripTrailingZeros = i != 0;
+        else if (name == QLatin1String("group"))
+            nt.GroupDigits = i != 0;
+        else if (name == QLatin1String("tolerance"))
+            real::engineState().EqualityTolerance = v;
+        else
+            out(QStringLiteral("Ajuste desconocido: ") + name);
+    }
+
+    void var(const QString& args)
+    {
+        const QString name = args.section(QLatin1Char(' '), 0, 0);
+        const QString value = args.section(QLatin1Char(' '), 1).trimmed();
+        Extended v = 0;
+        if (!TryStrToFloat(value, v)) {
+            try {
+                v = m_input.EvaluateText(value);
+            } catch (const Exception& e) {
+                out(QStringLiteral("ECompilacion: ") + e.message());
+                return;
+            }
+        }
+        auto it = m_vars.find(name.toUpper());
+        if (it == m_vars.end())
+            it = m_vars.emplace(name.toUpper(), m_main.AddVariable(name)).first;
+        it->second->SetValue(v);
+    }
+
+    void fun(const QString& args)
+    {
+        const QString name = args.section(QLatin1Char(' '), 0, 0);
+        const QString body = args.section(QLatin1Char(' '), 1);
+        try {
+            m_main.AddUserFunction(name, body, QString());
+        } catch (const real::ECompilacion& e) {
+            out(QStringLiteral("ECompilacion: ") + e.message());
+        }
+    }
+
+    void expression(const QString& text)
+    {
+        if (text.isEmpty()) {
+            out(QString());
+            return;
+        }
+        try {
+            m_main.SetValueText(m_lastResult);
+            drawTruthValues();
+            m_main.SetText(text);
+            if (m_main.HasError) {
+                out(m_main.ErrorMessage);
+                return;
+            }
+            m_compiled = true;
+            report();
+        } catch (const real::ECompilacion& e) {
+            m_compiled = false;
+            out(QStringLiteral("ECompilacion: ") + e.message());
+        } catch (const Exception& e) {
+            m_compiled = false;
+            out(QStringLiteral("Excepción: ") + e.message());
+        }
+    }
+
+    void again()
+    {
+        if (!m_compiled) {
+            out(QStringLiteral("Sin expresión compilada"));
+            return;
+        }
+        try {
+            report();
+        } catch (const Exception& e) {
+            out(QStringLiteral("Excepción: ") + e.message());
+        }
+    }
+
+    // Evaluates (or solves) the compiled text and prints the result line.
+    void report()
+    {
+        Extended r;
+        if (m_main.DependsOn(m_solve))
+            r = m_main.SolveFor(m_solve);
+        else
+            r = m_main.Evaluate();
+        if (m_main.HasError) {
+            out(m_main.ErrorMessage);
+            return;
+        }
+        m_lastResult = r;
+        const real::EngineState& st = real::engineState();
+        if (r == st.TrueValue)
+            out(QStringLiteral("Verdadero"));
+        else if (r == st.FalseValue)
+            out(QStringLiteral("Falso"));
+        else
+            out(FloatToStrDefBase(r));
+    }
+
+    TExpresion m_main;
+    TExpresion m_input;
+    real::TVariable* m_solve = nullptr;
+    std::map<QString, real::TVariable*> m_vars;
+    std::mt19937_64 m_random{20261210};
+    Extended m_lastResult = 0;
+    bool m_compiled = false;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    Driver driver;
+    std::string raw;
+    while (std::getline(std::cin, raw)) {
+        // Input is UTF-8 (the golden files); "£" is one character either way.
+        driver.line(QString::fromUtf8(raw.data(), static_cast<qsizetype>(raw.size())));
+        std::cout.flush();
+    }
+    return 0;
+}
