@@ -5,7 +5,7 @@
 // goes. One instance, fmAutoComp, is shared by every entry box and by the
 // windows that open it for their own edits and memos.
 #include "controls/events.h"
-#include "engine/real/nametable.h"
+#include "engine/nametable.h"
 
 #include <QListWidget>
 #include <QPointer>

@@ -9,7 +9,7 @@
 // splitter is exponential in the nesting depth.
 
 #include "engine/real/expresion.h"
-#include "engine/real/splitter.h"
+#include "engine/splitter.h"
 
 #include "engine/bases.h"
 #include "engine/errors.h"

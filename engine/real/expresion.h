@@ -5,7 +5,7 @@
 // failure as an error code with a Spanish message.
 
 #include "engine/real/errors.h"
-#include "engine/real/nametable.h"
+#include "engine/nametable.h"
 #include "engine/real/tree.h"
 
 #include <QString>

@@ -1,4 +1,4 @@
-#include "engine/real/splitter.h"
+#include "engine/splitter.h"
 
 #include "foundation/core/format.h"
 
