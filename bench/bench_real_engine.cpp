@@ -15,7 +15,10 @@
 #include <muParser.h>
 #endif
 
+#include <cstdio>
+#include <map>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -111,6 +114,16 @@ void BM_Real_ReEvaluateArithmetic(benchmark::State& state)
 }
 BENCHMARK(BM_Real_ReEvaluateArithmetic)->Unit(benchmark::kNanosecond);
 
+// The fixed cost of asking for a value that is still current.
+void BM_Real_EvaluateUnchanged(benchmark::State& state)
+{
+    Engine eng;
+    eng.compileAndEvaluate(QStringLiteral("x*x+2*x-3/(x+1)"));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(eng.e.Evaluate());
+}
+BENCHMARK(BM_Real_EvaluateUnchanged)->Unit(benchmark::kNanosecond);
+
 #ifdef SUMBRIX_HAVE_MUPARSER
 void BM_Muparser_ParseEvaluateTypical(benchmark::State& state)
 {
@@ -164,6 +177,71 @@ void BM_Muparser_ParseNested100(benchmark::State& state)
 BENCHMARK(BM_Muparser_ParseNested100)->Unit(benchmark::kMicrosecond);
 #endif
 
+// Keeps every run's CPU time per iteration (ns) while the console shows it.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> ns;
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& r : runs)
+            if (r.run_type == Run::RT_Iteration && !r.error_occurred)
+                ns[r.benchmark_name()] = r.GetAdjustedCPUTime() * UnitToNs(r.time_unit);
+        ConsoleReporter::ReportRuns(runs);
+    }
+    static double UnitToNs(benchmark::TimeUnit u)
+    {
+        switch (u) {
+        case benchmark::kSecond: return 1e9;
+        case benchmark::kMillisecond: return 1e6;
+        case benchmark::kMicrosecond: return 1e3;
+        default: return 1;
+        }
+    }
+};
+
+// One line per comparison: ours / muparser's and the limit set for it.
+void PrintRatios(const RatioReporter& r)
+{
+    struct Pair {
+        const char* ours;
+        const char* theirs;
+        double limit;
+    };
+    const Pair pairs[] = {
+        {"BM_Real_CompileEvaluateTypical", "BM_Muparser_ParseEvaluateTypical", 5},
+        {"BM_Real_ReEvaluateTypical", "BM_Muparser_ReEvaluateTypical", 2},
+        {"BM_Real_ReEvaluateArithmetic", "BM_Muparser_ReEvaluateArithmetic", 2},
+        {"BM_Real_CompileNested100", "BM_Muparser_ParseNested100", 0},
+    };
+    std::printf("\nRatios (CPU time, ours / muparser):\n");
+    for (const Pair& p : pairs) {
+        const auto a = r.ns.find(p.ours);
+        const auto b = r.ns.find(p.theirs);
+        if (a == r.ns.end() || b == r.ns.end() || b->second <= 0)
+            continue;
+        std::printf("  %-32s %6.2f", p.ours, a->second / b->second);
+        if (p.limit > 0)
+            std::printf("  (limit %.0f)", p.limit);
+        std::printf("\n");
+    }
+    const auto nested = r.ns.find("BM_Real_CompileNested100");
+    if (nested != r.ns.end())
+        std::printf("  nested 100 deep: %.3f ms (limit 1 ms)\n", nested->second / 1e6);
+    const auto sum = r.ns.find("BM_Real_CompileSum5000");
+    if (sum != r.ns.end())
+        std::printf("  5,000-character sum: %.3f ms (limit 50 ms)\n", sum->second / 1e6);
+}
+
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    PrintRatios(reporter);
+    benchmark::Shutdown();
+    return 0;
+}

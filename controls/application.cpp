@@ -3,6 +3,9 @@
 #include "foundation/core/basicos.h"
 #include "foundation/core/exceptions.h"
 
+#include <QPainter>
+#include <QWidget>
+
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
 bool TApplication::notify(QObject* receiver, QEvent* event)
@@ -55,4 +58,16 @@ bool TApplication::Guarded(const std::function<void()>& handler)
         HandleException(std::current_exception());
         return false;
     }
+}
+
+void TApplication::GuardedPaint(QWidget* widget, QPainter*& canvas, const std::function<void()>& paint)
+{
+    QPainter p(widget);
+    canvas = &p;
+    // The painter goes away with this frame, whatever the handlers do.
+    struct Reset {
+        QPainter*& c;
+        ~Reset() { c = nullptr; }
+    } reset{canvas};
+    Guarded(paint);
 }

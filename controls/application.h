@@ -7,6 +7,9 @@
 #include <exception>
 #include <functional>
 
+class QPainter;
+class QWidget;
+
 class TApplication : public QApplication {
     Q_OBJECT
 public:
@@ -20,6 +23,9 @@ public:
     // Runs the handler, ending any exception it raises by HandleException;
     // false when it raised one. For handlers called from inside Qt's own code.
     static bool Guarded(const std::function<void()>& handler);
+    // Paints the widget: `canvas` points at a painter on it while `paint`
+    // runs and is null again afterwards; what `paint` raises ends here.
+    static void GuardedPaint(QWidget* widget, QPainter*& canvas, const std::function<void()>& paint);
     // The message shown for an exception.
     static QString MessageOf(std::exception_ptr e);
 };

@@ -1,6 +1,7 @@
 #include "controls/area.h"
 
 #include "controls/application.h"
+#include "platform/window.h"
 
 #include <QEnterEvent>
 
@@ -13,18 +14,24 @@ void TArea::DoMouseOver()
 
 void TArea::MouseEnter()
 {
-    if (m_mouseIn)
-        return;
-    m_mouseIn = true;
-    DoMouseOver();
+    if (m_mouseOver.enter())
+        DoMouseOver();
 }
 
 void TArea::MouseLeave()
 {
-    if (!m_mouseIn)
-        return;
-    m_mouseIn = false;
-    DoMouseOver();
+    if (m_mouseOver.leave())
+        DoMouseOver();
+}
+
+void TArea::ConfineCursor()
+{
+    platform::ClipCursor(QRect(mapToGlobal(QPoint(0, 0)), size()));
+}
+
+void TArea::FreeCursor()
+{
+    platform::ReleaseCursorClip();
 }
 
 void TArea::enterEvent(QEnterEvent* e)

@@ -8,7 +8,7 @@ public:
     explicit TArea(QWidget* parent = nullptr);
 
     // The mouse is over the control.
-    bool MouseInControl() const { return m_mouseIn; }
+    bool MouseInControl() const { return m_mouseOver.inside(); }
 
     // Fired when the mouse enters or leaves.
     TNotifyEvent OnMouseOver;
@@ -18,10 +18,14 @@ protected:
     // The mouse-enter and mouse-leave reports.
     void MouseEnter();
     void MouseLeave();
+    // Confines the pointer to the control while a drag is in progress, and
+    // frees it again.
+    void ConfineCursor();
+    void FreeCursor();
 
     void enterEvent(QEnterEvent* e) override;
     void leaveEvent(QEvent* e) override;
 
 private:
-    bool m_mouseIn = false;
+    TMouseOverFlag m_mouseOver;
 };

@@ -94,17 +94,13 @@ void TAreaFondo::DoMouseOver()
 void TAreaFondo::enterEvent(QEnterEvent* e)
 {
     TPaintBox::enterEvent(e);
-    if (!m_mouseIn) {
-        m_mouseIn = true;
+    if (m_mouseOver.enter())
         TApplication::Guarded([this] { DoMouseOver(); });
-    }
 }
 
 void TAreaFondo::leaveEvent(QEvent* e)
 {
     TPaintBox::leaveEvent(e);
-    if (m_mouseIn) {
-        m_mouseIn = false;
+    if (m_mouseOver.leave())
         TApplication::Guarded([this] { DoMouseOver(); });
-    }
 }

@@ -30,7 +30,7 @@ public:
     QString Caption() const { return m_caption; }
     void setCaption(const QString& text);
 
-    bool MouseInControl() const { return m_mouseIn; }
+    bool MouseInControl() const { return m_mouseOver.inside(); }
     TNotifyEvent OnMouseOver;
 
     // The sphere's centre for the current size and position.
@@ -47,5 +47,5 @@ private:
     TColor m_color2 = RGBColor(128, 128, 128);
     int m_posicion = 3;
     QString m_caption;
-    bool m_mouseIn = false;
+    TMouseOverFlag m_mouseOver;
 };

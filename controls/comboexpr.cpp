@@ -32,43 +32,26 @@ bool isAsciiLetter(char16_t c)
     return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
 }
 
+// The two-key shortcuts: the character before the caret, the typed one, and
+// the operator character the pair stands for.
+struct Shortcut {
+    char16_t before;
+    char16_t typed;
+    char16_t result;
+};
+constexpr Shortcut kShortcuts[] = {
+    {u'*', u'*', u'^'}, {u'/', u'*', u'('}, {u'*', u'/', u')'},
+    {u'/', u'/', u'\\'}, {u'-', u'-', u'%'}, {u'.', u'.', u'|'},
+};
+
 // The operator character a pair of typed characters stands for; none when the
 // pair is not a shortcut.
 QChar shortcutOf(QChar before, QChar typed)
 {
-    const char16_t b = before.unicode();
-    const char16_t t = typed.unicode();
-    if (b == u'*' && t == u'*')
-        return QLatin1Char('^');
-    if (b == u'/' && t == u'*')
-        return QLatin1Char('(');
-    if (b == u'*' && t == u'/')
-        return QLatin1Char(')');
-    if (b == u'/' && t == u'/')
-        return QLatin1Char('\\');
-    if (b == u'-' && t == u'-')
-        return QLatin1Char('%');
-    if (b == u'.' && t == u'.')
-        return QLatin1Char('|');
+    for (const Shortcut& s : kShortcuts)
+        if (s.before == before.unicode() && s.typed == typed.unicode())
+            return QChar(s.result);
     return {};
-}
-
-// The character a key event types, none for keys that type nothing.
-QChar charOfKey(const QKeyEvent* e)
-{
-    switch (e->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return QChar(13);
-    case Qt::Key_Escape:
-        return QChar(27);
-    case Qt::Key_Backspace:
-        return QChar(8);
-    default:
-        break;
-    }
-    const QString t = e->text();
-    return t.isEmpty() ? QChar() : t[0];
 }
 
 bool isFrameworkFocusChange(const QFocusEvent* e)
@@ -313,7 +296,7 @@ void TComboExpr::KeyPress(QChar& key)
         const QChar result = shortcutOf(t[s - 1], key);
         if (!result.isNull()) {
             QLineEdit* e = lineEdit();
-                    e->setSelection(s - 1, 1);
+            e->setSelection(s - 1, 1);
             e->insert(QString(result));
             e->setCursorPosition(s);
             key = QChar(0);
@@ -343,7 +326,7 @@ void TComboExpr::keyPressEvent(QKeyEvent* e)
         e->accept();
         return;
     }
-    QChar ch = charOfKey(e);
+    QChar ch = KeyEventChar(e);
     if (ch.isNull()) {
         QComboBox::keyPressEvent(e);
         return;

@@ -22,6 +22,17 @@ struct TShiftState {
 // Horizontal alignment of a text.
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
+// The Qt alignment of a text alignment.
+inline Qt::Alignment ToQtAlignment(TAlignment a)
+{
+    switch (a) {
+    case taRightJustify: return Qt::AlignRight;
+    case taCenter: return Qt::AlignHCenter;
+    case taLeftJustify: break;
+    }
+    return Qt::AlignLeft;
+}
+
 class QMouseEvent;
 // The shift state of a mouse event.
 TShiftState ShiftOf(const QMouseEvent* e);
@@ -37,3 +48,24 @@ inline void fire(const F& handler, Args&&... args)
     if (handler)
         handler(std::forward<Args>(args)...);
 }
+
+// The mouse-inside flag of the controls that report the mouse entering and
+// leaving them: a report that does not change it is ignored, so repeated
+// enter reports fire the control's event once.
+class TMouseOverFlag {
+public:
+    bool inside() const { return m_in; }
+    // True when the report changed the flag (the control then fires its event).
+    bool enter() { return set(true); }
+    bool leave() { return set(false); }
+
+private:
+    bool set(bool in)
+    {
+        if (m_in == in)
+            return false;
+        m_in = in;
+        return true;
+    }
+    bool m_in = false;
+};

@@ -29,25 +29,29 @@ int OpacityOfPercent(int percent)
     return 255 - MulDiv(percent, 255, 100);
 }
 
+namespace {
+
+// One axis of the snap: the edges lo..hi move (keeping their distance) to
+// the work area's first edge within 16 pixels, the low one tried first.
+void snapAxis(int& lo, int& hi, int areaLo, int areaHi)
+{
+    const int size = hi - lo;
+    if (std::abs(lo - areaLo) < 16) {
+        lo = areaLo;
+        hi = areaLo + size;
+    } else if (std::abs(hi - areaHi) < 16) {
+        hi = areaHi;
+        lo = areaHi - size;
+    }
+}
+
+} // namespace
+
 TRect SnapToWorkArea(const TRect& proposed, const TRect& w)
 {
     TRect r = proposed;
-    const int h = r.Height();
-    const int wd = r.Width();
-    if (std::abs(r.Top - w.Top) < 16) {
-        r.Top = w.Top;
-        r.Bottom = w.Top + h;
-    } else if (std::abs(r.Bottom - w.Bottom) < 16) {
-        r.Bottom = w.Bottom;
-        r.Top = w.Bottom - h;
-    }
-    if (std::abs(r.Left - w.Left) < 16) {
-        r.Left = w.Left;
-        r.Right = w.Left + wd;
-    } else if (std::abs(r.Right - w.Right) < 16) {
-        r.Right = w.Right;
-        r.Left = w.Right - wd;
-    }
+    snapAxis(r.Top, r.Bottom, w.Top, w.Bottom);
+    snapAxis(r.Left, r.Right, w.Left, w.Right);
     return r;
 }
 
@@ -200,13 +204,7 @@ void TFormMX::Paint()
 
 void TFormMX::paintEvent(QPaintEvent*)
 {
-    QPainter p(this);
-    m_canvas = &p;
-    struct Reset {
-        QPainter*& c;
-        ~Reset() { c = nullptr; }
-    } reset{m_canvas};
-    TApplication::Guarded([this] { Paint(); });
+    TApplication::GuardedPaint(this, m_canvas, [this] { Paint(); });
 }
 
 void TFormMX::resizeEvent(QResizeEvent* e)
@@ -283,17 +281,13 @@ void TFormMX::mouseReleaseEvent(QMouseEvent* e)
 void TFormMX::enterEvent(QEnterEvent* e)
 {
     QWidget::enterEvent(e);
-    if (!m_mouseIn) {
-        m_mouseIn = true;
+    if (m_mouseOver.enter())
         TApplication::Guarded([this] { DoMouseOver(); });
-    }
 }
 
 void TFormMX::leaveEvent(QEvent* e)
 {
     QWidget::leaveEvent(e);
-    if (m_mouseIn) {
-        m_mouseIn = false;
+    if (m_mouseOver.leave())
         TApplication::Guarded([this] { DoMouseOver(); });
-    }
 }

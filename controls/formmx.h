@@ -90,7 +90,7 @@ public:
     bool TopMost() const { return m_topMost; }
     void SetTopMost(bool on);
 
-    bool MouseInForm() const { return m_mouseIn; }
+    bool MouseInForm() const { return m_mouseOver.inside(); }
 
     // The window's translucency as last applied: alpha blending on or off and
     // its value (0 clear .. 255 opaque).
@@ -137,7 +137,7 @@ private:
     bool m_transparent = false;
     bool m_autoZoom = false;
     bool m_topMost = false;
-    bool m_mouseIn = false;
+    TMouseOverFlag m_mouseOver;
     bool m_alphaBlend = false;
     int m_alphaValue = 255;
     int m_zoomWidth = 0;

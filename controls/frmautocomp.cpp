@@ -2,6 +2,7 @@
 
 #include "controls/credits.h"
 #include "controls/imagelist.h"
+#include "controls/sharedwindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -101,6 +102,28 @@ int AutoCompCompare(const QString& a, const QString& b)
     if (a.size() == b.size())
         return 0;
     return a.size() < b.size() ? -1 : 1;
+}
+
+QChar KeyEventChar(const QKeyEvent* e)
+{
+    switch (e->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return QChar(13);
+    case Qt::Key_Escape:
+        return QChar(27);
+    case Qt::Key_Backspace:
+        return QChar(8);
+    case Qt::Key_Tab:
+        return QChar(9);
+    case Qt::Key_Delete:
+        // Some window systems give it the text DEL; it types nothing.
+        return QChar();
+    default:
+        break;
+    }
+    const QString t = e->text();
+    return t.isEmpty() ? QChar() : t[0];
 }
 
 QString AutoCompInsertText(const QString& entry)
@@ -250,32 +273,6 @@ QImage kindIcon(int kind)
     p.setPen(Qt::white);
     p.drawText(QRect(0, 0, 12, 12), Qt::AlignCenter, QString(QLatin1Char(letters[kind])));
     return img;
-}
-
-// Qt keys that make a character the list reacts to.
-QChar charOfKey(const QKeyEvent* e)
-{
-    switch (e->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return QChar(13);
-    case Qt::Key_Escape:
-        return QChar(27);
-    case Qt::Key_Backspace:
-        return QChar(8);
-    case Qt::Key_Tab:
-        return QChar(9);
-    default:
-        break;
-    }
-    const QString t = e->text();
-    return t.isEmpty() ? QChar() : t[0];
-}
-
-QPointer<TfmAutoComp>& sharedList()
-{
-    static QPointer<TfmAutoComp> p;
-    return p;
 }
 
 } // namespace
@@ -646,7 +643,7 @@ bool TfmAutoComp::eventFilter(QObject* watched, QEvent* event)
         lbKeyDown(key);
         if (key == 0)
             return true;
-        QChar ch = charOfKey(ke);
+        QChar ch = KeyEventChar(ke);
         if (ch.isNull())
             return false;   // Up, Down, Page Up... move through the list
         lbKeyPress(ch);
@@ -659,18 +656,15 @@ bool TfmAutoComp::eventFilter(QObject* watched, QEvent* event)
 
 TfmAutoComp* fmAutoComp()
 {
-    return sharedList();
+    return TSharedWindow<TfmAutoComp>::Get();
 }
 
 TfmAutoComp* EnsureAutoComp()
 {
-    if (!sharedList())
-        sharedList() = new TfmAutoComp();
-    return sharedList();
+    return TSharedWindow<TfmAutoComp>::Ensure();
 }
 
 void FreeAutoComp()
 {
-    delete sharedList().data();
-    sharedList() = nullptr;
+    TSharedWindow<TfmAutoComp>::Free();
 }

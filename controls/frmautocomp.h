@@ -21,6 +21,7 @@ class QEventLoop;
 class QLineEdit;
 class QPlainTextEdit;
 class QFrame;
+class QKeyEvent;
 class TImageList;
 class TScrollCredits;
 class TfmAutoComp;
@@ -101,6 +102,12 @@ int AutoCompCompare(const QString& a, const QString& b);
 // The name with its placeholders that accepting an entry inserts: the entry's
 // text without blanks, up to its first "-".
 QString AutoCompInsertText(const QString& entry);
+
+// The character a key event types: Enter 13, Esc 27, Backspace 8, Tab 9,
+// otherwise the event's text; none for keys that type nothing (arrows, F-keys,
+// Delete).
+// The entry box and the list read their keys alike.
+QChar KeyEventChar(const QKeyEvent* e);
 
 // ---------------------------------------------------------------------------
 // Process-wide switches of the list

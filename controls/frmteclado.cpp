@@ -2,6 +2,7 @@
 
 #include "controls/comboexpr.h"
 #include "controls/formmx.h"
+#include "controls/sharedwindow.h"
 #include "foundation/core/basicos.h"
 #include "foundation/draw/gradients.h"
 #include "platform/window.h"
@@ -108,12 +109,6 @@ QPixmap keypadPicture()
         p.drawText(r, Qt::AlignCenter, QString::fromUtf16(k.face));
     }
     return pm;
-}
-
-QPointer<TfmTeclado>& sharedKeyboard()
-{
-    static QPointer<TfmTeclado> p;
-    return p;
 }
 
 } // namespace
@@ -375,18 +370,15 @@ void TfmTeclado::changeEvent(QEvent* e)
 
 TfmTeclado* fmTeclado()
 {
-    return sharedKeyboard();
+    return TSharedWindow<TfmTeclado>::Get();
 }
 
 TfmTeclado* EnsureTeclado()
 {
-    if (!sharedKeyboard())
-        sharedKeyboard() = new TfmTeclado();
-    return sharedKeyboard();
+    return TSharedWindow<TfmTeclado>::Ensure();
 }
 
 void FreeTeclado()
 {
-    delete sharedKeyboard().data();
-    sharedKeyboard() = nullptr;
+    TSharedWindow<TfmTeclado>::Free();
 }

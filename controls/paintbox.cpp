@@ -60,15 +60,8 @@ void TPaintBox::Resize()
 
 void TPaintBox::paintEvent(QPaintEvent*)
 {
-    QPainter p(this);
-    m_canvas = &p;
-    // The painter goes away with this frame, whatever the handlers do.
-    struct Reset {
-        QPainter*& c;
-        ~Reset() { c = nullptr; }
-    } reset{m_canvas};
     // The owner's handlers run here; what they raise ends here too.
-    TApplication::Guarded([this] { Paint(); });
+    TApplication::GuardedPaint(this, m_canvas, [this] { Paint(); });
 }
 
 void TPaintBox::mousePressEvent(QMouseEvent* e)

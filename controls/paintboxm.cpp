@@ -1,7 +1,5 @@
 #include "controls/paintboxm.h"
 
-#include "platform/window.h"
-
 #include <QPainter>
 #include <QStyleOptionFocusRect>
 #include <algorithm>
@@ -11,46 +9,46 @@ TPaintBoxM::TPaintBoxM(QWidget* parent) : TArea(parent), m_scale(width(), height
     m_scale.SetScale(0, 0, 1, 1);
 }
 
+TWorldScale& TPaintBoxM::sizedScale()
+{
+    // The factors are worked out with the size the box has now.
+    m_scale.SetSize(width(), height());
+    return m_scale;
+}
+
 void TPaintBoxM::setScaleTop(double v)
 {
-    m_scale.SetSize(width(), height());
-    m_scale.SetScaleTop(v);
+    sizedScale().SetScaleTop(v);
 }
 
 void TPaintBoxM::setScaleLeft(double v)
 {
-    m_scale.SetSize(width(), height());
-    m_scale.SetScaleLeft(v);
+    sizedScale().SetScaleLeft(v);
 }
 
 void TPaintBoxM::setScaleBottom(double v)
 {
-    m_scale.SetSize(width(), height());
-    m_scale.SetScaleBottom(v);
+    sizedScale().SetScaleBottom(v);
 }
 
 void TPaintBoxM::setScaleRight(double v)
 {
-    m_scale.SetSize(width(), height());
-    m_scale.SetScaleRight(v);
+    sizedScale().SetScaleRight(v);
 }
 
 void TPaintBoxM::setScaleWidth(double v)
 {
-    m_scale.SetSize(width(), height());
-    m_scale.SetScaleWidth(v);
+    sizedScale().SetScaleWidth(v);
 }
 
 void TPaintBoxM::setScaleHeight(double v)
 {
-    m_scale.SetSize(width(), height());
-    m_scale.SetScaleHeight(v);
+    sizedScale().SetScaleHeight(v);
 }
 
 void TPaintBoxM::SetScale(double left, double top, double right, double bottom)
 {
-    m_scale.SetSize(width(), height());
-    m_scale.SetScale(left, top, right, bottom);
+    sizedScale().SetScale(left, top, right, bottom);
 }
 
 void TPaintBoxM::SetBounds(int left, int top, int w, int h)
@@ -95,7 +93,7 @@ void TPaintBoxM::Paint()
 void TPaintBoxM::MouseDown(Qt::MouseButton button, TShiftState shift, int x, int y)
 {
     if (ClipCursorOnDrag)
-        platform::ClipCursor(QRect(mapToGlobal(QPoint(0, 0)), size()));
+        ConfineCursor();
     m_dragging = true;
     m_band = TRect{x, y, x, y};
     TArea::MouseDown(button, shift, x, y);
@@ -125,7 +123,7 @@ void TPaintBoxM::MouseUp(Qt::MouseButton button, TShiftState shift, int x, int y
 {
     TArea::MouseUp(button, shift, x, y);
     if (ClipCursorOnDrag)
-        platform::ReleaseCursorClip();
+        FreeCursor();
     if (!m_dragging)
         return;
     if (bandDrawnFor(Qt::MouseButtons(button)))

@@ -59,6 +59,7 @@ protected:
     void Resize() override;
 
 private:
+    TWorldScale& sizedScale();
     bool bandDrawnFor(Qt::MouseButtons buttons) const;
     void showBand(bool shown);
 

@@ -1,7 +1,6 @@
 #include "controls/paintgrid.h"
 
 #include "controls/imagelist.h"
-#include "platform/window.h"
 
 #include <QPainter>
 
@@ -148,6 +147,13 @@ void TPaintGrid::Paint()
     fire(OnPaint, this);
 }
 
+void TPaintGrid::dragTo(int cell, bool up, TShiftState shift)
+{
+    // The handler may move the start cell.
+    if (OnDragCell)
+        OnDragCell(this, m_dragStart, cell, up, shift);
+}
+
 void TPaintGrid::MouseDown(Qt::MouseButton button, TShiftState shift, int x, int y)
 {
     TArea::MouseDown(button, shift, x, y);
@@ -158,13 +164,9 @@ void TPaintGrid::MouseDown(Qt::MouseButton button, TShiftState shift, int x, int
     const int cell = CellIndex(col, row);
     m_dragStart = cell;
     if (ClipCursorOnDrag)
-        platform::ClipCursor(QRect(mapToGlobal(QPoint(0, 0)), size()));
+        ConfineCursor();
     fire(OnMouseDownCell, this, button, shift, col, row, cell);
-    if (OnDragCell) {
-        int first = m_dragStart;
-        OnDragCell(this, first, m_dragStart, false, shift);
-        m_dragStart = first;
-    }
+    dragTo(m_dragStart, false, shift);
 }
 
 void TPaintGrid::MouseMove(TShiftState shift, int x, int y)
@@ -176,29 +178,22 @@ void TPaintGrid::MouseMove(TShiftState shift, int x, int y)
         return;
     const int cell = CellIndex(col, row);
     fire(OnMouseMoveCell, this, shift, col, row, cell);
-    if (OnDragCell && cell != m_dragStart && (shift.left() || shift.right() || shift.middle())) {
-        int first = m_dragStart;
-        OnDragCell(this, first, cell, false, shift);
-        m_dragStart = first;
-    }
+    if (cell != m_dragStart && (shift.left() || shift.right() || shift.middle()))
+        dragTo(cell, false, shift);
 }
 
 void TPaintGrid::MouseUp(Qt::MouseButton button, TShiftState shift, int x, int y)
 {
     TArea::MouseUp(button, shift, x, y);
     if (ClipCursorOnDrag)
-        platform::ReleaseCursorClip();
+        FreeCursor();
     int col = 0, row = 0;
     CellAt(x, y, col, row);
     if (!m_geo.Contains(col, row))
         return;
     const int cell = CellIndex(col, row);
     fire(OnMouseUpCell, this, button, shift, col, row, cell);
-    if (OnDragCell) {
-        int first = m_dragStart;
-        OnDragCell(this, first, cell, true, shift);
-        m_dragStart = first;
-    }
+    dragTo(cell, true, shift);
 }
 
 void TPaintGrid::Resize()

@@ -73,6 +73,8 @@ private:
     TGridGeometry geometry_() const;
     void resetImages();
     void drawCellImage(QPainter& p, int cell);
+    // OnDragCell from the drag's start cell to `cell`.
+    void dragTo(int cell, bool up, TShiftState shift);
 
     TGridGeometry m_geo;
     QPointer<TImageList> m_imageList;

@@ -23,16 +23,20 @@ using TMenuMeasureItemEvent = std::function<void(QObject* Sender, QPainter* ACan
 
 class TPopupMenuX;
 
-// A menu item with its own events; an item with sub-items opens a sub-menu.
-class TMenuItem : public QAction {
-    Q_OBJECT
-public:
-    explicit TMenuItem(const QString& caption = QString(), QObject* parent = nullptr);
-
+// The click and owner-draw events that a menu item has and that a popup menu
+// hands down to its items.
+struct TMenuEvents {
     TNotifyEvent OnClick;
     TMenuDrawItemEvent OnDrawItem;
     TAdvancedMenuDrawItemEvent OnAdvancedDrawItem;
     TMenuMeasureItemEvent OnMeasureItem;
+};
+
+// A menu item with its own events; an item with sub-items opens a sub-menu.
+class TMenuItem : public QAction, public TMenuEvents {
+    Q_OBJECT
+public:
+    explicit TMenuItem(const QString& caption = QString(), QObject* parent = nullptr);
 
     // Adds a sub-item (the item then opens a sub-menu that owns it).
     void Add(TMenuItem* item);
@@ -43,16 +47,12 @@ public:
     void Click();
 };
 
-class TPopupMenuX : public QMenu {
+class TPopupMenuX : public QMenu, public TMenuEvents {
     Q_OBJECT
 public:
     explicit TPopupMenuX(QWidget* parent = nullptr);
 
     TNotifyEvent OnPopup;
-    TNotifyEvent OnClick;
-    TMenuDrawItemEvent OnDrawItem;
-    TAdvancedMenuDrawItemEvent OnAdvancedDrawItem;
-    TMenuMeasureItemEvent OnMeasureItem;
 
     void Add(TMenuItem* item);
     QList<TMenuItem*> Items() const;

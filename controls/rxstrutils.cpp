@@ -1,17 +1,17 @@
 #include "controls/rxstrutils.h"
 
+#include "foundation/core/basicos.h"
+
 QString ReplaceStr(const QString& s, const QString& find, const QString& replacement)
 {
-    if (find.isEmpty())
-        return s;
     QString r = s;
-    return r.replace(find, replacement);
+    ReplaceAll(find, replacement, r);
+    return r;
 }
 
 QString DelChars(const QString& s, QChar ch)
 {
-    QString r = s;
-    return r.remove(ch);
+    return RemoveChar(s, ch);
 }
 
 QString DelBSpace(const QString& s)

@@ -409,12 +409,7 @@ void TRxCustomSpinEdit::setButtonKind(TSpinButtonKind k)
 void TRxCustomSpinEdit::setAlignment(TAlignment a)
 {
     m_alignment = a;
-    Qt::Alignment q = Qt::AlignLeft;
-    if (a == taRightJustify)
-        q = Qt::AlignRight;
-    else if (a == taCenter)
-        q = Qt::AlignHCenter;
-    QLineEdit::setAlignment(q | Qt::AlignVCenter);
+    QLineEdit::setAlignment(ToQtAlignment(a) | Qt::AlignVCenter);
 }
 
 void TRxCustomSpinEdit::step(Extended delta, const TNotifyEvent& after)

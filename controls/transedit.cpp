@@ -6,16 +6,6 @@
 #include <QTextDocument>
 #include <QTextOption>
 
-Qt::Alignment ToQtAlignment(TAlignment a)
-{
-    switch (a) {
-    case taRightJustify: return Qt::AlignRight;
-    case taCenter: return Qt::AlignHCenter;
-    case taLeftJustify: break;
-    }
-    return Qt::AlignLeft;
-}
-
 namespace {
 
 // What lies behind shows through a transparent box; otherwise it is filled
@@ -33,12 +23,7 @@ void applyBackground(QWidget* w, QWidget* surface, bool transparent, TColor colo
 
 } // namespace
 
-TTransEdit::TTransEdit(QWidget* parent) : QLineEdit(parent)
-{
-    applyLook();
-}
-
-void TTransEdit::setAlignText(TAlignment a)
+void TTransLook::setAlignText(TAlignment a)
 {
     if (a == m_align)
         return;
@@ -46,7 +31,7 @@ void TTransEdit::setAlignText(TAlignment a)
     applyLook();
 }
 
-void TTransEdit::setTransparent(bool on)
+void TTransLook::setTransparent(bool on)
 {
     if (on == m_transparent)
         return;
@@ -54,9 +39,14 @@ void TTransEdit::setTransparent(bool on)
     applyLook();
 }
 
-void TTransEdit::setColor(TColor c)
+void TTransLook::setColor(TColor c)
 {
     m_color = c;
+    applyLook();
+}
+
+TTransEdit::TTransEdit(QWidget* parent) : QLineEdit(parent)
+{
     applyLook();
 }
 
@@ -68,28 +58,6 @@ void TTransEdit::applyLook()
 
 TTransMemo::TTransMemo(QWidget* parent) : QPlainTextEdit(parent)
 {
-    applyLook();
-}
-
-void TTransMemo::setAlignText(TAlignment a)
-{
-    if (a == m_align)
-        return;
-    m_align = a;
-    applyLook();
-}
-
-void TTransMemo::setTransparent(bool on)
-{
-    if (on == m_transparent)
-        return;
-    m_transparent = on;
-    applyLook();
-}
-
-void TTransMemo::setColor(TColor c)
-{
-    m_color = c;
     applyLook();
 }
 

@@ -7,45 +7,42 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-class TTransEdit : public QLineEdit {
+// The alignment, transparency and colour the two boxes share; a change that
+// differs from the stored value is applied through applyLook.
+class TTransLook {
+public:
+    TAlignment AlignText() const { return m_align; }
+    void setAlignText(TAlignment a);
+    bool Transparent() const { return m_transparent; }
+    void setTransparent(bool on);
+    TColor Color() const { return m_color; }
+    void setColor(TColor c);
+
+protected:
+    TTransLook() = default;
+    ~TTransLook() = default;
+    // Shows the stored look on the box.
+    virtual void applyLook() = 0;
+
+    TAlignment m_align = taLeftJustify;
+    bool m_transparent = false;
+    TColor m_color = clWhite;
+};
+
+class TTransEdit : public QLineEdit, public TTransLook {
     Q_OBJECT
 public:
     explicit TTransEdit(QWidget* parent = nullptr);
 
-    TAlignment AlignText() const { return m_align; }
-    void setAlignText(TAlignment a);
-    bool Transparent() const { return m_transparent; }
-    void setTransparent(bool on);
-    TColor Color() const { return m_color; }
-    void setColor(TColor c);
-
-private:
-    void applyLook();
-
-    TAlignment m_align = taLeftJustify;
-    bool m_transparent = false;
-    TColor m_color = clWhite;
+protected:
+    void applyLook() override;
 };
 
-class TTransMemo : public QPlainTextEdit {
+class TTransMemo : public QPlainTextEdit, public TTransLook {
     Q_OBJECT
 public:
     explicit TTransMemo(QWidget* parent = nullptr);
 
-    TAlignment AlignText() const { return m_align; }
-    void setAlignText(TAlignment a);
-    bool Transparent() const { return m_transparent; }
-    void setTransparent(bool on);
-    TColor Color() const { return m_color; }
-    void setColor(TColor c);
-
-private:
-    void applyLook();
-
-    TAlignment m_align = taLeftJustify;
-    bool m_transparent = false;
-    TColor m_color = clWhite;
+protected:
+    void applyLook() override;
 };
-
-// The Qt alignment of a text alignment.
-Qt::Alignment ToQtAlignment(TAlignment a);

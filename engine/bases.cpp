@@ -199,6 +199,9 @@ QString IntToBase(int base, std::int64_t n)
 QString FixedToBase(int base, Extended x)
 {
     requireBase(base);
+    // NaN and the infinities have no digits: written as FloatToStrBase writes them.
+    if (!std::isfinite(x))
+        return FloatToStr(x);
     const NumberTextState& st = numtext();
     const Extended ax = fabsl(x);
     const Extended whole = truncl(ax);

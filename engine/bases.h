@@ -63,6 +63,7 @@ QString IntToBase(int base, std::int64_t n);
 // Fixed-point text of x with DisplayDigits fraction digits.
 QString FixedToBase(int base, Extended x);
 // Mantissa and exponent text ("0.15e21", "1.5e20", "15e3").
+// Both write NaN and the infinities "NAN", "INF" and "-INF".
 QString SciToBase(int base, Extended x);
 
 // x as text by the display settings, " [base]" appended when base is not 10

@@ -69,16 +69,18 @@ bool InLastSet(QChar c)
     }
 }
 
-QString SyntaxMessage(QStringView text)
+QString SyntaxMessage(QStringView text, bool barIsOperator)
 {
+    const auto first = [barIsOperator](QChar c) { return InFirstSet(c) && (barIsOperator || c != QLatin1Char('|')); };
+    const auto last = [barIsOperator](QChar c) { return InLastSet(c) && (barIsOperator || c != QLatin1Char('|')); };
     if (text.isEmpty())
         return QStringLiteral("Falta expresión");
-    if (InFirstSet(text.front()))
+    if (first(text.front()))
         return Format(QStringLiteral("Falta operando antes de \"%s\""), {QString(text.front())});
-    if (InLastSet(text.back()))
+    if (last(text.back()))
         return Format(QStringLiteral("Falta operando después de \"%s\""), {QString(text.back())});
     for (qsizetype i = 1; i < text.size(); ++i)
-        if (InLastSet(text[i - 1]) && InFirstSet(text[i]))
+        if (last(text[i - 1]) && first(text[i]))
             return QStringLiteral("Operadores seguidos: ") + text[i - 1] + text[i];
     int depth = 0;
     for (QChar c : text) {

@@ -27,7 +27,9 @@ bool InLastSet(QChar c);
 // The message of the first rule the text breaks, in this order: empty text, an
 // operator first, an operator last, two operators in a row, a parenthesis
 // closed early, parentheses left open. Empty when the text passes.
-QString SyntaxMessage(QStringView text);
+// With barIsOperator false "|" counts as an ordinary character (the rational
+// engine writes fraction literals with it: 3|4, 1|1|2).
+QString SyntaxMessage(QStringView text, bool barIsOperator = true);
 
 // A text whose first and last characters are single quotes.
 bool IsQuotedMessage(QStringView text);

@@ -119,47 +119,70 @@ bool ProfileWriteString(const QString& fileName, const QString& section, const Q
     return writeLines(fileName, lines);
 }
 
-bool ProfileDeleteKey(const QString& fileName, const QString& section, const QString& name)
+namespace {
+
+// Changes the lines of one section of the file in place: `change` gets the
+// lines with the section's header index and the index past its last line,
+// and returns false when it changed nothing. A missing section changes
+// nothing; a file that exists but cannot be read is never written.
+template <typename Change>
+bool changeSection(const QString& fileName, const QString& section, Change change)
 {
     bool ok;
     QStringList lines = readLines(fileName, ok);
     if (!ok)
         return false;
     int h, e;
-    if (!findSection(lines, section, h, e))
+    if (!findSection(lines, section, h, e) || !change(lines, h, e))
         return true;
-    const int i = findName(lines, h + 1, e, cleanName(name));
-    if (i < 0)
-        return true;
-    lines.removeAt(i);
     return writeLines(fileName, lines);
+}
+
+} // namespace
+
+bool ProfileDeleteKey(const QString& fileName, const QString& section, const QString& name)
+{
+    return changeSection(fileName, section, [&](QStringList& lines, int h, int e) {
+        const int i = findName(lines, h + 1, e, cleanName(name));
+        if (i < 0)
+            return false;
+        lines.removeAt(i);
+        return true;
+    });
 }
 
 bool ProfileEraseSection(const QString& fileName, const QString& section)
 {
-    bool ok;
-    QStringList lines = readLines(fileName, ok);
-    if (!ok)
-        return false;
-    int h, e;
-    if (!findSection(lines, section, h, e))
+    return changeSection(fileName, section, [](QStringList& lines, int h, int e) {
+        lines.erase(lines.begin() + h, lines.begin() + e);
         return true;
-    lines.erase(lines.begin() + h, lines.begin() + e);
-    return writeLines(fileName, lines);
+    });
 }
 
-QStringList ProfileReadSection(const QString& fileName, const QString& section)
+namespace {
+
+// The lines of the first section of that name, its header left out; none
+// when the file cannot be read or holds no such section (`found` false).
+QStringList sectionBody(const QString& fileName, const QString& section, bool* found = nullptr)
 {
     bool ok;
     const QStringList lines = readLines(fileName, ok);
-    QStringList out;
     int h, e;
-    if (!findSection(lines, section, h, e))
-        return out;
-    for (int i = h + 1; i < e; ++i) {
-        const qsizetype p = lines[i].indexOf('=');
+    const bool there = findSection(lines, section, h, e);
+    if (found)
+        *found = there;
+    return there ? lines.mid(h + 1, e - h - 1) : QStringList();
+}
+
+} // namespace
+
+QStringList ProfileReadSection(const QString& fileName, const QString& section)
+{
+    QStringList out;
+    for (const QString& line : sectionBody(fileName, section)) {
+        const qsizetype p = line.indexOf('=');
         if (p >= 0)
-            out.append(lines[i].left(p).left(255));
+            out.append(line.left(p).left(255));
     }
     return out;
 }
@@ -184,15 +207,10 @@ QStringList ProfileReadSections(const QString& fileName)
 
 QStringList ProfileReadSectionValues(const QString& fileName, const QString& section)
 {
-    bool ok;
-    const QStringList lines = readLines(fileName, ok);
     QStringList out;
-    int h, e;
-    if (!findSection(lines, section, h, e))
-        return out;
-    for (int i = h + 1; i < e; ++i)
-        if (!lines[i].isEmpty())
-            out.append(lines[i].left(255));
+    for (const QString& line : sectionBody(fileName, section))
+        if (!line.isEmpty())
+            out.append(line.left(255));
     return out;
 }
 
@@ -246,10 +264,9 @@ void TIniFile::ReadSectionValues(const QString& section, QStringList& list) cons
 
 bool TIniFile::SectionExists(const QString& section) const
 {
-    bool ok;
-    const QStringList lines = readLines(FileName_, ok);
-    int h, e;
-    return findSection(lines, section, h, e);
+    bool found = false;
+    sectionBody(FileName_, section, &found);
+    return found;
 }
 
 bool TIniFile::ValueExists(const QString& section, const QString& name) const

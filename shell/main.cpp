@@ -1,11 +1,10 @@
-#include <QApplication>
-#include <cstdio>
+#include "controls/application.h"
+#include "platform/msgbox.h"
+#include "shell/startup.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Sumbrix"));
-    std::fputs("Sumbrix: la ventana principal todavía no está construida; "
-               "por ahora solo el motor y sus pruebas.\n", stdout);
-    return 0;
+    TApplication app(argc, argv);
+    InstallQtMessageSink();
+    return RunProgram();
 }

@@ -386,9 +386,30 @@ TComplex StrToComplex(const QString& text)
     return z;
 }
 
+namespace {
+int g_quietErrors = 0;
+} // namespace
+
+ComplexQuietErrors::ComplexQuietErrors(bool on) : m_on(on)
+{
+    if (m_on)
+        ++g_quietErrors;
+}
+
+ComplexQuietErrors::~ComplexQuietErrors()
+{
+    if (m_on)
+        --g_quietErrors;
+}
+
+bool ComplexErrorsQuiet() { return g_quietErrors > 0; }
+
 void ComplexError(const QString& message)
 {
-    ErrorAndAbort(message);
+    // The abort carries the message, so that a quiet caller can still report it.
+    if (!ComplexErrorsQuiet())
+        MsgBoxApp(message, mb::Ok | mb::IconError);
+    throw EAbort(message);
 }
 
 } // namespace complex

@@ -112,7 +112,21 @@ QString ComplexToStr(TComplex z);
 TComplex StrToComplex(const QString& text);
 
 // Shows the message in an error box captioned with the application title
-// (through the program's message sink), then raises the silent EAbort.
+// (through the program's message sink), then raises the silent EAbort carrying
+// the message. While a ComplexQuietErrors scope is on, no box is shown.
 [[noreturn]] void ComplexError(const QString& message);
+
+// Keeps ComplexError from showing boxes for its lifetime (when `on`): a silent
+// expression evaluated at every keystroke passes through texts such as "1/0".
+class ComplexQuietErrors {
+public:
+    explicit ComplexQuietErrors(bool on = true);
+    ~ComplexQuietErrors();
+    ComplexQuietErrors(const ComplexQuietErrors&) = delete;
+    ComplexQuietErrors& operator=(const ComplexQuietErrors&) = delete;
+private:
+    bool m_on;
+};
+bool ComplexErrorsQuiet();
 
 } // namespace complex

@@ -107,6 +107,26 @@ Extended poisson(Extended L, int64_t k)
     return div(mul(IntPower(L, k), result(std::exp(-L))), f);
 }
 
+// The sum of term(i) for i = lo..hi (0 when hi < lo).
+template <class Term>
+Extended sumOver(int64_t lo, int64_t hi, Term term)
+{
+    Extended s = 0;
+    for (int64_t i = lo; i <= hi; ++i)
+        s = add(s, term(i));
+    return s;
+}
+
+// The bounds of a cumulative sum written from argument `at` on: both bounds
+// when `both`, else the upper one alone (the lower is then 0).
+void readRange(ArgList& a, int at, bool both, Extended& lo, Extended& hi)
+{
+    lo = 0;
+    if (both)
+        lo = a.value(at++);
+    hi = a.value(at);
+}
+
 struct Random {
     std::mt19937_64 engine{5489u};
 };
@@ -334,29 +354,23 @@ Extended Ang(AngleMode mode, ArgList& a)
 }
 
 // Max and Min look at the first argument, then from the last down to the
-// second. Each argument is evaluated once: evaluating it again to take it would
-// let a random argument give a value that was never compared.
-Extended Max(ArgList& a)
+// second, and take an argument when `better` prefers it to the current value.
+// Each argument is evaluated once: evaluating it again to take it would let a
+// random argument give a value that was never compared.
+template <class Better>
+Extended extremum(ArgList& a, Better better)
 {
     Extended r = a.value(0);
     for (int i = a.count() - 1; i >= 1; --i) {
         Extended v = a.value(i);
-        if (r < v)
+        if (better(v, r))
             r = v;
     }
     return r;
 }
 
-Extended Min(ArgList& a)
-{
-    Extended r = a.value(0);
-    for (int i = a.count() - 1; i >= 1; --i) {
-        Extended v = a.value(i);
-        if (r > v)
-            r = v;
-    }
-    return r;
-}
+Extended Max(ArgList& a) { return extremum(a, [](Extended v, Extended r) { return r < v; }); }
+Extended Min(ArgList& a) { return extremum(a, [](Extended v, Extended r) { return r > v; }); }
 
 Extended Suma(ArgList& a)
 {
@@ -490,23 +504,13 @@ Extended DBinom(ArgList& a)
 Extended DBinomA(ArgList& a)
 {
     Extended n = a.value(0);
-    Extended k1 = 0, k2;
-    Extended p;
-    if (a.count() == 3) {
-        k2 = a.value(1);
-        p = a.value(2);
-    } else {
-        k1 = a.value(1);
-        k2 = a.value(2);
-        p = a.value(3);
-    }
+    Extended k1, k2;
+    readRange(a, 1, a.count() == 4, k1, k2);
+    Extended p = a.value(a.count() - 1);
     checkProbability(p);
     int64_t nn = RoundCount(n);
     int64_t hi = RoundCount(k2);
-    Extended s = 0;
-    for (int64_t i = RoundCount(k1); i <= hi; ++i)
-        s = add(s, binom(nn, i, p));
-    return s;
+    return sumOver(RoundCount(k1), hi, [&](int64_t i) { return binom(nn, i, p); });
 }
 
 Extended DBinomNeg(ArgList& a)
@@ -535,10 +539,7 @@ Extended DBinomNegA(ArgList& a)
     checkProbability(p);
     int64_t kk = RoundCount(k);
     int64_t last = RoundCount(hi);
-    Extended s = 0;
-    for (int64_t m = RoundCount(lo); m <= last; ++m)
-        s = add(s, binomNeg(m, kk, p));
-    return s;
+    return sumOver(RoundCount(lo), last, [&](int64_t m) { return binomNeg(m, kk, p); });
 }
 
 Extended DHpGeom(ArgList& a)
@@ -562,10 +563,7 @@ Extended DHpGeomA(ArgList& a)
         lo = round16(a.value(3));
         hi = round16(a.value(4));
     }
-    Extended s = 0;
-    for (int64_t i = lo; i <= hi; ++i)
-        s = add(s, hpGeom(N, K, n, i));
-    return s;
+    return sumOver(lo, hi, [&](int64_t i) { return hpGeom(N, K, n, i); });
 }
 
 Extended DPoisson(ArgList& a)
@@ -578,18 +576,10 @@ Extended DPoisson(ArgList& a)
 Extended DPoissonA(ArgList& a)
 {
     Extended L = a.value(0);
-    Extended k1 = 0, k2;
-    if (a.count() == 2) {
-        k2 = a.value(1);
-    } else {
-        k1 = a.value(1);
-        k2 = a.value(2);
-    }
+    Extended k1, k2;
+    readRange(a, 1, a.count() == 3, k1, k2);
     int64_t hi = RoundCount(k2);
-    Extended s = 0;
-    for (int64_t i = RoundCount(k1); i <= hi; ++i)
-        s = add(s, poisson(L, i));
-    return s;
+    return sumOver(RoundCount(k1), hi, [&](int64_t i) { return poisson(L, i); });
 }
 
 } // namespace real::builtins

@@ -471,19 +471,26 @@ using Level3 = TEval* (TExpresion::*)(QStringView, const TEvalArray&, bool&);
     return node;
 }
 
-[[gnu::noinline]] TEval* ImplicitAfterNumber(TExpresion& e, QStringView text, const TEvalArray& params, bool& ok)
+// An implicit product after a literal: for each split b from the last to the
+// second, within the characters a literal may be written with and not at one
+// of `inside` (a digit, a point, a bar, where no literal ends), when the text
+// before b reads as a literal and the text from b on compiles as a factor. The
+// longest literal is tried first.
+using LiteralReader = bool (*)(const QString& text, Extended& value, std::uint8_t& base);
+
+[[gnu::noinline]] TEval* ImplicitProduct(TExpresion& e, QStringView text, const TEvalArray& params, bool& ok,
+                                         bool (*literalChar)(QChar), bool (*inside)(QChar), LiteralReader read)
 {
     const qsizetype n = text.size();
     qsizetype limit = 0;
-    while (limit < n && IsNumberChar(text[limit]))
+    while (limit < n && literalChar(text[limit]))
         ++limit;
     for (qsizetype b = std::min(n - 1, limit); b >= 1; --b) {
-        const QChar c = text[b];
-        if (c == QLatin1Char('.') || IsDigit(c))
+        if (inside(text[b]))
             continue;
         Extended v = 0;
         std::uint8_t base = 10;
-        if (!ReadNumberWithBase(text.left(b).toString(), v, base) || !(v > 0))
+        if (!read(text.left(b).toString(), v, base))
             continue;
         bool raised = false;
         if (TEval* node = ProductWithLiteral(e, v, base, text.mid(b), params, ok, raised))
@@ -492,24 +499,23 @@ using Level3 = TEval* (TExpresion::*)(QStringView, const TEvalArray&, bool&);
     return nullptr;
 }
 
-[[gnu::noinline]] TEval* ImplicitAfterFraction(TExpresion& e, QStringView text, const TEvalArray& params, bool& ok)
+// After a number in any base with a value above 0 (2pi, 12x).
+TEval* ImplicitAfterNumber(TExpresion& e, QStringView text, const TEvalArray& params, bool& ok)
 {
-    const qsizetype n = text.size();
-    qsizetype limit = 0;
-    while (limit < n && IsFractionChar(text[limit]))
-        ++limit;
-    for (qsizetype c = std::min(n - 1, limit); c >= 1; --c) {
-        const QChar ch = text[c];
-        if (IsDigit(ch) || ch == QLatin1Char('|'))
-            continue;
-        Extended v = 0;
-        if (!ReadFraction(text.left(c).toString(), v))
-            continue;
-        bool raised = false;
-        if (TEval* node = ProductWithLiteral(e, v, 10, text.mid(c), params, ok, raised))
-            return node;
-    }
-    return nullptr;
+    return ImplicitProduct(
+        e, text, params, ok, IsNumberChar, [](QChar c) { return c == QLatin1Char('.') || IsDigit(c); },
+        [](const QString& t, Extended& v, std::uint8_t& base) { return ReadNumberWithBase(t, v, base) && v > 0; });
+}
+
+// After a fraction or plain decimal (0x, 3|4x).
+TEval* ImplicitAfterFraction(TExpresion& e, QStringView text, const TEvalArray& params, bool& ok)
+{
+    return ImplicitProduct(
+        e, text, params, ok, IsFractionChar, [](QChar c) { return IsDigit(c) || c == QLatin1Char('|'); },
+        [](const QString& t, Extended& v, std::uint8_t& base) {
+            base = 10;
+            return ReadFraction(t, v);
+        });
 }
 
 [[gnu::noinline]] TEval* Percent(TExpresion& e, QStringView text, const TEvalArray& params, bool& ok)
@@ -540,6 +546,22 @@ using Level3 = TEval* (TExpresion::*)(QStringView, const TEvalArray&, bool&);
     return node;
 }
 
+// The start of every level: the text must pass the syntax check, and a text
+// between single quotes is a message at any level. True when that settles the
+// level: `node` is then the message, or none when the check failed.
+bool LevelSettled(TExpresion& e, QStringView text, bool& ok, TEval*& node)
+{
+    ok = false;
+    node = nullptr;
+    if (!e.CheckSyntax(text))
+        return true;
+    if (!exprcore::IsQuotedMessage(text))
+        return false;
+    ok = true;
+    node = new TExprMsg(text.mid(1, text.size() - 2).toString());
+    return true;
+}
+
 TEval* NewExt(Extended v, const QString& text, const TNodeMeasureProc& m, const TNodeDrawProc& d)
 {
     auto* ext = new TExt(v);
@@ -553,13 +575,8 @@ TEval* NewExt(Extended v, const QString& text, const TNodeMeasureProc& m, const 
 
 TEval* TExpresion::ParseExprRaw(QStringView text, const TEvalArray& params, bool& ok)
 {
-    ok = false;
-    if (!CheckSyntax(text))
-        return nullptr;
-    if (exprcore::IsQuotedMessage(text)) {
-        ok = true;
-        return new TExprMsg(text.mid(1, text.size() - 2).toString());
-    }
+    if (TEval* settled = nullptr; LevelSettled(*this, text, ok, settled))
+        return settled;
     const qsizetype n = text.size();
 
     // Logical operators, rightmost first.
@@ -608,13 +625,8 @@ TEval* TExpresion::ParseExprRaw(QStringView text, const TEvalArray& params, bool
 
 TEval* TExpresion::ParseTermRaw(QStringView text, const TEvalArray& params, bool& ok)
 {
-    ok = false;
-    if (!CheckSyntax(text))
-        return nullptr;
-    if (exprcore::IsQuotedMessage(text)) {
-        ok = true;
-        return new TExprMsg(text.mid(1, text.size() - 2).toString());
-    }
+    if (TEval* settled = nullptr; LevelSettled(*this, text, ok, settled))
+        return settled;
     for (qsizetype i = text.size() - 1; i >= 1; --i) {
         const QChar c = text[i];
         if (c != QLatin1Char('*') && c != QLatin1Char('/'))
@@ -628,14 +640,9 @@ TEval* TExpresion::ParseTermRaw(QStringView text, const TEvalArray& params, bool
 
 TEval* TExpresion::ParseFactorRaw(QStringView text, const TEvalArray& params, bool& ok)
 {
-    ok = false;
     // 1. Syntax check and quoted message.
-    if (!CheckSyntax(text))
-        return nullptr;
-    if (exprcore::IsQuotedMessage(text)) {
-        ok = true;
-        return new TExprMsg(text.mid(1, text.size() - 2).toString());
-    }
+    if (TEval* settled = nullptr; LevelSettled(*this, text, ok, settled))
+        return settled;
     const qsizetype n = text.size();
 
     // 2. A number in any base; 3. a fraction or plain decimal.

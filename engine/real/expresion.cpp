@@ -1,6 +1,7 @@
 #include "engine/real/expresion.h"
 
 #include "engine/errors.h"
+#include "engine/formuladraw.h"
 #include "foundation/core/format.h"
 
 #if __has_include("engine/real/builtins.h")
@@ -413,7 +414,7 @@ Extended TExpresion::Evaluate()
         m_valueValid = false;
         try {
             const std::uint64_t stamp = Root->CurrentStamp();
-            Value = Root->Evaluate();
+            Value = EvaluateNode(Root);
             m_valueStamp = stamp;
             m_valueValid = true;
         } catch (const EMathError& e) {
@@ -511,6 +512,24 @@ void TExpresion::SetUseBuiltIns(bool on)
         UseBuiltIns = on;
     if (OnChange)
         OnChange(this);
+}
+
+// --------------------------------------------------------------------------
+// Drawing.
+
+std::unique_ptr<FormulaPicture> TExpresion::DrawToMetafile(CanvasMetrics* metrics)
+{
+    if (!Root)
+        return nullptr;
+    constexpr int kSize = 20;
+    formuladraw::MeasurePass pass;
+    FormulaPicture measuring(metrics);
+    int width = 0, above = 0, below = 0;
+    Root->Measure(measuring, kSize, width, above, below);
+    auto picture = std::make_unique<FormulaPicture>(metrics);
+    picture->setSize(width + 4, above + below + 4);
+    Root->Draw(*picture, 2, 2, kSize);
+    return picture;
 }
 
 } // namespace real

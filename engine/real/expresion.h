@@ -5,6 +5,7 @@
 // failure as an error code with a Spanish message.
 
 #include "engine/real/errors.h"
+#include "engine/formulapicture.h"
 #include "engine/nametable.h"
 #include "engine/real/tree.h"
 
@@ -138,6 +139,13 @@ public:
     // The text of an error code (18, not stored by this engine, is the compiler's
     // message).
     QString ErrorText(int code) const;
+
+    // ---- drawing ----
+    // The formula as a recorded picture: measured at size 20 on a first picture,
+    // then Width + 4 by Above + Below + 4 pixels with the tree drawn at (2, 2) on
+    // a second; none without a tree. `metrics` answers the measuring
+    // (PictureMetrics::current() when null; it must outlive the picture).
+    std::unique_ptr<FormulaPicture> DrawToMetafile(CanvasMetrics* metrics = nullptr);
 
     // ---- compiler levels (Text without blanks; params are "?A".."?Z") ----
     // Inside a compile they share its memory of attempts; called on their own,

@@ -36,6 +36,11 @@ DepSet UnionDeps(const DepSet& a, const DepSet& b)
     return std::make_shared<const std::vector<TVariable*>>(std::move(out));
 }
 
+// An operand's value: literals and variables read in place, anything else
+// through EvaluateNode. A variable node records that it has been read, as its
+// Evaluate does.
+inline Extended Operand(TEval* n);
+
 } // namespace
 
 // Natural logarithm with the processor's faults: 0 divides by zero, a negative
@@ -117,25 +122,7 @@ TEval* TEval::SolveFor(TEval*, TVariable*)
     throw EDespejar(QStringLiteral("No se puede despejar"));
 }
 
-// The drawing work fills these in; a node measures as an empty box until then.
-void TEval::Measure(Canvas&, int, int& width, int& above, int& below)
-{
-    width = above = below = 0;
-}
-
-void TEval::Draw(Canvas&, int, int, int) {}
-
-void TEval::MeasureWithParens(Canvas& canvas, int size, bool withParens, int& width, int& above, int& below)
-{
-    Q_UNUSED(withParens);
-    Measure(canvas, size, width, above, below);
-}
-
-void TEval::DrawWithParens(Canvas& canvas, int x, int y, int size, bool withParens)
-{
-    Q_UNUSED(withParens);
-    Draw(canvas, x, y, size);
-}
+// Measure, Draw and their parenthesised forms: engine/real/draw.cpp.
 
 void TEval::AdoptChildren(const TEvalArray& children)
 {
@@ -296,6 +283,66 @@ Extended TDibListaArg::Evaluate() { throw Exception(QString()); }
 
 TOp::TOp(NodeKind kind, TEval* left, TEval* right) : TEval(kind) { AdoptChildren({left, right}); }
 
+// The evaluation path of every tree: literals, variables, unshared operators
+// and one-argument functions are dispatched on the node kind and reached by
+// direct calls (each body is defined in this file and inlined here); the other
+// kinds go through their virtual Evaluate. Results are those of Evaluate.
+Extended EvaluateNode(TEval* n)
+{
+    switch (n->Kind()) {
+    case NodeKind::Num:
+    case NodeKind::Const:
+    case NodeKind::Ext:
+        return n->Value;
+    case NodeKind::Var:
+        return Operand(n);
+    case NodeKind::Fun1:
+        return static_cast<TFun1*>(n)->TFun1::Evaluate();
+    case NodeKind::Suma:
+    case NodeKind::Resta:
+    case NodeKind::Mul:
+    case NodeKind::Div:
+    case NodeKind::Pot:
+    case NodeKind::Raiz:
+    case NodeKind::LogN:
+        // A shared operator keeps its value (TOp::Evaluate); the others compute.
+        if (n->RefCount >= 2)
+            return static_cast<TOp*>(n)->TOp::Evaluate();
+        switch (n->Kind()) {
+        case NodeKind::Suma: return static_cast<TSuma*>(n)->TSuma::Compute();
+        case NodeKind::Resta: return static_cast<TResta*>(n)->TResta::Compute();
+        case NodeKind::Mul: return static_cast<TMul*>(n)->TMul::Compute();
+        case NodeKind::Div: return static_cast<TDiv*>(n)->TDiv::Compute();
+        case NodeKind::Pot: return static_cast<TPot*>(n)->TPot::Compute();
+        case NodeKind::Raiz: return static_cast<TRaiz*>(n)->TRaiz::Compute();
+        default: return static_cast<TLogN*>(n)->TLogN::Compute();
+        }
+    default:
+        return n->Evaluate();
+    }
+}
+
+namespace {
+
+inline Extended Operand(TEval* n)
+{
+    switch (n->Kind()) {
+    case NodeKind::Num:
+    case NodeKind::Const:
+    case NodeKind::Ext:
+        return n->Value;
+    case NodeKind::Var: {
+        const TVariable* v = static_cast<TVar*>(n)->Variable;
+        n->SetStamp(v->Version());
+        return v->Value;
+    }
+    default:
+        return EvaluateNode(n);
+    }
+}
+
+} // namespace
+
 Extended TOp::Evaluate()
 {
     if (RefCount < 2 || IsVolatile())
@@ -317,50 +364,32 @@ bool TOp::IsValueCurrent()
     return Left()->IsValueCurrent() && Right()->IsValueCurrent();
 }
 
-Extended TSuma::Compute()
+namespace {
+// The operators but TLogN evaluate their left operand, then the right one.
+template <NodeKind K>
+inline Extended LeftThenRight(TOp* op)
 {
-    const Extended a = Left()->Evaluate();
-    return checked::add(a, Right()->Evaluate());
+    const Extended a = Operand(op->Left());
+    return ApplyOperator(K, a, Operand(op->Right()));
 }
+} // namespace
 
-Extended TResta::Compute()
-{
-    const Extended a = Left()->Evaluate();
-    return checked::sub(a, Right()->Evaluate());
-}
+Extended TSuma::Compute() { return LeftThenRight<NodeKind::Suma>(this); }
 
-Extended TMul::Compute()
-{
-    const Extended a = Left()->Evaluate();
-    return checked::mul(a, Right()->Evaluate());
-}
+Extended TResta::Compute() { return LeftThenRight<NodeKind::Resta>(this); }
 
-Extended TDiv::Compute()
-{
-    const Extended a = Left()->Evaluate();
-    return checked::div(a, Right()->Evaluate());
-}
+Extended TMul::Compute() { return LeftThenRight<NodeKind::Mul>(this); }
 
-Extended TPot::Compute()
-{
-    const Extended a = Left()->Evaluate();
-    return CheckedPower(a, Right()->Evaluate());
-}
+Extended TDiv::Compute() { return LeftThenRight<NodeKind::Div>(this); }
 
-Extended TRaiz::Compute()
-{
-    const Extended a = Left()->Evaluate();
-    const Extended b = Right()->Evaluate();
-    return CheckedPower(a, checked::div(1, b));
-}
+Extended TPot::Compute() { return LeftThenRight<NodeKind::Pot>(this); }
+
+Extended TRaiz::Compute() { return LeftThenRight<NodeKind::Raiz>(this); }
 
 Extended TLogN::Compute()
 {
-    const Extended base = Right()->Evaluate();
-    const Extended x = Left()->Evaluate();
-    const Extended lx = CheckedLn(x);
-    const Extended lb = CheckedLn(base);
-    return checked::div(lx, lb);
+    const Extended base = Operand(Right());
+    return ApplyOperator(NodeKind::LogN, Operand(Left()), base);
 }
 
 // Inverse operations: R is the other side, a and b the operands.
@@ -418,7 +447,7 @@ Extended TCompara::Compute()
     const EngineState& st = engineState();
     if (!(r > 0))
         return st.FalseValue;
-    return inner->Evaluate() > 0 ? st.TrueValue : st.FalseValue;
+    return EvaluateNode(inner) > 0 ? st.TrueValue : st.FalseValue;
 }
 
 namespace {
@@ -427,70 +456,70 @@ inline Extended Truth(bool b) { return b ? engineState().TrueValue : engineState
 
 Extended TMay::Compare()
 {
-    const Extended a = Left()->Evaluate();
-    return Truth(a > Right()->Evaluate());
+    const Extended a = Operand(Left());
+    return Truth(a > Operand(Right()));
 }
 
 Extended TMen::Compare()
 {
-    const Extended a = Left()->Evaluate();
-    return Truth(a < Right()->Evaluate());
+    const Extended a = Operand(Left());
+    return Truth(a < Operand(Right()));
 }
 
 Extended TIgu::Compare()
 {
-    const Extended a = Left()->Evaluate();
-    return Truth(ValuesEqual(a, Right()->Evaluate()));
+    const Extended a = Operand(Left());
+    return Truth(ValuesEqual(a, Operand(Right())));
 }
 
 Extended TMayIgu::Compare()
 {
-    Extended a = Left()->Evaluate();
-    Extended b = Right()->Evaluate();
+    Extended a = Operand(Left());
+    Extended b = Operand(Right());
     if (a >= b)
         return Truth(true);
-    a = Left()->Evaluate();
-    b = Right()->Evaluate();
+    a = Operand(Left());
+    b = Operand(Right());
     return Truth(ValuesEqual(a, b));
 }
 
 Extended TMenIgu::Compare()
 {
-    Extended a = Left()->Evaluate();
-    Extended b = Right()->Evaluate();
+    Extended a = Operand(Left());
+    Extended b = Operand(Right());
     if (!(a > b))
         return Truth(true);
-    a = Left()->Evaluate();
-    b = Right()->Evaluate();
+    a = Operand(Left());
+    b = Operand(Right());
     return Truth(ValuesEqual(a, b));
 }
 
 Extended TDist::Compare()
 {
-    const Extended a = Left()->Evaluate();
-    return Truth(!ValuesEqual(a, Right()->Evaluate()));
+    const Extended a = Operand(Left());
+    return Truth(!ValuesEqual(a, Operand(Right())));
 }
 
 // Logical operators.
 
 Extended TAnd::Compute()
 {
-    if (!(Left()->Evaluate() > 0))
+    if (!(Operand(Left()) > 0))
         return Truth(false);
-    return Truth(Right()->Evaluate() > 0);
+    return Truth(Operand(Right()) > 0);
 }
 
 Extended TOr::Compute()
 {
-    if (Left()->Evaluate() > 0)
+    if (Operand(Left()) > 0)
         return Truth(true);
-    return Truth(Right()->Evaluate() > 0);
+    return Truth(Operand(Right()) > 0);
 }
 
 Extended TXor::Compute()
 {
-    const bool a = Left()->Evaluate() > 0;
-    const bool b = Right()->Evaluate() > 0;
+    const bool a = Operand(Left()) > 0;
+    const bool b = Operand(Right()) > 0;
     return Truth(a != b);
 }
 
@@ -508,7 +537,7 @@ Extended TFun1::Evaluate()
     const std::uint64_t stamp = CurrentStamp();
     if (!IsVolatile() && stamp == Stamp())
         return Value;
-    Value = Fn(Arg()->Evaluate());
+    Value = Fn(EvaluateNode(Arg()));
     SetStamp(stamp);
     return Value;
 }
@@ -553,7 +582,7 @@ Extended TFunUser::Evaluate()
     const std::uint64_t stamp = CurrentStamp();
     if (!IsVolatile() && stamp == Stamp())
         return Value;
-    Value = Body->Evaluate();
+    Value = EvaluateNode(Body);
     SetStamp(stamp);
     return Value;
 }

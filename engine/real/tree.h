@@ -48,6 +48,7 @@
 // stale values (one read flag per variable node could not tell them apart).
 
 #include "engine/canvas.h"
+#include "engine/checked.h"
 #include "foundation/core/extended.h"
 
 #include <QString>
@@ -124,10 +125,15 @@ public:
     // solving). Default: "No se puede despejar".
     virtual TEval* SolveFor(TEval* rhs, TVariable* variable);
 
-    // Formula drawing. The bodies are filled in with the drawing work; until then
-    // they measure an empty box and draw nothing.
+    // Formula drawing (engine/real/draw.cpp over engine/formuladraw.h): the
+    // node's width and its extents above and below its axis at a font size in
+    // pixels, and its drawing with the box's top-left corner at (x, y). One body
+    // serves every class (it looks at Kind()); a node's MeasureProc/DrawProc,
+    // when set, replaces it. While a formuladraw::MeasurePass is open (Draw opens
+    // one) each node is measured once per canvas and size.
     virtual void Measure(Canvas& canvas, int size, int& width, int& above, int& below);
     virtual void Draw(Canvas& canvas, int x, int y, int size);
+    // The plain Measure/Draw, or the node between parentheses when withParens.
     void MeasureWithParens(Canvas& canvas, int size, bool withParens, int& width, int& above, int& below);
     void DrawWithParens(Canvas& canvas, int x, int y, int size, bool withParens);
 
@@ -478,6 +484,10 @@ TFun1* CreateFun1(TEvalFunc1 fn, TEval* arg, TEvalFunc1 inverse);
 TFunN* CreateFunN(TEvalFuncN fn, const TEvalArray& args);
 TFunUser* CreateFunUser(TEval* body, const TEvalArray& args);
 
+// Whether an operand is drawn between parentheses where its parent asks:
+// sums, differences, comparisons and logical operators.
+bool NeedsParens(const TEval* node);
+
 // Whether the subtree reads the variable (a user function's body is not searched:
 // its parameters are its children).
 bool ContainsVariable(TEval* node, TVariable* variable);
@@ -491,6 +501,28 @@ TEval* SolveEquation(TEval* tree, TVariable* variable);
 // The processor's power and logarithm rules, shared by the operator nodes.
 Extended CheckedPower(Extended base, Extended exponent);
 Extended CheckedLn(Extended x);
+
+// The arithmetic of the seven solvable operators on their operands' values
+// (a the left, b the right; for TLogN a is the number and b the base).
+inline Extended ApplyOperator(NodeKind kind, Extended a, Extended b)
+{
+    switch (kind) {
+    case NodeKind::Suma: return checked::add(a, b);
+    case NodeKind::Resta: return checked::sub(a, b);
+    case NodeKind::Mul: return checked::mul(a, b);
+    case NodeKind::Div: return checked::div(a, b);
+    case NodeKind::Pot: return CheckedPower(a, b);
+    case NodeKind::Raiz: return CheckedPower(a, checked::div(1, b));
+    default: {
+        const Extended la = CheckedLn(a);
+        return checked::div(la, CheckedLn(b));
+    }
+    }
+}
+
+// A node's value as its Evaluate gives it; literals, variables, unshared
+// operators and one-argument functions are reached without a virtual call.
+Extended EvaluateNode(TEval* node);
 
 // --------------------------------------------------------------------------
 // Name-table entries: each builds the node of a name found in a text.

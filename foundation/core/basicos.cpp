@@ -227,75 +227,86 @@ QChar LowerCharEs(QChar ch)
 
 namespace {
 
-QByteArray shortBytes(const QString& s) { return cp1252::encode(s.left(255)); }
-
 QChar charOf(unsigned byte) { return cp1252::toUnicode(static_cast<unsigned char>(byte & 0xFF)); }
 
-// A value below 32 or the apostrophe is not a character of the plain text:
-// the stored character is kept instead.
-bool keepStored(unsigned value) { return value < 32 || value == 39; }
+// A text and its key as the unscrambling routines see them: Windows-1252
+// bytes, at most 255 of each, positions 1-based.
+class KeyedText {
+public:
+    KeyedText(const QString& s, const QString& key)
+        : original_(s.left(255)), text_(cp1252::encode(original_)), key_(cp1252::encode(key.left(255)))
+    {
+    }
+    int n() const { return static_cast<int>(key_.size()); }
+    int len() const { return static_cast<int>(text_.size()); }
+    unsigned stored(int i) const { return static_cast<unsigned char>(text_[i - 1]); }
+    unsigned k(int p) const { return static_cast<unsigned char>(key_[p - 1]); }
+    // The mask of the cycled routines: fixed for the whole text.
+    unsigned mask() const { return 1u << ((n() % len()) & 7); }
+    // Where the cycled routines' walk through the key starts.
+    int start() const { return (len() % n()) + 1; }
+
+    // Nothing to unscramble: an empty text, or no key to do it with.
+    bool trivial() const { return len() == 0 || n() == 0; }
+    QString unchanged() const { return len() == 0 ? QString() : original_; }
+
+    // The plain text: plain(i, kept) gives character i's unscrambled value
+    // and sets `kept` to what stands instead when that value is refused (a
+    // value below 32 or the apostrophe is not a character of the plain
+    // text). Called for i = 1 .. len in order.
+    template <typename Plain>
+    QString build(Plain plain) const
+    {
+        QString out(len(), QChar(' '));
+        for (int i = 1; i <= len(); ++i) {
+            unsigned kept = stored(i);
+            const unsigned v = plain(i, kept) & 0xFF;
+            out[i - 1] = charOf((v < 32 || v == 39) ? kept : v);
+        }
+        return out;
+    }
+
+private:
+    QString original_;
+    QByteArray text_;
+    QByteArray key_;
+};
 
 } // namespace
 
 QString XorUnscramble(const QString& s, const QString& key)
 {
-    const QByteArray t = shortBytes(s);
-    const QByteArray k = shortBytes(key);
-    const int n = static_cast<int>(k.size());
-    const int len = static_cast<int>(t.size());
-    if (n == 0)
-        return QString(s.left(255));
-    QString out(len, QChar(' '));
-    for (int i = len; i >= 1; --i) {
-        const unsigned stored = static_cast<unsigned char>(t[i - 1]);
-        const unsigned v = stored ^ static_cast<unsigned char>(k[(i % n)]);
-        out[i - 1] = charOf(keepStored(v) ? stored : v);
-    }
-    return out;
+    const KeyedText t(s, key);
+    if (t.trivial())
+        return t.unchanged();
+    return t.build([&](int i, unsigned&) { return t.stored(i) ^ t.k((i % t.n()) + 1); });
 }
 
 QString XorUnscrambleCycled(const QString& s, const QString& key)
 {
-    const QByteArray t = shortBytes(s);
-    const QByteArray k = shortBytes(key);
-    const int n = static_cast<int>(k.size());
-    const int len = static_cast<int>(t.size());
-    if (len == 0)
-        return QString();
-    if (n == 0)
-        return QString(s.left(255));
-    const unsigned m = 1u << ((n % len) & 7);
-    int p = (len % n) + 1;
-    QString out(len, QChar(' '));
-    for (int i = 1; i <= len; ++i) {
-        p = p < n ? p + 1 : 1;
-        const unsigned stored = static_cast<unsigned char>(t[i - 1]);
-        const unsigned v = (stored ^ m ^ static_cast<unsigned char>(k[p - 1])) & 0xFF;
-        out[i - 1] = charOf(keepStored(v) ? stored : v);
-    }
-    return out;
+    const KeyedText t(s, key);
+    if (t.trivial())
+        return t.unchanged();
+    const unsigned m = t.mask();
+    int p = t.start();
+    return t.build([&](int i, unsigned&) {
+        p = p < t.n() ? p + 1 : 1;
+        return t.stored(i) ^ m ^ t.k(p);
+    });
 }
 
 QString XorUnscrambleTwice(const QString& s, const QString& key)
 {
-    const QByteArray t = shortBytes(s);
-    const QByteArray k = shortBytes(key);
-    const int n = static_cast<int>(k.size());
-    const int len = static_cast<int>(t.size());
-    if (len == 0)
-        return QString();
-    if (n == 0)
-        return QString(s.left(255));
-    const unsigned m = 1u << ((n % len) & 7);
-    int p = (len % n) + 1;
-    QString out(len, QChar(' '));
-    for (int i = 1; i <= len; ++i) {
-        p = p > 1 ? p - 1 : n;
-        const unsigned first = static_cast<unsigned char>(t[i - 1]) ^ 5u;
-        const unsigned v = (first ^ (static_cast<unsigned>(i) & 0xB3u) ^ m ^ static_cast<unsigned char>(k[p - 1])) & 0xFF;
-        out[i - 1] = charOf(keepStored(v) ? first : v);
-    }
-    return out;
+    const KeyedText t(s, key);
+    if (t.trivial())
+        return t.unchanged();
+    const unsigned m = t.mask();
+    int p = t.start();
+    return t.build([&](int i, unsigned& kept) {
+        p = p > 1 ? p - 1 : t.n();
+        kept = t.stored(i) ^ 5u; // the keep-rule restores the first combination
+        return kept ^ (static_cast<unsigned>(i) & 0xB3u) ^ m ^ t.k(p);
+    });
 }
 
 // ---------------------------------------------------------------------------

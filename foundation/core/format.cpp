@@ -304,32 +304,30 @@ int ValFloat(QStringView text, Extended& value)
     value = 0;
     const int n = text.size();
     int i = 0;
-    if (i < n && (text[i] == '+' || text[i] == '-'))
-        ++i;
-    int mantDigits = 0;
-    while (i < n && text[i] >= '0' && text[i] <= '9') {
-        ++i;
-        ++mantDigits;
-    }
+    // Each part steps over what it accepts: an optional sign, a run of digits
+    // (telling how many).
+    auto skipSign = [&] {
+        if (i < n && (text[i] == '+' || text[i] == '-'))
+            ++i;
+    };
+    auto skipDigits = [&] {
+        const int start = i;
+        while (i < n && text[i] >= '0' && text[i] <= '9')
+            ++i;
+        return i - start;
+    };
+    skipSign();
+    int mantDigits = skipDigits();
     if (i < n && text[i] == '.') {
         ++i;
-        while (i < n && text[i] >= '0' && text[i] <= '9') {
-            ++i;
-            ++mantDigits;
-        }
+        mantDigits += skipDigits();
     }
     if (mantDigits == 0)
         return std::min(i, n) + 1;
     if (i < n && (text[i] == 'e' || text[i] == 'E')) {
         ++i;
-        if (i < n && (text[i] == '+' || text[i] == '-'))
-            ++i;
-        int expDigits = 0;
-        while (i < n && text[i] >= '0' && text[i] <= '9') {
-            ++i;
-            ++expDigits;
-        }
-        if (expDigits == 0)
+        skipSign();
+        if (skipDigits() == 0)
             return i + 1;
     }
     if (i < n)

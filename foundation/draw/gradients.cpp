@@ -7,6 +7,8 @@
 #include <QPixmap>
 
 #include <algorithm>
+#include <cmath>
+#include <vector>
 #include <cstdlib>
 #include <optional>
 
@@ -64,15 +66,11 @@ void FillSplitGradient(QPainter& painter, const TRect& rect, TColor inner, TColo
     }
 }
 
-void FillRadialGradient(QPainter& painter, const TRect& rect, TColor centre, TColor outer, int centreX,
-                        int centreY)
+namespace {
+
+// The concentric ellipses themselves, at the rectangle.
+void PaintRadial(QPainter& painter, const TRect& rect, TColor centre, TColor outer, int cx, int cy, long long n)
 {
-    const int cx = centreX == kGradientDefaultCentre ? rect.Left + rect.Width() * 3 / 8 : centreX;
-    const int cy = centreY == kGradientDefaultCentre ? rect.Top + rect.Height() * 3 / 8 : centreY;
-    const long long n = std::max({std::llabs((long long)cx - rect.Left), std::llabs((long long)cx - rect.Right),
-                                  std::llabs((long long)cy - rect.Bottom), std::llabs((long long)cy - rect.Top)});
-    if (n == 0)
-        return;
     // The ramp counts its steps in 16 bits; a wider gradient reads it scaled.
     const int steps = int(std::min<long long>(n, 65535));
     const TColGrad ramp(outer, centre, std::uint16_t(steps));
@@ -87,6 +85,80 @@ void FillRadialGradient(QPainter& painter, const TRect& rect, TColor centre, TCo
         PaintEllipse(painter, e);
     }
     painter.restore();
+}
+
+// A large panel repaints its radial gradient with hundreds of ellipses; the
+// result is kept per size, centre and colours and drawn as an image. Only
+// where the image gives the very same pixels: the centre inside the rectangle
+// (so every ellipse is too), a whole-pixel translation at most, no
+// antialiasing, plain source-over painting.
+struct RadialKey {
+    int width, height, dx, dy;
+    TColor centre, outer;
+    bool operator==(const RadialKey&) const = default;
+};
+struct RadialEntry {
+    RadialKey key;
+    QImage image;
+};
+constexpr std::size_t kRadialCacheEntries = 4;
+
+std::vector<RadialEntry>& RadialCache()
+{
+    static std::vector<RadialEntry> cache;
+    return cache;
+}
+
+bool CanUseImage(const QPainter& painter)
+{
+    const QTransform t = painter.worldTransform();
+    if (t.type() > QTransform::TxTranslate)
+        return false;
+    if (t.dx() != std::floor(t.dx()) || t.dy() != std::floor(t.dy()))
+        return false;
+    return !painter.testRenderHint(QPainter::Antialiasing) &&
+           painter.compositionMode() == QPainter::CompositionMode_SourceOver && painter.opacity() == 1.0;
+}
+
+} // namespace
+
+void ClearRadialGradientCache() { RadialCache().clear(); }
+std::size_t RadialGradientCacheSize() { return RadialCache().size(); }
+
+void FillRadialGradient(QPainter& painter, const TRect& rect, TColor centre, TColor outer, int centreX,
+                        int centreY)
+{
+    const int cx = centreX == kGradientDefaultCentre ? rect.Left + rect.Width() * 3 / 8 : centreX;
+    const int cy = centreY == kGradientDefaultCentre ? rect.Top + rect.Height() * 3 / 8 : centreY;
+    const long long n = std::max({std::llabs((long long)cx - rect.Left), std::llabs((long long)cx - rect.Right),
+                                  std::llabs((long long)cy - rect.Bottom), std::llabs((long long)cy - rect.Top)});
+    if (n == 0)
+        return;
+    const bool inside = cx >= rect.Left && cx <= rect.Right && cy >= rect.Top && cy <= rect.Bottom;
+    if (!inside || rect.IsEmpty() || !CanUseImage(painter)) {
+        PaintRadial(painter, rect, centre, outer, cx, cy, n);
+        return;
+    }
+    const RadialKey key{rect.Width(), rect.Height(), cx - rect.Left, cy - rect.Top, centre, outer};
+    std::vector<RadialEntry>& cache = RadialCache();
+    auto it = std::find_if(cache.begin(), cache.end(), [&](const RadialEntry& e) { return e.key == key; });
+    if (it == cache.end()) {
+        QImage image(rect.Width(), rect.Height(), QImage::Format_ARGB32_Premultiplied);
+        if (image.isNull()) {   // no memory for it: draw directly
+            PaintRadial(painter, rect, centre, outer, cx, cy, n);
+            return;
+        }
+        image.fill(Qt::transparent);
+        {
+            QPainter p(&image);
+            PaintRadial(p, TRect{0, 0, rect.Width(), rect.Height()}, centre, outer, key.dx, key.dy, n);
+        }
+        if (cache.size() >= kRadialCacheEntries)
+            cache.erase(cache.begin());
+        cache.push_back(RadialEntry{key, std::move(image)});
+        it = cache.end() - 1;
+    }
+    painter.drawImage(QPoint(rect.Left, rect.Top), it->image);
 }
 
 // ---- bevel ----

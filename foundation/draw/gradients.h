@@ -4,6 +4,7 @@
 #include "engine/canvas.h"
 
 #include <QImage>
+#include <cstddef>
 #include <cstdint>
 
 class QPainter;
@@ -41,6 +42,10 @@ constexpr int kGradientDefaultCentre = 0x0FFFFFFF;
 // the outer colour to the centre colour.
 void FillRadialGradient(QPainter& painter, const TRect& rect, TColor centre, TColor outer, int centreX,
                         int centreY);
+// The last few radial gradients are kept as images (per size, centre and
+// colours) and drawn from there when the same one is asked for again.
+void ClearRadialGradientCache();
+std::size_t RadialGradientCacheSize();
 
 // The bevel painter: shades the border of a rectangle to look raised or pressed.
 class TGamma {

@@ -1,9 +1,11 @@
 #pragma once
 // Sending mouse events straight to a widget, with the buttons held given
-// explicitly (the offscreen platform has no real pointer).
+// explicitly (the offscreen platform has no real pointer), and resizing one
+// with its resize event delivered at once (hidden widgets get it late).
 #include <QApplication>
 #include <QEnterEvent>
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <QWidget>
 
 inline void sendMouse(QWidget* w, QEvent::Type type, QPoint local, Qt::MouseButton button, Qt::MouseButtons held,
@@ -33,4 +35,11 @@ inline void leave(QWidget* w)
 {
     QEvent e(QEvent::Leave);
     QApplication::sendEvent(w, &e);
+}
+inline void resizeNow(QWidget& w, int width, int height)
+{
+    const QSize old = w.size();
+    w.resize(width, height);
+    QResizeEvent e(w.size(), old);
+    QApplication::sendEvent(&w, &e);
 }

@@ -1,6 +1,7 @@
 // The application object: exceptions raised in event handlers end in notify,
 // the silent abort without a word, any other in an error box.
 #include "controls/application.h"
+#include "recordingsink.h"
 #include "testsupport.h"
 
 #include "foundation/core/basicos.h"
@@ -11,18 +12,6 @@
 #include <stdexcept>
 
 namespace {
-
-struct RecordingSink : MessageSink {
-    QStringList texts, captions;
-    QList<unsigned> flags;
-    int showMessage(const QString& text, const QString& caption, unsigned f) override
-    {
-        texts << text;
-        captions << caption;
-        flags << f;
-        return idOk;
-    }
-};
 
 // An object whose handler raises what the test asks for when it gets an
 // event of its own (a plain event: Qt's mouse dispatch keeps copies of the

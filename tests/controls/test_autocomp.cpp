@@ -3,8 +3,10 @@
 #include "controls/credits.h"
 #include "controls/frmautocomp.h"
 #include "controls/frmteclado.h"
+#include "entryboxsupport.h"
 #include "testsupport.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -13,26 +15,6 @@
 #include <memory>
 
 namespace {
-
-// A name-table entry as the engines' entries describe themselves.
-struct TestEntry {
-    std::uint8_t Category = 0;
-    std::uint8_t MinArgs = 0;
-    std::uint8_t MaxArgs = 0;
-    QString Description;
-};
-using TestTable = exprcore::TNameTable<TestEntry>;
-
-void addName(TestTable& t, const QString& name, int kind, int minArgs = 0, int maxArgs = 0,
-             const QString& description = {})
-{
-    auto e = std::make_unique<TestEntry>();
-    e->Category = std::uint8_t(kind);
-    e->MinArgs = std::uint8_t(minArgs);
-    e->MaxArgs = std::uint8_t(maxArgs);
-    e->Description = description;
-    t.Add(name, t.Keep(std::move(e)));
-}
 
 void fillStandard(TestTable& t)
 {
@@ -47,36 +29,32 @@ void fillStandard(TestTable& t)
     addName(t, "_sec", 3, 1, 1);
 }
 
-class AutoCompTest : public ::testing::Test {
+class AutoCompTest : public EntryBoxTest {
 protected:
     void SetUp() override
     {
-        AutoComp().reset();
-        FreeAutoComp();
+        EntryBoxTest::SetUp();
         fillStandard(table);
         source = MakeNameSource(&table);
         edit.setText(QString());
     }
-    void TearDown() override
-    {
-        AutoComp().reset();
-        FreeAutoComp();
-    }
 
-    // Types `typed` at the caret of the edit and opens the list; `script`
-    // plays the user's keys while the list is open (it must close it).
-    void open(QChar typed, const std::function<void(TfmAutoComp&)>& script)
+    // Types `typed` at the caret of the edit and opens the list; `play`
+    // plays the user's keys while the list is open (they must close it).
+    void open(QChar typed, const std::function<void(TfmAutoComp&)>& play)
     {
-        int runs = 0;
-        AutoComp().OnShown = [&](TfmAutoComp& l) {
-            ++runs;
-            script(l);
+        runs = 0;
+        script = [&](TfmAutoComp& l) {
+            play(l);
+            EXPECT_FALSE(l.Running()) << "the keys played close the list";
         };
+        recordListRuns();
         EnsureAutoComp()->ShowForEdit(&edit, source.get(), typed);
         EXPECT_EQ(typed, QChar(0));
         EXPECT_EQ(runs, 1);
         EXPECT_FALSE(fmAutoComp()->Running());
         AutoComp().OnShown = nullptr;
+        script = nullptr;
     }
     void setText(const QString& s, int caret)
     {
@@ -85,7 +63,6 @@ protected:
     }
     QString selectedText(TfmAutoComp& l) { return l.Selected() < 0 ? QString() : l.ItemText(l.Selected()); }
 
-    TestTable table;
     std::shared_ptr<const TAutoCompSource> source;
     QLineEdit edit;
 };
@@ -321,6 +298,10 @@ TEST_F(AutoCompTest, EscRestoresTheTypedText)
         EXPECT_EQ(l.After(), QString("c"));
         QTest::keyClick(l.lb, Qt::Key_Q);
         QTest::keyClick(l.lb, Qt::Key_Tab);      // an ignored code: nothing
+        EXPECT_TRUE(l.Running());
+        // Delete types no character, even where the window system gives it the text DEL.
+        QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier, QStringLiteral("\x7f"));
+        QCoreApplication::sendEvent(l.lb, &del);
         EXPECT_TRUE(l.Running());
         QTest::keyClick(l.lb, Qt::Key_Escape);
     });

@@ -3,6 +3,7 @@
 // events around it. Driven with keys as the user types.
 #include "controls/comboexpr.h"
 #include "controls/frmteclado.h"
+#include "entryboxsupport.h"
 #include "foundation/core/basicos.h"
 #include "foundation/core/cp1252.h"
 #include "testsupport.h"
@@ -19,23 +20,6 @@
 
 namespace {
 
-struct TestEntry {
-    std::uint8_t Category = 0;
-    std::uint8_t MinArgs = 0;
-    std::uint8_t MaxArgs = 0;
-    QString Description;
-};
-using TestTable = exprcore::TNameTable<TestEntry>;
-
-void addName(TestTable& t, const QString& name, int kind, int minArgs = 0, int maxArgs = 0)
-{
-    auto e = std::make_unique<TestEntry>();
-    e->Category = std::uint8_t(kind);
-    e->MinArgs = std::uint8_t(minArgs);
-    e->MaxArgs = std::uint8_t(maxArgs);
-    t.Add(name, t.Keep(std::move(e)));
-}
-
 QByteArray readFile(const QString& path)
 {
     QFile f(path);
@@ -51,13 +35,12 @@ void writeFile(const QString& path, const QByteArray& bytes)
     f.write(bytes);
 }
 
-class ComboExprTest : public ::testing::Test {
+class ComboExprTest : public EntryBoxTest {
 protected:
     void SetUp() override
     {
+        EntryBoxTest::SetUp();
         Basicos().reset();
-        ComboExpr().reset();
-        AutoComp().reset();
         ASSERT_TRUE(dir.isValid());
         SetExeDir(dir.path());
         addName(table, "sin", 3, 1, 1);
@@ -68,22 +51,12 @@ protected:
         box->setObjectName("cmbEdit");
         // Every run of the list is closed at once with Esc unless a test
         // plays other keys; each run is recorded.
-        AutoComp().OnShown = [this](TfmAutoComp& l) {
-            ++runs;
-            prefixes << l.Prefix();
-            if (script)
-                script(l);
-            if (l.Running())
-                QTest::keyClick(l.lb, Qt::Key_Escape);
-        };
+        recordListRuns();
     }
     void TearDown() override
     {
         box.reset();
-        FreeAutoComp();
-        FreeTeclado();
-        AutoComp().reset();
-        ComboExpr().reset();
+        EntryBoxTest::TearDown();
         Basicos().reset();
     }
     QLineEdit* edit() { return box->lineEdit(); }
@@ -96,11 +69,7 @@ protected:
     void type(const QString& s) { QTest::keyClicks(box.get(), s); }
 
     QTemporaryDir dir;
-    TestTable table;
     std::unique_ptr<TComboExpr> box;
-    int runs = 0;
-    QStringList prefixes;
-    std::function<void(TfmAutoComp&)> script;
 };
 
 } // namespace

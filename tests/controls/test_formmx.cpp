@@ -30,15 +30,6 @@ struct FormFixture : testing::Test {
     }
 };
 
-// Delivers a resize of a hidden window at once.
-void resizeNow(QWidget& w, int width, int height)
-{
-    const QSize old = w.size();
-    w.resize(width, height);
-    QResizeEvent e(w.size(), old);
-    QApplication::sendEvent(&w, &e);
-}
-
 } // namespace
 
 TEST(FormMXSnap, EdgesWithin16PixelsPullTheWindow)

@@ -11,14 +11,6 @@
 
 namespace {
 
-void resizeNow(QWidget& w, int width, int height)
-{
-    const QSize old = w.size();
-    w.resize(width, height);
-    QResizeEvent e(w.size(), old);
-    QApplication::sendEvent(&w, &e);
-}
-
 struct BandFixture : testing::Test {
     TPaintBoxM box;
     std::vector<std::string> log;

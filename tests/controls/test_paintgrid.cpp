@@ -12,14 +12,6 @@
 
 namespace {
 
-void resizeNow(QWidget& w, int width, int height)
-{
-    const QSize old = w.size();
-    w.resize(width, height);
-    QResizeEvent e(w.size(), old);
-    QApplication::sendEvent(&w, &e);
-}
-
 struct CellEvent {
     char kind; // d(own), m(ove), u(p), g (drag)
     int a, b, c;

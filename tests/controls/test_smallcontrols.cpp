@@ -5,6 +5,7 @@
 #include "controls/popupmenux.h"
 #include "controls/pvlurl.h"
 #include "controls/transedit.h"
+#include "recordingsink.h"
 #include "testsupport.h"
 
 #include "foundation/core/basicos.h"
@@ -43,17 +44,6 @@ TEST(Area, PaintGivesTheCanvasToOnPaint)
     EXPECT_TRUE(hadCanvas);
     EXPECT_EQ(a.Canvas(), nullptr);
 }
-
-namespace {
-struct RecordingSink : MessageSink {
-    QStringList texts;
-    int showMessage(const QString& text, const QString&, unsigned) override
-    {
-        texts << text;
-        return idOk;
-    }
-};
-} // namespace
 
 // A handler that raises ends in an error box at the control, never inside Qt.
 TEST(Area, HandlerExceptionsEndInAnErrorBox)

@@ -6,6 +6,7 @@
 #include "controls/rxstrutils.h"
 #include "foundation/core/basicos.h"
 #include "mouse.h"
+#include "recordingsink.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -18,18 +19,6 @@ public:
     int beeps = 0;
 protected:
     void Beep() override { ++beeps; }
-};
-
-struct RecordingSink : MessageSink {
-    QStringList texts, captions;
-    QList<unsigned> flags;
-    int showMessage(const QString& text, const QString& caption, unsigned f) override
-    {
-        texts << text;
-        captions << caption;
-        flags << f;
-        return idOk;
-    }
 };
 
 struct SpinFixture : testing::Test {

@@ -3,6 +3,7 @@
 #include "controls/comboexpr.h"
 #include "controls/formmx.h"
 #include "controls/frmteclado.h"
+#include "entryboxsupport.h"
 #include "foundation/core/basicos.h"
 #include "testsupport.h"
 
@@ -14,14 +15,6 @@
 #include <memory>
 
 namespace {
-
-struct TestEntry {
-    std::uint8_t Category = 0;
-    std::uint8_t MinArgs = 0;
-    std::uint8_t MaxArgs = 0;
-    QString Description;
-};
-using TestTable = exprcore::TNameTable<TestEntry>;
 
 // Answers every box with a given button and records what was asked.
 class FakeSink : public MessageSink {
@@ -41,22 +34,16 @@ public:
     }
 };
 
-class TecladoTest : public ::testing::Test {
+class TecladoTest : public EntryBoxTest {
 protected:
     void SetUp() override
     {
+        EntryBoxTest::SetUp();
         Basicos().reset();
         Basicos().Messages = &sink;
-        ComboExpr().reset();
-        AutoComp().reset();
         FormMXSettings().reset();
-        auto e = std::make_unique<TestEntry>();
-        e->Category = 0;
-        table.Add("pi", table.Keep(std::move(e)));
-        auto f = std::make_unique<TestEntry>();
-        f->Category = 3;
-        f->MinArgs = f->MaxArgs = 1;
-        table.Add("sin", table.Keep(std::move(f)));
+        addName(table, "pi", 0);
+        addName(table, "sin", 3, 1, 1);
 
         window = std::make_unique<QWidget>();
         window->setGeometry(100, 100, 600, 100);
@@ -69,10 +56,7 @@ protected:
     void TearDown() override
     {
         window.reset();
-        FreeAutoComp();
-        FreeTeclado();
-        AutoComp().reset();
-        ComboExpr().reset();
+        EntryBoxTest::TearDown();
         Basicos().reset();
     }
     void mouseEnterBox()
@@ -100,7 +84,6 @@ protected:
     QPoint boxGlobal(int x, int y) { return box->mapToGlobal(QPoint(x, y)); }
 
     FakeSink sink;
-    TestTable table;
     std::unique_ptr<QWidget> window;
     TComboExpr* box = nullptr;
     TfmTeclado* kb = nullptr;
@@ -259,9 +242,8 @@ TEST_F(TecladoTest, KeysOfTheWindow)
 TEST_F(TecladoTest, ListButton)
 {
     // Without a name table nothing happens.
-    int runs = 0;
-    AutoComp().OnShown = [&](TfmAutoComp& l) {
-        ++runs;
+    recordListRuns();
+    script = [&](TfmAutoComp& l) {
         EXPECT_EQ(l.Prefix(), QString(" "));
         EXPECT_TRUE(box->InAutoComplete());
         QTest::keyClick(l.lb, Qt::Key_Down);
@@ -284,7 +266,7 @@ TEST_F(TecladoTest, ListButton)
     EXPECT_EQ(box->Text(), QString("2*sin(4)"));
 
     // Cancelled, the blank stays.
-    AutoComp().OnShown = [&](TfmAutoComp& l) { QTest::keyClick(l.lb, Qt::Key_Escape); };
+    script = nullptr;
     showFor("1", 1, 0);
     QTest::mouseClick(kb->btnListado, Qt::LeftButton);
     EXPECT_EQ(box->Text(), QString("1 "));

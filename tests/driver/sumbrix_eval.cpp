@@ -2,7 +2,8 @@
 // main window's result box would show.
 //
 //   #set NAME VALUE   angle (0-5), base, digits, notation (0-2), strip (0/1),
-//                     group (0/1), tolerance, domain (real)
+//                     group (0/1), tolerance, domain (real, complex: see
+//                     complex_driver.h, rational: see rational_driver.h)
 //   #var NAME VALUE   registers NAME (first time only) and sets it
 //   #fun NAME BODY    registers a user function
 //   #again            evaluates the last compiled tree again, without compiling
@@ -12,6 +13,8 @@
 
 #include "engine/bases.h"
 #include "engine/real/expresion.h"
+#include "complex_driver.h"
+#include "rational_driver.h"
 #include "foundation/core/cp1252.h"
 #include "foundation/core/format.h"
 
@@ -219,10 +222,44 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     Driver driver;
+    ComplexDriver complexDriver;
+    bool complexDomain = false;
+    RationalDriver rationalDriver;
+    bool rationalDomain = false;
     std::string raw;
     while (std::getline(std::cin, raw)) {
         // Input is UTF-8 (the golden files); "£" is one character either way.
-        driver.line(QString::fromUtf8(raw.data(), static_cast<qsizetype>(raw.size())));
+        QString line = QString::fromUtf8(raw.data(), static_cast<qsizetype>(raw.size()));
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        // "#set domain rational" sends the following lines to the rational
+        // engine (rational_driver.h) until another "#set domain".
+        if (line.simplified() == QLatin1String("#set domain rational")) {
+            rationalDomain = true;
+            complexDomain = false;
+            continue;
+        }
+        if (line.startsWith(QLatin1String("#set domain ")))
+            rationalDomain = false;
+        if (rationalDomain) {
+            rationalDriver.line(line);
+            std::cout.flush();
+            continue;
+        }
+        // "#set domain complex" sends the following lines to the complex engine
+        // until another "#set domain".
+        if (line.simplified() == QLatin1String("#set domain complex")) {
+            complexDomain = true;
+            continue;
+        }
+        if (line.startsWith(QLatin1String("#set domain ")))
+            complexDomain = false;
+        if (complexDomain) {
+            complexDriver.line(line);
+            std::cout.flush();
+            continue;
+        }
+        driver.line(line);
         std::cout.flush();
     }
     return 0;

@@ -74,6 +74,11 @@ TEST(Angulos, DmsConversions)
         {0.000001L, 0.000003L},     // 0.01" is 2.8e-6 degrees, kept to a millionth
         {-12.1530L, -(12 + 15.0 / 60 + 30.0 / 3600)},
         {359.5959L, 359 + 59.0 / 60 + 59.0 / 3600},
+        // The minutes pass through a 32-bit float: 0.53 * 100 is 52.999... in
+        // 80 bits but exactly 53 as a float, so these read as whole minutes.
+        {0.53L, 53.0L / 60},
+        {7.02L, 7 + 2.0L / 60},
+        {7.16L, 7 + 16.0L / 60},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "dms " << double(c.dms));

@@ -204,6 +204,12 @@ TEST_F(Bases, NonFiniteValuesAreWrittenNotFaulted)
     EXPECT_EQ(FloatToStrBase(10, std::numeric_limits<Extended>::infinity()), QStringLiteral("INF"));
     EXPECT_EQ(FloatToStrBase(16, -std::numeric_limits<Extended>::infinity()), QStringLiteral("-INF"));
     EXPECT_EQ(FloatToStrBase(2, std::numeric_limits<Extended>::quiet_NaN()), QStringLiteral("NAN"));
+    // The pieces the writer is made of are just as safe on their own.
+    for (auto* write : {&FixedToBase, &SciToBase}) {
+        EXPECT_EQ(write(16, std::numeric_limits<Extended>::infinity()), QStringLiteral("INF"));
+        EXPECT_EQ(write(10, -std::numeric_limits<Extended>::infinity()), QStringLiteral("-INF"));
+        EXPECT_EQ(write(36, std::numeric_limits<Extended>::quiet_NaN()), QStringLiteral("NAN"));
+    }
 }
 
 TEST_F(Bases, ReadsNumbers)

@@ -1,4 +1,5 @@
 #include "foundation/core/basicos.h"
+#include "fakes.h"
 #include "testsupport.h"
 
 #include <QCoreApplication>
@@ -11,21 +12,6 @@
 #include <vector>
 
 namespace {
-
-// Records every box and answers with a fixed button.
-struct RecordingSink : MessageSink {
-    struct Box {
-        QString text, caption;
-        unsigned flags;
-    };
-    QList<Box> boxes;
-    int answer = idOk;
-    int showMessage(const QString& text, const QString& caption, unsigned flags) override
-    {
-        boxes.append({text, caption, flags});
-        return answer;
-    }
-};
 
 class Basicos : public ::testing::Test {
 protected:

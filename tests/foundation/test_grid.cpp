@@ -1,6 +1,7 @@
 #include "foundation/core/grid.h"
 
 #include "foundation/core/basicos.h"
+#include "fakes.h"
 #include "testsupport.h"
 
 #include <QFile>
@@ -8,21 +9,9 @@
 
 namespace {
 
-class Grid : public ::testing::Test {
+class Grid : public ::testing::Test, protected TempFolder {
 protected:
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }
-    QString path(const QString& n) const { return dir.path() + '/' + n; }
-    void put(const QString& n, const QByteArray& b) const
-    {
-        QFile f(path(n));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(b);
-    }
-    QByteArray get(const QString& n) const
-    {
-        QFile f(path(n));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
     static QStringList row(const TTextGrid& g, int r)
     {
         QStringList out;
@@ -30,7 +19,6 @@ protected:
             out.append(g.Cell(c, r));
         return out;
     }
-    QTemporaryDir dir;
 };
 
 TEST_F(Grid, LoadTakesTheLongestLine)

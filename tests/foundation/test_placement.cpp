@@ -1,29 +1,12 @@
 #include "foundation/core/placement.h"
 
 #include "foundation/core/zelini.h"
+#include "fakes.h"
 #include "testsupport.h"
 
 namespace {
 
-struct Form : PlacementTarget {
-    QString name = QStringLiteral("fmPrimos");
-    int l = 100, t = 100, w = 400, h = 300;
-    TWindowState s = TWindowState::Normal;
-    QList<TPosition> positions;
-    QString Name() const override { return name; }
-    int Left() const override { return l; }
-    int Top() const override { return t; }
-    int Width() const override { return w; }
-    int Height() const override { return h; }
-    TWindowState WindowState() const override { return s; }
-    void SetLeft(int v) override { l = v; }
-    void SetTop(int v) override { t = v; }
-    void SetWidth(int v) override { w = v; }
-    void SetHeight(int v) override { h = v; }
-    void SetWindowState(TWindowState v) override { s = v; }
-    void SetPosition(TPosition p) override { positions.append(p); }
-    QSize ScreenSize() const override { return {1280, 1024}; }
-};
+using Form = FakeForm;
 
 // The engine in memory, with the order of the calls.
 struct Store : PlacementStore {

@@ -1,6 +1,7 @@
 #include "foundation/core/zelini.h"
 
 #include "foundation/core/cp1252.h"
+#include "fakes.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -11,20 +12,7 @@
 
 namespace {
 
-struct RecordingSink : MessageSink {
-    struct Box {
-        QString text, caption;
-        unsigned flags;
-    };
-    QList<Box> boxes;
-    int showMessage(const QString& text, const QString& caption, unsigned flags) override
-    {
-        boxes.append({text, caption, flags});
-        return idOk;
-    }
-};
-
-class ZelIni : public ::testing::Test {
+class ZelIni : public ::testing::Test, protected TempFolder {
 protected:
     void SetUp() override
     {
@@ -35,20 +23,6 @@ protected:
     }
     void TearDown() override { Basicos().reset(); }
 
-    QString path(const QString& name) const { return dir.path() + '/' + name; }
-    void put(const QString& name, const QByteArray& bytes) const
-    {
-        QFile f(path(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    QByteArray get(const QString& name) const
-    {
-        QFile f(path(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
-
-    QTemporaryDir dir;
     RecordingSink sink;
 };
 
@@ -559,30 +533,21 @@ TEST_F(ZelIni, AppIniFileIsNamedAfterTheProgram)
 
 TEST_F(ZelIni, PlacementThroughTheEngine)
 {
-    struct Form : PlacementTarget {
-        int l = 10, t = 20, w = 300, h = 200;
-        TWindowState s = TWindowState::Maximized;
-        QString Name() const override { return QStringLiteral("frmCalcu"); }
-        int Left() const override { return l; }
-        int Top() const override { return t; }
-        int Width() const override { return w; }
-        int Height() const override { return h; }
-        TWindowState WindowState() const override { return s; }
-        void SetLeft(int v) override { l = v; }
-        void SetTop(int v) override { t = v; }
-        void SetWidth(int v) override { w = v; }
-        void SetHeight(int v) override { h = v; }
-        void SetWindowState(TWindowState v) override { s = v; }
-        void SetPosition(TPosition) override {}
-        QSize ScreenSize() const override { return {1280, 1024}; }
-    } form;
+    FakeForm form;
+    form.name = QStringLiteral("frmCalcu");
+    form.l = 10;
+    form.t = 20;
+    form.w = 300;
+    form.h = 200;
+    form.s = TWindowState::Maximized;
     {
         TZelIniFile ini(path("p.ini"));
         ini.WriteFormPos(form);
     }
     EXPECT_EQ(get("p.ini"),
               QByteArray("[PosfrmCalcu]\r\nFirst=0\r\nShow=2\r\nTop=20\r\nLeft=10\r\nWidth=300\r\nHeight=200\r\n\r\n"));
-    Form other;
+    FakeForm other;
+    other.name = QStringLiteral("frmCalcu");
     other.s = TWindowState::Normal;
     other.l = other.t = 0;
     TZelIniFile ini(path("p.ini"));

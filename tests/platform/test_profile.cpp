@@ -5,7 +5,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <functional>
 
 namespace {
 
@@ -55,6 +58,35 @@ TEST_F(Profile, WritesOneValueInPlace)
     EXPECT_TRUE(ProfileEraseSection(f, "funciones"));
     EXPECT_EQ(get("real.duf"), QByteArray("; notas\r\n[Constantes]\r\nG=9.8_Gravedad\r\nh=6.6e-34_Planck\r\n\r\n"
                                           "[Expresiones]\r\ne=1+1_Dos\r\n"));
+}
+
+// Removing what is not there changes nothing: the file keeps its bytes (its
+// LF line ends included) and a missing file is not created.
+TEST_F(Profile, RemovingWhatIsNotThereWritesNothing)
+{
+    const QByteArray original("[A]\nx=1\n[B]\n");
+    struct Case {
+        const char* what;
+        const char* file;
+        std::function<bool(const QString&)> remove;
+    };
+    const Case cases[] = {
+        {"a name the section lacks", "a.ini", [](const QString& f) { return ProfileDeleteKey(f, "A", "y"); }},
+        {"a name of a missing section", "b.ini", [](const QString& f) { return ProfileDeleteKey(f, "C", "x"); }},
+        {"a missing section", "c.ini", [](const QString& f) { return ProfileEraseSection(f, "C"); }},
+        {"a line without a name", "d.ini", [](const QString& f) { return ProfileDeleteKey(f, "B", ""); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        put(c.file, original);
+        EXPECT_TRUE(c.remove(path(c.file)));
+        EXPECT_EQ(get(c.file), original);
+        EXPECT_TRUE(c.remove(path("none.ini")));
+        EXPECT_FALSE(QFileInfo::exists(path("none.ini")));
+    }
+    EXPECT_TRUE(TIniFile(path("a.ini")).SectionExists("b")) << "a section without lines is there";
+    EXPECT_FALSE(TIniFile(path("a.ini")).SectionExists("C"));
+    EXPECT_FALSE(TIniFile(path("none.ini")).SectionExists("A"));
 }
 
 TEST_F(Profile, NewFileAndSpanishText)

@@ -4,6 +4,7 @@
 #include "shell/frminput.h"
 #include "controls/frmteclado.h"
 #include "engine/real/expresion.h"
+#include "entryboxsupport.h"
 #include "testsupport.h"
 
 #include <QLabel>
@@ -16,42 +17,20 @@
 
 namespace {
 
-struct TestEntry {
-    std::uint8_t Category = 0;
-    std::uint8_t MinArgs = 0;
-    std::uint8_t MaxArgs = 0;
-    QString Description;
-};
-using TestTable = exprcore::TNameTable<TestEntry>;
-
-class FrmInputTest : public ::testing::Test {
+class FrmInputTest : public EntryBoxTest {
 protected:
     void SetUp() override
     {
-        AutoComp().reset();
-        ComboExpr().reset();
-        auto pi = std::make_unique<TestEntry>();
-        table.Add("pi", table.Keep(std::move(pi)));
-        auto sin = std::make_unique<TestEntry>();
-        sin->Category = 3;
-        sin->MinArgs = sin->MaxArgs = 1;
-        table.Add("sin", table.Keep(std::move(sin)));
+        EntryBoxTest::SetUp();
+        addName(table, "pi", 0);
+        addName(table, "sin", 3, 1, 1);
         dialog = std::make_unique<TfmInput>();
-        AutoComp().OnShown = [this](TfmAutoComp& l) {
-            ++listRuns;
-            if (listScript)
-                listScript(l);
-            if (l.Running())
-                QTest::keyClick(l.lb, Qt::Key_Escape);
-        };
+        recordListRuns();
     }
     void TearDown() override
     {
         dialog.reset();
-        FreeAutoComp();
-        FreeTeclado();
-        AutoComp().reset();
-        ComboExpr().reset();
+        EntryBoxTest::TearDown();
     }
 
     // The calling protocol of every caller; `user` plays the keys and clicks.
@@ -77,10 +56,7 @@ protected:
     }
     void type(const QString& s) { QTest::keyClicks(dialog->Texto, s); }
 
-    TestTable table;
     std::unique_ptr<TfmInput> dialog;
-    int listRuns = 0;
-    std::function<void(TfmAutoComp&)> listScript;
     bool focusOnEntry = false;
 };
 
@@ -143,7 +119,7 @@ TEST_F(FrmInputTest, ResultsOfTheButtonsAndKeys)
 
 TEST_F(FrmInputTest, AutocompleteFromTheCallersTableOnly)
 {
-    listScript = [](TfmAutoComp& l) {
+    script = [](TfmAutoComp& l) {
         QTest::keyClick(l.lb, Qt::Key_I);
         QTest::keyClick(l.lb, Qt::Key_Return);
     };
@@ -155,7 +131,7 @@ TEST_F(FrmInputTest, AutocompleteFromTheCallersTableOnly)
         QTest::keyClick(dialog->Texto, Qt::Key_Return);
     });
     EXPECT_EQ(r, TfmInput::mrOk);
-    EXPECT_EQ(listRuns, 1);
+    EXPECT_EQ(runs, 1);
     EXPECT_EQ(answer, QString("2*sin(1)"));
     EXPECT_EQ(dialog->NameTable()->Table(), static_cast<const void*>(&table));
 
@@ -164,7 +140,7 @@ TEST_F(FrmInputTest, AutocompleteFromTheCallersTableOnly)
         type("3*s");
         QTest::keyClick(dialog->Texto, Qt::Key_Return);
     });
-    EXPECT_EQ(listRuns, 1);
+    EXPECT_EQ(runs, 1);
     EXPECT_EQ(dialog->Texto->Text(), QString("3*s"));
     EXPECT_EQ(dialog->NameTable(), nullptr);
     EXPECT_EQ(dialog->Texto->NameTable(), nullptr);
@@ -214,7 +190,7 @@ TEST_F(FrmInputTest, NamesOfTheRealEvaluator)
     evaluator.AddVariable("_interna");
 
     QStringList entries;
-    listScript = [&](TfmAutoComp& l) {
+    script = [&](TfmAutoComp& l) {
         for (int i = 0; i < l.Count(); ++i)
             entries << l.ItemText(i);
         QTest::keyClick(l.lb, Qt::Key_Y);

@@ -619,3 +619,28 @@ TEST_F(ComplexTest, TanNearHalfPiIsHugeButFinite)
 }
 
 } // namespace
+
+// A silent complex expression is evaluated at every keystroke: while a quiet
+// scope is open the routines' faults abort with their message but show no box.
+TEST_F(ComplexTest, QuietScopeShowsNoBoxAndKeepsTheMessage)
+{
+    sink.boxes.clear();
+    {
+        ComplexQuietErrors quiet;
+        EXPECT_TRUE(ComplexErrorsQuiet());
+        {
+            ComplexQuietErrors notQuiet(false);   // an off scope changes nothing
+            EXPECT_TRUE(ComplexErrorsQuiet());
+        }
+        TComplex r;
+        try {
+            ComplexDiv(Complex(1, 0), Complex(0, 0), r);
+            ADD_FAILURE();
+        } catch (const EAbort& e) {
+            EXPECT_EQ(e.message(), QStringLiteral("Discriminante de 0 igual a cero (Div)"));
+        }
+    }
+    EXPECT_TRUE(sink.boxes.isEmpty());
+    EXPECT_FALSE(ComplexErrorsQuiet());
+    ExpectBox([] { TComplex r; ComplexLn(Complex(0, 0), r); }, QStringLiteral("Descriminante de 0 igual a cero (ln)."));
+}

@@ -62,6 +62,30 @@ TEST_F(TreeTest, OperatorsComputeLeftAndRight)
     }
 }
 
+// Which operand goes first shows in the message that stops the evaluation: the
+// left one, but the base of a logarithm. A shared node (its own cache) and an
+// operand nested below another operator keep the same order.
+TEST_F(TreeTest, OperandsAreEvaluatedInTheirOrder)
+{
+    const NodeKind kinds[] = {NodeKind::Suma, NodeKind::Resta, NodeKind::Mul, NodeKind::Div,
+                              NodeKind::Pot,  NodeKind::Raiz,  NodeKind::LogN};
+    for (NodeKind k : kinds) {
+        for (bool shared : {false, true}) {
+            SCOPED_TRACE(static_cast<int>(k) * 10 + shared);
+            TEval* op = CreateOp(k, new TExprMsg(QStringLiteral("L")), new TExprMsg(QStringLiteral("R")));
+            NodeGuard outer(CreateOp(NodeKind::Suma, op, Num(1)));
+            NodeGuard second(shared ? op : nullptr);
+            const QString first = k == NodeKind::LogN ? QStringLiteral("R") : QStringLiteral("L");
+            try {
+                outer.get()->Evaluate();
+                ADD_FAILURE() << "no message raised";
+            } catch (const EExprMsj& e) {
+                EXPECT_EQ(e.message(), first);
+            }
+        }
+    }
+}
+
 TEST_F(TreeTest, ArithmeticFaultsAreRaisedWhileFolding)
 {
     struct Case {

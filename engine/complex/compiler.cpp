@@ -1,0 +1,808 @@
+// The complex engine's compiler: the real engine's plan (engine/real/compiler.cpp)
+// without logical operators, fractions or display bases: numbers are read by
+// ParseNumberWithBase only, and "|", "!", "$", "&" are no operators.
+//
+// The compiler: a backtracking splitter. Each level looks for the rightmost
+// operator of its own kind at which both sides compile and falls back to the
+// next level when there is none; a failed attempt only leaves a message.
+//
+// Every attempt (level, substring) is remembered for the length of one compile,
+// with its node and the message it left, so that a substring met again (the
+// argument of "(X)" tried first as a call, the same left side under several
+// splits) costs nothing and gives the very same outcome. Without this memory the
+// splitter is exponential in the nesting depth.
+
+#include "engine/complex/expresion.h"
+#include "engine/splitter.h"
+
+#include "engine/bases.h"
+#include "engine/errors.h"
+#include "foundation/core/format.h"
+
+#include <algorithm>
+#include <deque>
+#include <unordered_map>
+
+namespace complex {
+
+namespace {
+
+enum Level { kExpr = 0, kTerm = 1, kFactor = 2 };
+
+// The unknown-name error of a factor. It ends the compile like any
+// ECompilacion, but the implicit-product rules take it as a plain failure of
+// their attempt (so that "50%" reaches the percent rule).
+class EUnknownName : public ECompilacion {
+public:
+    using ECompilacion::ECompilacion;
+};
+
+inline bool IsDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+
+// Characters a number in any base may be written with (digits, letters, point,
+// signs, the base in brackets).
+inline bool IsNumberChar(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || u == '.' ||
+           u == '+' || u == '-' || u == '[' || u == ']';
+}
+
+QString UnknownNameMessage() { return QStringLiteral("\" no está definido"); }
+
+// A number literal in any base; false when the text is not one.
+bool ReadNumberWithBase(const QString& text, Extended& value)
+{
+    try {
+        value = ParseNumberWithBase(text);
+    } catch (const EConvertError&) {
+        // A base between brackets that is not an integer: not a number.
+        return false;
+    }
+    if (numtext().BaseError)
+        return false;
+    return true;
+}
+
+struct MemoKey {
+    const QChar* data;
+    qsizetype size;
+    int level;
+    bool operator==(const MemoKey& o) const { return data == o.data && size == o.size && level == o.level; }
+};
+
+struct MemoKeyHash {
+    std::size_t operator()(const MemoKey& k) const noexcept
+    {
+        std::size_t h = std::hash<const void*>()(k.data);
+        h ^= std::hash<qsizetype>()(k.size) + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
+        return h ^ (static_cast<std::size_t>(k.level) << 1);
+    }
+};
+
+// Holds the argument nodes of a call while it is built.
+class ArgsGuard {
+public:
+    ArgsGuard() = default;
+    ArgsGuard(const ArgsGuard&) = delete;
+    ArgsGuard& operator=(const ArgsGuard&) = delete;
+    ~ArgsGuard()
+    {
+        for (TEval* n : m_nodes)
+            ReleaseNode(n);
+    }
+    void add(TEval* n)
+    {
+        AddRef(n);
+        m_nodes.push_back(n);
+    }
+    const TEvalArray& nodes() const { return m_nodes; }
+    // Gives the nodes back uncounted by the guard.
+    TEvalArray releaseAll()
+    {
+        TEvalArray out;
+        out.swap(m_nodes);
+        for (TEval* n : out)
+            --n->RefCount;
+        return out;
+    }
+    // Lets go of the nodes now; `keep` (a result that may be one of them, or
+    // hold them) survives even when nobody else counts it.
+    void finish(TEval* keep)
+    {
+        if (keep)
+            ++keep->RefCount;
+        for (TEval* n : m_nodes)
+            ReleaseNode(n);
+        m_nodes.clear();
+        if (keep)
+            --keep->RefCount;
+    }
+private:
+    TEvalArray m_nodes;
+};
+
+} // namespace
+
+struct TExpresion::CompileMemo {
+    struct Entry {
+        TEval* node = nullptr;   // counted by the memo
+        bool ok = false;
+        bool raised = false;     // the attempt raised the unknown-name error
+        bool wrote = false;      // the attempt wrote ParseMessage
+        QString message;         // what it wrote last
+    };
+    std::unordered_map<MemoKey, Entry, MemoKeyHash> entries;
+    std::deque<QString> texts;             // every text parsed in this compile, kept alive
+    std::vector<const TMake*> expanding;   // user functions being expanded
+    int depth = 0;
+    char* stackTop = nullptr;
+    std::uint64_t calls = 0;  // attempts asked for, remembered or not
+    std::uint64_t work = 0;   // characters of the attempts made
+
+    // A copy with storage of its own: the attempts are remembered by where
+    // their text lies, so two texts must never share their characters.
+    const QString& keep(const QString& s)
+    {
+        texts.push_back(QString(s.constData(), s.size()));
+        return texts.back();
+    }
+
+    // Forgets every attempt; `keep` (a result still in use, possibly uncounted)
+    // survives.
+    void forget(TEval* keepNode = nullptr)
+    {
+        if (keepNode)
+            ++keepNode->RefCount;
+        for (auto& [k, e] : entries)
+            if (e.node)
+                ReleaseNode(e.node);
+        entries.clear();
+        if (keepNode)
+            --keepNode->RefCount;
+    }
+
+    ~CompileMemo() { forget(); }
+};
+
+// --------------------------------------------------------------------------
+// Text preparation.
+
+
+// --------------------------------------------------------------------------
+// Driver.
+
+void TExpresion::SetParseMessage(const QString& message)
+{
+    ParseMessage = message;
+    ++m_messageWrites;
+}
+
+TEval* TExpresion::CompileRaw(const QString& text, bool& ok)
+{
+    ok = false;
+    // A message of an earlier compile never stands for this one.
+    ParseMessage.clear();
+    CompileMemo memo;
+    char top;
+    memo.stackTop = &top;
+    CompileMemo* saved = m_memo;
+    m_memo = &memo;
+    struct Restore {
+        TExpresion* e;
+        CompileMemo* saved;
+        ~Restore() { e->m_memo = saved; }
+    } restore{this, saved};
+
+    QString rest = text;
+    const TEvalArray noParams;
+    ParseLocalDefinitions(rest, noParams);
+    const QString& kept = memo.keep(rest);
+    TEval* root = ParseExpr(kept, noParams, ok);
+    memo.forget(root);
+    return root;
+}
+
+void TExpresion::ParseLocalDefinitions(QString& text, const TEvalArray& params)
+{
+    std::unique_ptr<CompileMemo> own;
+    if (!m_memo) {
+        own = std::make_unique<CompileMemo>();
+        m_memo = own.get();
+    }
+    struct Restore {
+        TExpresion* e;
+        bool owned;
+        ~Restore() { if (owned) e->m_memo = nullptr; }
+    } restore{this, own != nullptr};
+
+    // Text macros can make a text grow at every definition; past this length the
+    // text is refused rather than left to exhaust memory.
+    constexpr qsizetype kMaxText = 65536;
+    while (text.contains(QLatin1Char(';'))) {
+        const qsizetype p = text.indexOf(QLatin1Char(';'));
+        const qsizetype c = text.indexOf(QLatin1Char(':'));
+        const QString ident = c > 0 ? text.left(c) : QString();
+        if (ident.isEmpty())
+            throw ECompilacion(QStringLiteral("Falta indentificador de expresión"));
+        if (c + 1 < text.size() && text[c + 1] == QLatin1Char('"')) {
+            const qsizetype n = p - c - 3;
+            const QString value = n > 0 ? text.mid(c + 2, n) : QString();
+            QString rest = text.mid(p + 1);
+            // Measured before replacing: one step may multiply the length.
+            const qsizetype grown =
+                rest.size() + rest.count(ident, Qt::CaseInsensitive) * (value.size() - ident.size());
+            if (grown > kMaxText && grown > rest.size())
+                throw ECompilacion(QStringLiteral("Expresión demasiado larga"));
+            rest.replace(ident, value, Qt::CaseInsensitive);
+            text = rest;
+            continue;
+        }
+        const qsizetype n = p - c - 1;
+        const QString& def = m_memo->keep(n > 0 ? text.mid(c + 1, n) : QString());
+        bool ok = false;
+        TEval* tree = ParseExpr(def, params, ok);
+        text = text.mid(p + 1);
+        // Attempts remembered so far were made without this name.
+        m_memo->forget(ok ? tree : nullptr);
+        if (!ok)
+            break;
+        exprcore::MarkNamedT(tree);
+        SubExpressions.emplace_back(ident, tree);
+    }
+}
+
+// --------------------------------------------------------------------------
+// Syntax check.
+
+bool TExpresion::CheckSyntax(QStringView text)
+{
+    // "|" is no operator in this engine: it counts as an ordinary character
+    // (and the text later fails as an unknown name).
+    const QString message = text.contains(QLatin1Char('|'))
+                                ? exprcore::SyntaxMessage(text.toString().replace(QLatin1Char('|'), QLatin1Char('a')))
+                                : exprcore::SyntaxMessage(text);
+    if (message.isEmpty())
+        return true;
+    SetParseMessage(message);
+    return false;
+}
+
+// --------------------------------------------------------------------------
+// The three levels, with their memory.
+
+TEval* TExpresion::ParseExpr(QStringView text, const TEvalArray& params, bool& ok)
+{
+    return ParseLevel(kExpr, text, params, ok);
+}
+
+TEval* TExpresion::ParseTerm(QStringView text, const TEvalArray& params, bool& ok)
+{
+    return ParseLevel(kTerm, text, params, ok);
+}
+
+TEval* TExpresion::ParseFactor(QStringView text, const TEvalArray& params, bool& ok)
+{
+    return ParseLevel(kFactor, text, params, ok);
+}
+
+TEval* TExpresion::ParseLevel(int level, QStringView text, const TEvalArray& params, bool& ok)
+{
+    if (!m_memo)
+        return ParseLevelAlone(level, text, params, ok);
+    // The splitter is cubic at worst (every range of a long text failing at every
+    // split); a compile that does that much work ends instead of freezing.
+    if (++m_memo->calls > kMaxCompileAttempts || m_memo->work > kMaxCompileWork)
+        throw ECompilacion(QStringLiteral("Expresión demasiado compleja"));
+    TEval* hit = nullptr;
+    if (MemoLookup(level, text, ok, hit))
+        return hit;
+    CheckDepth();
+    m_memo->work += static_cast<std::uint64_t>(text.size());
+    ++m_memo->depth;
+    const std::uint64_t writesBefore = m_messageWrites;
+    ok = false;
+    TEval* node = nullptr;
+    try {
+        switch (level) {
+        case kExpr: node = ParseExprRaw(text, params, ok); break;
+        case kTerm: node = ParseTermRaw(text, params, ok); break;
+        default: node = ParseFactorRaw(text, params, ok); break;
+        }
+    } catch (const EUnknownName&) {
+        --m_memo->depth;
+        // Remembered too: the implicit-product rules may meet it again and again.
+        MemoStore(level, text, nullptr, false, true, writesBefore);
+        throw;
+    } catch (...) {
+        --m_memo->depth;
+        throw;
+    }
+    --m_memo->depth;
+    return MemoStore(level, text, node, ok, false, writesBefore);
+}
+
+// A level tried by hand, outside a compile: it gets a memory of its own.
+TEval* TExpresion::ParseLevelAlone(int level, QStringView text, const TEvalArray& params, bool& ok)
+{
+    CompileMemo own;
+    char top;
+    own.stackTop = &top;
+    m_memo = &own;
+    struct Restore {
+        TExpresion* e;
+        ~Restore() { e->m_memo = nullptr; }
+    } restore{this};
+    TEval* node = ParseLevel(level, text, params, ok);
+    own.forget(node);   // handed over uncounted
+    return node;
+}
+
+bool TExpresion::MemoLookup(int level, QStringView text, bool& ok, TEval*& node)
+{
+    const auto it = m_memo->entries.find(MemoKey{text.data(), text.size(), level});
+    if (it == m_memo->entries.end())
+        return false;
+    const CompileMemo::Entry& e = it->second;
+    if (e.wrote)
+        SetParseMessage(e.message);
+    if (e.raised)
+        throw EUnknownName(ParseMessage);
+    ok = e.ok;
+    node = e.node;
+    return true;
+}
+
+TEval* TExpresion::MemoStore(int level, QStringView text, TEval* node, bool ok, bool raised,
+                             std::uint64_t writesBefore)
+{
+    if (!ok) {
+        Discard(node);
+        node = nullptr;
+    }
+    CompileMemo::Entry entry;
+    entry.ok = ok;
+    entry.raised = raised;
+    entry.node = node;
+    entry.wrote = m_messageWrites != writesBefore;
+    if (entry.wrote)
+        entry.message = ParseMessage;
+    if (node)
+        AddRef(node);
+    m_memo->entries.emplace(MemoKey{text.data(), text.size(), level}, std::move(entry));
+    return node;
+}
+
+void TExpresion::CheckDepth()
+{
+    // The depth limit keeps every build alike; the stack measure is a backstop
+    // for builds whose frames are larger (sanitizers).
+    char here;
+    const std::ptrdiff_t used = m_memo->stackTop ? m_memo->stackTop - &here : 0;
+    if (m_memo->depth >= kMaxCompileDepth || used > kCompileStackBudget)
+        throw ECompilacion(QStringLiteral("Expresión demasiado compleja: demasiados niveles de anidamiento"));
+}
+
+namespace {
+
+NodeKind ComparisonKind(QChar a, QChar b, bool pair)
+{
+    if (!pair) {
+        switch (b.unicode()) {
+        case '<': return NodeKind::Men;
+        case '>': return NodeKind::May;
+        default: return NodeKind::Igu;
+        }
+    }
+    const char16_t x = a.unicode(), y = b.unicode();
+    if (x == '<' && y == '<') return NodeKind::Men;
+    if ((x == '<' && y == '=') || (x == '=' && y == '<')) return NodeKind::MenIgu;
+    if ((x == '<' && y == '>') || (x == '>' && y == '<')) return NodeKind::Dist;
+    if (x == '=' && y == '=') return NodeKind::Igu;
+    if ((x == '>' && y == '=') || (x == '=' && y == '>')) return NodeKind::MayIgu;
+    return NodeKind::May;   // ">>"
+}
+
+inline bool IsComparisonChar(QChar c)
+{
+    return c == QLatin1Char('<') || c == QLatin1Char('=') || c == QLatin1Char('>');
+}
+
+} // namespace
+
+namespace {
+
+// The rules below each have a function of their own, kept out of line, so that
+// the recursion of the splitter carries only the frame of the rule at work: deep
+// texts then stay far from the end of the stack.
+
+using Level3 = TEval* (TExpresion::*)(QStringView, const TEvalArray&, bool&);
+
+// Both sides of the operator at `i` (left text ends at `leftEnd`) compiled with
+// the given levels; a node of `kind` when both compile.
+[[gnu::noinline]] TEval* SplitAt(TExpresion& e, QStringView text, qsizetype leftEnd, qsizetype i, NodeKind kind,
+                                 Level3 left, Level3 right, const TEvalArray& params, bool& ok)
+{
+    bool okL = false, okR = false;
+    NodeGuard l((e.*left)(text.left(leftEnd), params, okL));
+    NodeGuard r((e.*right)(text.mid(i + 1), params, okR));
+    if (!(okL && okR))
+        return nullptr;
+    TEval* node = CreateOp(kind, l.get(), r.get());
+    l.release();
+    r.release();
+    ok = true;
+    return node;
+}
+
+// TMul of a literal and a factor.
+[[gnu::noinline]] TEval* ProductWithLiteral(TExpresion& e, Extended v, QStringView rest,
+                                            const TEvalArray& params, bool& ok, bool& raised)
+{
+    bool okF = false;
+    TEval* factor = nullptr;
+    try {
+        factor = e.ParseFactor(rest, params, okF);
+    } catch (const EUnknownName&) {
+        // The implicit products take an unknown name as a plain failure.
+        raised = true;
+        return nullptr;
+    }
+    NodeGuard f(factor);
+    if (!okF)
+        return nullptr;
+    NodeGuard num(new TNum(TComplex{v, 0}));
+    TEval* node = CreateOp(NodeKind::Mul, num.get(), f.get());
+    num.release();
+    f.release();
+    ok = true;
+    return node;
+}
+
+[[gnu::noinline]] TEval* ImplicitAfterNumber(TExpresion& e, QStringView text, const TEvalArray& params, bool& ok)
+{
+    const qsizetype n = text.size();
+    qsizetype limit = 0;
+    while (limit < n && IsNumberChar(text[limit]))
+        ++limit;
+    for (qsizetype b = std::min(n - 1, limit); b >= 1; --b) {
+        const QChar c = text[b];
+        if (c == QLatin1Char('.') || IsDigit(c))
+            continue;
+        Extended v = 0;
+        if (!ReadNumberWithBase(text.left(b).toString(), v) || !(v > 0))
+            continue;
+        bool raised = false;
+        if (TEval* node = ProductWithLiteral(e, v, text.mid(b), params, ok, raised))
+            return node;
+    }
+    return nullptr;
+}
+
+[[gnu::noinline]] TEval* Percent(TExpresion& e, QStringView text, const TEvalArray& params, bool& ok)
+{
+    bool okF = false;
+    NodeGuard f(e.ParseFactor(text.left(text.size() - 1), params, okF));
+    if (!okF)
+        return nullptr;
+    NodeGuard hundred(new TNum(TComplex{100, 0}));
+    TEval* node = CreateOp(NodeKind::Div, f.get(), hundred.get());
+    f.release();
+    hundred.release();
+    ok = true;
+    return node;
+}
+
+[[gnu::noinline]] TEval* UnaryMinus(TExpresion& e, QStringView text, const TEvalArray& params, bool& ok)
+{
+    bool okR = false;
+    NodeGuard r(e.ParseExpr(text.mid(1), params, okR));
+    if (!okR)
+        return nullptr;
+    NodeGuard zero(new TNum(TComplex{}));
+    TEval* node = CreateOp(NodeKind::Resta, zero.get(), r.get());
+    zero.release();
+    r.release();
+    ok = true;
+    return node;
+}
+
+TEval* NewExt(TComplex v, const QString& text, const TNodeMeasureProc& m, const TNodeDrawProc& d)
+{
+    auto* ext = new TExt(v);
+    ext->Text = text.left(255);
+    ext->MeasureProc = m;
+    ext->DrawProc = d;
+    return ext;
+}
+
+} // namespace
+
+TEval* TExpresion::ParseExprRaw(QStringView text, const TEvalArray& params, bool& ok)
+{
+    ok = false;
+    if (!CheckSyntax(text))
+        return nullptr;
+    if (exprcore::IsQuotedMessage(text)) {
+        ok = true;
+        return new TExprMsg(text.mid(1, text.size() - 2).toString());
+    }
+    const qsizetype n = text.size();
+
+    // Comparisons, rightmost first; two signs in a row are one operator.
+    for (qsizetype i = n - 1; i >= 0; --i) {
+        if (!IsComparisonChar(text[i]))
+            continue;
+        const bool pair = i > 0 && IsComparisonChar(text[i - 1]);
+        const NodeKind k = ComparisonKind(pair ? text[i - 1] : QChar(), text[i], pair);
+        if (TEval* node = SplitAt(*this, text, pair ? i - 1 : i, i, k, &TExpresion::ParseExpr,
+                                  &TExpresion::ParseExpr, params, ok))
+            return node;
+    }
+
+    // Addition and subtraction, rightmost first (not the sign of an exponent).
+    for (qsizetype i = n - 1; i >= 1; --i) {
+        const QChar c = text[i];
+        if (c != QLatin1Char('+') && c != QLatin1Char('-'))
+            continue;
+        if (i >= 2 && (text[i - 1] == QLatin1Char('E') || text[i - 1] == QLatin1Char('e')) && IsDigit(text[i - 2]))
+            continue;
+        const NodeKind k = c == QLatin1Char('+') ? NodeKind::Suma : NodeKind::Resta;
+        if (TEval* node = SplitAt(*this, text, i, i, k, &TExpresion::ParseExpr, &TExpresion::ParseTerm, params, ok))
+            return node;
+    }
+
+    // Unary minus: 0 - the rest.
+    if (text.front() == QLatin1Char('-')) {
+        if (TEval* node = UnaryMinus(*this, text, params, ok))
+            return node;
+    }
+
+    return ParseTerm(text, params, ok);
+}
+
+TEval* TExpresion::ParseTermRaw(QStringView text, const TEvalArray& params, bool& ok)
+{
+    ok = false;
+    if (!CheckSyntax(text))
+        return nullptr;
+    if (exprcore::IsQuotedMessage(text)) {
+        ok = true;
+        return new TExprMsg(text.mid(1, text.size() - 2).toString());
+    }
+    for (qsizetype i = text.size() - 1; i >= 1; --i) {
+        const QChar c = text[i];
+        if (c != QLatin1Char('*') && c != QLatin1Char('/'))
+            continue;
+        const NodeKind k = c == QLatin1Char('*') ? NodeKind::Mul : NodeKind::Div;
+        if (TEval* node = SplitAt(*this, text, i, i, k, &TExpresion::ParseTerm, &TExpresion::ParseFactor, params, ok))
+            return node;
+    }
+    return ParseFactor(text, params, ok);
+}
+
+TEval* TExpresion::ParseFactorRaw(QStringView text, const TEvalArray& params, bool& ok)
+{
+    ok = false;
+    // 1. Syntax check and quoted message.
+    if (!CheckSyntax(text))
+        return nullptr;
+    if (exprcore::IsQuotedMessage(text)) {
+        ok = true;
+        return new TExprMsg(text.mid(1, text.size() - 2).toString());
+    }
+    const qsizetype n = text.size();
+
+    // 2. A number in any base, with imaginary part 0. There is no fraction
+    // rule: "E" is a digit here, so 1E5 is 1 times the name E5.
+    {
+        Extended v = 0;
+        if (ReadNumberWithBase(text.toString(), v)) {
+            ok = true;
+            return new TNum(TComplex{v, 0});
+        }
+    }
+    // 4. A parameter of a user function: the argument node itself.
+    if (n == 2 && text[0] == QLatin1Char('?') && !params.empty()) {
+        const QChar c = text[1].toUpper();
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) {
+            const std::size_t idx = c.unicode() - 'A';
+            if (idx < params.size()) {
+                ok = true;
+                return params[idx];
+            }
+        }
+    }
+    // 5. Implicit product after a number (2pi, 12x), the longest number first.
+    if (TEval* node = ImplicitAfterNumber(*this, text, params, ok))
+        return node;
+    // 7. Root, power, logarithm, rightmost first: a^b^c is (a^b)^c.
+    for (qsizetype i = n - 1; i >= 1; --i) {
+        const QChar c = text[i];
+        NodeKind k;
+        if (c == QLatin1Char('\\'))
+            k = NodeKind::Raiz;
+        else if (c == QLatin1Char('^'))
+            k = NodeKind::Pot;
+        else if (c.unicode() == 0xA3)
+            k = NodeKind::LogN;
+        else
+            continue;
+        if (TEval* node = SplitAt(*this, text, i, i, k, &TExpresion::ParseFactor, &TExpresion::ParseFactor, params, ok))
+            return node;
+    }
+    // 8. Percent.
+    if (text.back() == QLatin1Char('%')) {
+        if (TEval* node = Percent(*this, text, params, ok))
+            return node;
+    }
+    // 9. A named sub-expression, shared. The latest definition of a name wins:
+    // the list also holds the definitions of earlier texts (EvaluateText).
+    for (auto it = SubExpressions.rbegin(); it != SubExpressions.rend(); ++it) {
+        if (QStringView(it->first).compare(text, Qt::CaseInsensitive) == 0) {
+            ok = true;
+            return it->second;
+        }
+    }
+    // 10. The resolver tried before the table.
+    if (OnResolveName) {
+        bool resolved = false;
+        TComplex v;
+        OnResolveName(text.toString(), resolved, v);
+        if (resolved) {
+            ok = true;
+            return NewExt(v, text.toString(), ExtMeasureProc, ExtDrawProc);
+        }
+    }
+    // 11. A name of the table: final once the call splits and the name is known.
+    {
+        bool final = false;
+        TEval* node = ParseNamedCall(text, params, ok, final);
+        if (final)
+            return node;
+    }
+    // 12. Parentheses: final, success or not.
+    if (text.front() == QLatin1Char('(') && text.back() == QLatin1Char(')'))
+        return ParseExpr(text.mid(1, n - 2), params, ok);
+    // 13. The resolver of unknown names.
+    if (OnResolveUnknown) {
+        bool resolved = false;
+        TComplex v;
+        OnResolveUnknown(text.toString(), resolved, v);
+        if (resolved) {
+            ok = true;
+            return NewExt(v, text.toString(), ExtMeasureProc, ExtDrawProc);
+        }
+    }
+    // 14. Unknown: ends the compile.
+    if (ParseMessage.isEmpty())
+        SetParseMessage(QLatin1Char('"') + text.toString() + UnknownNameMessage());
+    throw EUnknownName(ParseMessage);
+}
+
+void TExpresion::ParseCall(QStringView text, const TEvalArray& params, bool& ok, int& count, TEvalArray& args,
+                           QString& name)
+{
+    ok = false;
+    count = 0;
+    args.clear();
+    name.clear();
+    if (!CheckSyntax(text))
+        return;
+    const qsizetype open = text.indexOf(QLatin1Char('('));
+    if (open < 0) {
+        name = text.toString().toUpper();
+        ok = true;
+        return;
+    }
+    name = text.left(open).toString().toUpper();
+    const QStringView inner = text.mid(open + 1, text.size() - open - 2);
+    // Arguments at parenthesis depth 0, separated by commas.
+    const std::vector<QStringView> parts = exprcore::SplitArguments(inner);
+    count = static_cast<int>(parts.size());
+    ArgsGuard held;
+    for (QStringView part : parts) {
+        bool okA = false;
+        TEval* a = ParseExpr(part, params, okA);
+        if (!okA)
+            return;   // the arguments compiled so far go with `held`
+        held.add(a);
+    }
+    args = held.releaseAll();
+    ok = true;
+}
+
+namespace {
+// The message of a call with the wrong number of arguments; empty when right.
+[[gnu::noinline]] QString ArgCountMessage(const QString& name, int count, int minA, int maxA)
+{
+    if (count > maxA) {
+        if (maxA == 0)
+            return Format(QStringLiteral("%s no lleva argumentos"), {name});
+        if (minA == maxA)
+            return Format(QStringLiteral("%s lleva exactamente %d argumento(s)"), {name, maxA});
+        return Format(QStringLiteral("%s lleva como máximo %d argumentos"), {name, maxA});
+    }
+    if (count < minA) {
+        if (minA == maxA)
+            return Format(QStringLiteral("%s necesita %d argumento(s)"), {name, minA});
+        return Format(QStringLiteral("%s necesita al menos %d argumentos"), {name, minA});
+    }
+    return QString();
+}
+} // namespace
+
+TEval* TExpresion::ParseNamedCall(QStringView text, const TEvalArray& params, bool& ok, bool& final)
+{
+    ok = false;
+    final = false;
+    bool okC = false;
+    int count = 0;
+    TEvalArray args;
+    QString name;
+    ParseCall(text, params, okC, count, args, name);
+    ArgsGuard held;
+    for (TEval* a : args)
+        held.add(a);
+    if (!okC)
+        return nullptr;
+    TMake* entry = m_table->Find(name);
+    if (!entry)
+        return nullptr;
+    final = true;
+    const QString registered = m_table->RegisteredName(name);
+    const QString countMessage = ArgCountMessage(registered, count, entry->MinArgs, entry->MaxArgs);
+    if (!countMessage.isEmpty()) {
+        SetParseMessage(countMessage);
+        return nullptr;
+    }
+    TEval* node = nullptr;
+    if (auto* user = dynamic_cast<TMakeUser*>(entry)) {
+        node = ExpandUserFunction(registered, user, held.nodes(), ok);
+    } else {
+        // The entry sees this call's arguments only while it builds the node.
+        struct ClearArgs {
+            TMake* e;
+            ~ClearArgs() { e->Args.clear(); }
+        } clearArgs{entry};
+        entry->Args = held.nodes();
+        node = entry->Make();
+        node->Text = registered.left(255);
+        ok = true;
+    }
+    held.finish(node);
+    return node;
+}
+
+TEval* TExpresion::ExpandUserFunction(const QString& name, TMakeUser* entry, const TEvalArray& args, bool& ok)
+{
+    ok = false;
+    auto& expanding = m_memo->expanding;
+    // A body can only call itself without end: every call compiles its body.
+    if (std::find(expanding.begin(), expanding.end(), entry) != expanding.end())
+        throw ECompilacion(Format(QStringLiteral("La función %s se llama a sí misma"), {name}));
+    expanding.push_back(entry);
+    struct Pop {
+        std::vector<const TMake*>& v;
+        ~Pop() { v.pop_back(); }
+    } pop{expanding};
+
+    // A copy of the body per call: the attempts remembered for one call's
+    // parameters never stand for another's.
+    const QString& body = m_memo->keep(entry->Body);
+    bool okB = false;
+    NodeGuard b(ParseExpr(body, args, okB));
+    if (!okB)
+        return nullptr;
+    if (InlineUserFunctions) {
+        ok = true;
+        return b.release();
+    }
+    TFunUser* f = CreateFunUser(b.get(), args);
+    b.release();
+    f->Text = name.left(255);
+    ok = true;
+    return f;
+}
+
+} // namespace complex

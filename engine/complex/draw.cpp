@@ -1,0 +1,463 @@
+// Formula drawing of the complex engine's nodes. The layout of every operator is
+// the shared one (engine/formuladraw.h); what is the complex engine's own: the
+// number text (ComplexToStr, exponent at "E" or "e", a round multiplication
+// mark, no base) and the argument lists of functions of several arguments.
+#include "engine/complex/tree.h"
+
+#include "engine/formuladraw.h"
+
+#include <algorithm>
+
+namespace complex {
+
+using namespace formuladraw;
+
+namespace {
+
+Part P(TEval* n)
+{
+    return Part{[n](Canvas& c, int s) {
+                    return CachedMeasure(n, c, s, [n](Canvas& c2, int s2) {
+                        Box b;
+                        n->Measure(c2, s2, b.width, b.above, b.below);
+                        return b;
+                    });
+                },
+                [n](Canvas& c, int x, int y, int s) { n->Draw(c, x, y, s); }};
+}
+
+// Sums, differences and comparisons go between parentheses as operands.
+bool NeedsParens(const TEval* n)
+{
+    return n->Kind() == NodeKind::Suma || n->Kind() == NodeKind::Resta || (n->IsOp() && !n->IsOpDespejable());
+}
+
+bool IsNumWith(const TEval* n, Extended re)
+{
+    return n->Kind() == NodeKind::Num && n->Value.Re == re && n->Value.Im == 0;
+}
+
+void Out(const Box& b, int& width, int& above, int& below)
+{
+    width = b.width;
+    above = b.above;
+    below = b.below;
+}
+
+std::vector<Part> Parts(const TEvalArray& nodes)
+{
+    std::vector<Part> parts;
+    parts.reserve(nodes.size());
+    for (TEval* n : nodes)
+        parts.push_back(P(n));
+    return parts;
+}
+
+// The argument list: the items side by side on a common axis, ", " after each
+// but the last. Its width counts one separator less than there are gaps, plus a
+// quarter of the size; the separator is measured in a font as high as the list.
+Box MeasureList(Canvas& canvas, int size, const std::vector<Part>& items)
+{
+    Box b;
+    int sum = 0;
+    for (const Part& item : items) {
+        const Box i = item.Measure(canvas, size);
+        sum += i.width;
+        b.above = std::max(b.above, i.above);
+        b.below = std::max(b.below, i.below);
+    }
+    SetFont(canvas, TimesFace(), 0, b.above + b.below);
+    const int n = static_cast<int>(items.size());
+    b.width = sum + (n - 2) * canvas.textWidth(QStringLiteral(", ")) + size / 4;
+    return b;
+}
+
+void DrawList(Canvas& canvas, int x, int y, int size, const std::vector<Part>& items)
+{
+    std::vector<Box> boxes;
+    int above = 0;
+    for (const Part& item : items) {
+        boxes.push_back(item.Measure(canvas, size));
+        above = std::max(above, boxes.back().above);
+    }
+    const QString comma = QStringLiteral(", ");
+    int xx = x;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        items[i].Draw(canvas, xx, y + above - boxes[i].above, size);
+        xx += boxes[i].width;
+        if (i + 1 < items.size()) {
+            SetFont(canvas, TimesFace(), 0, size);
+            TextAt(canvas, xx, y + above / 4, comma);
+            xx += canvas.textWidth(comma);
+        }
+    }
+}
+
+Part ListPart(const std::vector<Part>& items)
+{
+    return Part{[items](Canvas& c, int s) { return MeasureList(c, s, items); },
+                [items](Canvas& c, int x, int y, int s) { DrawList(c, x, y, s, items); }};
+}
+
+// name(a, b, ...): the name upright, centred on the axis, the list between
+// parentheses; the width also counts a "," per gap in the font then current.
+Box MeasureCall(Canvas& canvas, int size, const QString& name, const std::vector<Part>& items)
+{
+    SetFont(canvas, TimesFace(), 0, size);
+    const int tn = canvas.textWidth(name);
+    const Box list = MeasureParens(canvas, size, ListPart(items));
+    const int commas = (static_cast<int>(items.size()) - 1) * canvas.textWidth(QStringLiteral(","));
+    return Box{tn + list.width + commas, list.above, list.below};
+}
+
+void DrawCall(Canvas& canvas, int x, int y, int size, const QString& name, const std::vector<Part>& items)
+{
+    const Part list = ListPart(items);
+    const Box lb = MeasureParens(canvas, size, list);
+    SetFont(canvas, TimesFace(), 0, size);
+    const int tn = canvas.textWidth(name);
+    TextAt(canvas, x, y + lb.above - canvas.textHeight(name) / 2, name);
+    DrawParens(canvas, x + tn, y, size, list);
+}
+
+NumberText NumText(const TNum& n)
+{
+    NumberText t;
+    t.text = n.Text;
+    t.hasExponent = n.HasExponent;
+    t.mantissa = n.Mantissa;
+    t.exponent = n.Exponent;
+    t.base = 10;
+    return t;
+}
+
+} // namespace
+
+// --------------------------------------------------------------------------
+
+void TEval::Measure(Canvas&, int, int& width, int& above, int& below) { width = above = below = 0; }
+void TEval::Draw(Canvas&, int, int, int) {}
+
+void TEval::MeasureWithParens(Canvas& canvas, int size, bool withParens, int& width, int& above, int& below)
+{
+    Out(Parenthesised(P(this), withParens).Measure(canvas, size), width, above, below);
+}
+
+void TEval::DrawWithParens(Canvas& canvas, int x, int y, int size, bool withParens)
+{
+    Parenthesised(P(this), withParens).Draw(canvas, x, y, size);
+}
+
+void TNum::PrepareText()
+{
+    if (!Text.isEmpty())
+        return;
+    Text = ComplexToStr(Value).left(255);
+    // The exponent starts at the later of the first "E" and the first "e".
+    const qsizetype p = std::max(Text.indexOf(QLatin1Char('E')), Text.indexOf(QLatin1Char('e')));
+    HasExponent = p >= 0;
+    Mantissa = HasExponent ? Text.left(p) : QString();
+    Exponent = HasExponent ? Text.mid(p + 1) : QString();
+}
+
+void TNum::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
+{
+    PrepareText();
+    Out(MeasureNumber(canvas, size, NumText(*this)), width, above, below);
+}
+
+void TNum::Draw(Canvas& canvas, int x, int y, int size)
+{
+    PrepareText();
+    const NumberText t = NumText(*this);
+    if (!HasExponent) {
+        DrawNumber(canvas, x, y, size, t);
+        return;
+    }
+    // Mantissa, " 10" and the raised exponent as the shared literal; the mark of
+    // the product is a small round dot.
+    const Box b = MeasureNumber(canvas, size, t);
+    SetFont(canvas, TimesFace(), 0, size);
+    const int y1 = b.above / 6;
+    const QString ten = QStringLiteral(" 10");
+    TextAt(canvas, x, y + y1, Mantissa);
+    const int tm = canvas.textWidth(Mantissa);
+    TextAt(canvas, x + tm, y + y1, ten);
+    const int tt = canvas.textWidth(ten);
+    canvas.setFontSize(-std::max(1, (size * 6 + 5) / 10));
+    TextAt(canvas, x + tm + tt, y - y1, Exponent);
+    canvas.setPen(CanvasPen{clBlack, 1, psSolid});
+    canvas.setBrush(CanvasBrush{clBlack, bsSolid});
+    const int rx = x + tm + tt / 6 - y1;
+    const int ry = y + b.above + b.below / 3 - y1;
+    canvas.ellipse(rx, ry, rx + 2, ry + 2);
+}
+
+void TConst::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
+{
+    Out(MeasureConstant(canvas, size, Text), width, above, below);
+}
+
+void TConst::Draw(Canvas& canvas, int x, int y, int size) { DrawConstant(canvas, x, y, size, Text); }
+
+void TExt::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
+{
+    if (MeasureProc)
+        MeasureProc(this, canvas, size, width, above, below);
+    else
+        TConst::Measure(canvas, size, width, above, below);
+}
+
+void TExt::Draw(Canvas& canvas, int x, int y, int size)
+{
+    if (DrawProc)
+        DrawProc(this, canvas, x, y, size);
+    else
+        TConst::Draw(canvas, x, y, size);
+}
+
+void TFun0::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
+{
+    if (MeasureProc)
+        MeasureProc(this, canvas, size, width, above, below);
+    else
+        TConst::Measure(canvas, size, width, above, below);
+}
+
+void TFun0::Draw(Canvas& canvas, int x, int y, int size)
+{
+    if (DrawProc)
+        DrawProc(this, canvas, x, y, size);
+    else
+        TConst::Draw(canvas, x, y, size);
+}
+
+void TVar::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
+{
+    Out(MeasureVariable(canvas, size, Text), width, above, below);
+}
+
+void TVar::Draw(Canvas& canvas, int x, int y, int size) { DrawVariable(canvas, x, y, size, Text); }
+
+void TExprMsg::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
+{
+    Out(MeasureMessage(canvas, size, Text), width, above, below);
+}
+
+void TExprMsg::Draw(Canvas& canvas, int x, int y, int size) { DrawMessage(canvas, x, y, size, Text); }
+
+// ---- operators ----
+
+void TSuma::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
+{
+    Out(MeasureSum(canvas, size, P(Left()), P(Right())), width, above, below);
+}
+
+void TSuma::Draw(Canvas& canvas, int x, int y, int size) { DrawSum(canvas, x, y, size, P(Left()), P(Right())); }
+
+namespace {
+// The hidden 0 of a unary minus.
+Part MinuendPart(TEval* l) { return IsNumWith(l, 0) ? Nothing() : P(l); }
+} // namespace
+
+void TResta::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
+{
+    Out(MeasureDifference(canvas, size, MinuendPart(Left()), Parenthesised(P(Right()), NeedsParens(Right()))),
+        width, above, below);
+}
+
+void TResta::Draw(Canvas& canvas, int x, int y, int size)
+{
+    DrawDifference(canvas, x, y, size, MinuendPart(Left()), Parenthesised(P(Right()), NeedsParens(Right())));
+}
+
+namespace {
+bool MulDot(TEval* l, TEval* r)
+{
+    ProductOperands o;
+    o.leftNeedsParens = NeedsParens(l);
+    o.rightNeedsParens = NeedsParens(r);
+    o.leftIsNumber = l->Kind() == NodeKind::Num;
+    o.rightIsNumber = r->Kind() == NodeKind::Num;
+    o.rightIsOperator = r->IsOp();
+    o.rightIsPowerOfNonNumber = r->Kind() == NodeKind::Pot && r->Children[0]->Kind() != NodeKind::Num;
+    return ProductHasDot(o);
+}
+} // namespace
+
+void TMul::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
+{
+    Out(MeasureProduct(canvas, size, Parenthesised(P(Left()), NeedsParens(Left())),
+                       Parenthesised(P(Right()), NeedsParens(Right())), MulDot(Left(), Right())),
+        width, above, below);
+}
+
+void TMul::Draw(Canvas& canvas, int x, int y, int size)
+{
+    DrawProduct(canvas, x, y, size, Parenthesised(P(Left()), NeedsParens(Left())),
+                Parenthesised(P(Right()), NeedsParens(Right())), MulDot(Left(), Right()));
+}
+
+void TDiv::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
+{
+    Out(MeasureQuotient(canvas, size, P(Left()), P(Right())), width, above, below);
+}
+
+void TDiv::Draw(Canvas& canvas, int x, int y, int size) { DrawQuotient(canvas, x, y, size, P(Left()), P(Right())); }
+
+namespace {
+Part PowerBase(TEval* l) { return Parenthesised(P(l), l->IsOp() || l->IsFun()); }
+} // namespace
+
+void TPot::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
+{
+    Out(MeasurePower(canvas, size, PowerBase(Left()), P(Right())), width, above, below);
+}
+
+void TPot::Draw(Canvas& canvas, int x, int y, int size)
+{
+    DrawPower(canvas, x, y, size, PowerBase(Left()), P(Right()));
+}
+
+void TRaiz::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
+{
+    Out(MeasureRoot(canvas, size, P(Left()), P(Right())), width, above, below);
+}
+
+void TRaiz::Draw(Canvas& canvas, int x, int y, int size)
+{
+    DrawRoot(canvas, x, y, size, P(Left()), P(Right()), !IsNumWith(Right(), 2));
+}
+
+void TLogN::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
+{
+    Out(MeasureLogarithm(canvas, size, Parenthesised(P(Left()), Left()->IsOp()), P(Right())), width, above, below);
+}
+
+void TLogN::Draw(Canvas& canvas, int x, int y, int size)
+{
+    DrawLogarithm(canvas, x, y, size, Parenthesised(P(Left()), Left()->IsOp()), P(Right()));
+}
+
+namespace {
+CompareSign SignOf(NodeKind k)
+{
+    switch (k) {
+    case NodeKind::May: return CompareSign::Greater;
+    case NodeKind::Men: return CompareSign::Less;
+    case NodeKind::MayIgu: return CompareSign::GreaterEqual;
+    case NodeKind::MenIgu: return CompareSign::LessEqual;
+    case NodeKind::Dist: return CompareSign::NotEqual;
+    default: return CompareSign::Equal;
+    }
+}
+} // namespace
+
+void TCompara::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
+{
+    const CompareSign s = SignOf(Kind());
+    Text = CompareSignText(s);
+    Out(MeasureComparison(canvas, size, s, P(Left()), P(Right())), width, above, below);
+}
+
+void TCompara::Draw(Canvas& canvas, int x, int y, int size)
+{
+    const CompareSign s = SignOf(Kind());
+    Text = CompareSignText(s);
+    DrawComparison(canvas, x, y, size, s, P(Left()), P(Right()));
+}
+
+// ---- functions ----
+
+void TFun1::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
+{
+    if (MeasureProc) {
+        MeasureProc(this, canvas, size, width, above, below);
+        return;
+    }
+    Out(MeasureFunction1(canvas, size, Text, Parenthesised(P(Arg()), Arg()->IsOp())), width, above, below);
+}
+
+void TFun1::Draw(Canvas& canvas, int x, int y, int size)
+{
+    if (DrawProc) {
+        DrawProc(this, canvas, x, y, size);
+        return;
+    }
+    DrawFunction1(canvas, x, y, size, Text, Parenthesised(P(Arg()), Arg()->IsOp()));
+}
+
+void TFunN::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
+{
+    if (MeasureProc) {
+        MeasureProc(this, canvas, size, width, above, below);
+        return;
+    }
+    Out(MeasureCall(canvas, size, Text, Parts(Children)), width, above, below);
+}
+
+void TFunN::Draw(Canvas& canvas, int x, int y, int size)
+{
+    if (DrawProc) {
+        DrawProc(this, canvas, x, y, size);
+        return;
+    }
+    DrawCall(canvas, x, y, size, Text, Parts(Children));
+}
+
+void TDibListaArg::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
+{
+    Out(MeasureList(canvas, size, Parts(Items)), width, above, below);
+}
+
+void TDibListaArg::Draw(Canvas& canvas, int x, int y, int size) { DrawList(canvas, x, y, size, Parts(Items)); }
+
+// ---- the built-ins' own drawings ----
+
+namespace {
+TEval* FirstChild(TEval* node) { return node->Children.at(0); }
+Part SuperscriptArg(TEval* a) { return Parenthesised(P(a), a->IsOp() || a->IsFun()); }
+} // namespace
+
+void ExpMeasure(TEval* node, Canvas& canvas, int size, int& width, int& above, int& below)
+{
+    Out(MeasureExpBase(canvas, size, QStringLiteral("e"), true, P(FirstChild(node))), width, above, below);
+}
+
+void ExpDraw(TEval* node, Canvas& canvas, int x, int y, int size)
+{
+    DrawExpBase(canvas, x, y, size, QStringLiteral("e"), true, P(FirstChild(node)));
+}
+
+void SqrMeasure(TEval* node, Canvas& canvas, int size, int& width, int& above, int& below)
+{
+    Out(MeasureSuperscript(canvas, size, SuperscriptArg(FirstChild(node)), QStringLiteral("2")), width, above, below);
+}
+
+void SqrDraw(TEval* node, Canvas& canvas, int x, int y, int size)
+{
+    DrawSuperscript(canvas, x, y, size, SuperscriptArg(FirstChild(node)), QStringLiteral("2"));
+}
+
+void SqrtMeasure(TEval* node, Canvas& canvas, int size, int& width, int& above, int& below)
+{
+    Out(MeasureRadical(canvas, size, P(FirstChild(node))), width, above, below);
+}
+
+void SqrtDraw(TEval* node, Canvas& canvas, int x, int y, int size)
+{
+    DrawRadical(canvas, x, y, size, P(FirstChild(node)));
+}
+
+void RcpMeasure(TEval* node, Canvas& canvas, int size, int& width, int& above, int& below)
+{
+    Out(MeasureSuperscript(canvas, size, SuperscriptArg(FirstChild(node)), QStringLiteral("-1")), width, above,
+        below);
+}
+
+void RcpDraw(TEval* node, Canvas& canvas, int x, int y, int size)
+{
+    DrawSuperscript(canvas, x, y, size, SuperscriptArg(FirstChild(node)), QStringLiteral("-1"));
+}
+
+} // namespace complex

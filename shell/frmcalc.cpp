@@ -1,0 +1,1183 @@
+#include "shell/frmcalc.h"
+
+#include "controls/application.h"
+#include "controls/comboexpr.h"
+#include "controls/frmautocomp.h"
+#include "controls/pvlurl.h"
+#include "engine/bases.h"
+#include "engine/checked.h"
+#include "engine/formulapicture.h"
+#include "engine/real/builtins_math.h"
+#include "engine/real/errors.h"
+#include "engine/real/expresion.h"
+#include "foundation/core/basicos.h"
+#include "foundation/core/format.h"
+#include "foundation/core/zelini.h"
+#include "foundation/draw/drawkit.h"
+#include "foundation/draw/qpaintercanvas.h"
+#include "platform/formpos.h"
+#include "shell/calcfuncs.h"
+#include "shell/frminput.h"
+#include "shell/frmusuario.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPainter>
+#include <QSplitter>
+#include <QStyledItemDelegate>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <chrono>
+#include <cmath>
+
+TfrmCalcu* frmCalcu = nullptr;
+
+// ---------------------------------------------------------------------------
+// Letter variables and the process-wide values
+
+const QString& LetterVariables()
+{
+    static const QString letters = QStringLiteral("abcdfhijklmnopqrstuvwxyz");
+    return letters;
+}
+
+int LetterIndex(QChar letter)
+{
+    return int(LetterVariables().indexOf(letter));
+}
+
+CalcGlobals::CalcGlobals()
+{
+    reset();
+}
+
+void CalcGlobals::reset()
+{
+    LastResult = 0;
+    Memories.fill(0);
+    MaxList = 50;
+    MainAngleMode = 0;
+    InputEvaluator = nullptr;
+    AskedFlag.fill(false);
+    VarValue.fill(0);
+    // o, p and q start without a proposed text; every other letter proposes 1.
+    for (int i = 0; i < kLetterCount; ++i) {
+        const QChar c = LetterVariables().at(i);
+        VarText[size_t(i)] = (c == 'o' || c == 'p' || c == 'q') ? QString() : QStringLiteral("1");
+    }
+    Assignments.clear();
+    Prompter = nullptr;
+    FixedSeed.reset();
+}
+
+CalcGlobals& Calc()
+{
+    static CalcGlobals g;
+    return g;
+}
+
+QString WindowTitle()
+{
+    return QStringLiteral("Sumbrix 2.84");
+}
+
+bool InputBoxPrompter::Ask(const QString& caption, real::TExpresion* names, QString& text)
+{
+    if (!fmInput)
+        fmInput = new TfmInput(frmCalcu);
+    fmInput->setWindowTitle(caption);
+    if (names)
+        fmInput->SetNameTable(names->GetTable());
+    else
+        fmInput->SetNameTable(nullptr);
+    fmInput->Texto->SetText(text);
+    fmInput->Texto->SetSel(0, int(text.size()));
+    if (fmInput->exec() == TfmInput::mrCancel)
+        return false;
+    text = fmInput->Texto->Text();
+    return true;
+}
+
+namespace {
+
+// The letters whose prompt is open: an answer that names one of them would ask
+// it again from inside its own prompt.
+std::array<bool, kLetterCount>& PromptOpen()
+{
+    static std::array<bool, kLetterCount> open{};
+    return open;
+}
+
+} // namespace
+
+void AskVariableValue(QChar letter, Extended& value, QString& text)
+{
+    CalcGlobals& g = Calc();
+    real::TExpresion* input = g.InputEvaluator;
+    const int li = LetterIndex(letter);
+    struct OpenMark {
+        int i;
+        explicit OpenMark(int index) : i(index) { if (i >= 0) PromptOpen()[size_t(i)] = true; }
+        ~OpenMark() { if (i >= 0) PromptOpen()[size_t(i)] = false; }
+    } mark(li);
+    InputBoxPrompter inputBox;
+    VariablePrompter* prompter = g.Prompter ? g.Prompter : &inputBox;
+    const QString caption = Format(QStringLiteral("Indique el valor de la variable %s"), {QString(letter)});
+    for (;;) {
+        QString typed = text;
+        if (!prompter->Ask(caption, input, typed))
+            throw real::EExprMsj(QStringLiteral("Cálculo cancelado"));
+        text = typed.left(255);
+        // The answer gets an evaluator of its own over the input evaluator's
+        // names: an answer that uses x or n may ask that letter, and the
+        // evaluator that is running the outer answer must not be re-entered.
+        real::TExpresion answer;
+        if (input) {
+            answer.Parent = input;
+            answer.AngleMode = input->AngleMode;
+        } else {
+            answer.SetUseBuiltIns(true);
+        }
+        answer.Silent = false;
+        answer.SetText(text);
+        Extended v = 0;
+        if (!answer.HasError)
+            v = answer.Evaluate();
+        if (!answer.HasError) {
+            value = v;
+            break;
+        }
+        // The evaluator has shown its own box; the prompt comes back.
+    }
+    g.Assignments += Format(QStringLiteral("{%s=%s} "), {QString(letter), text});
+}
+
+Extended LetterVariableValue(QChar letter)
+{
+    CalcGlobals& g = Calc();
+    const int i = LetterIndex(letter);
+    if (i < 0)
+        return 0;
+    const size_t k = size_t(i);
+    if (!g.AskedFlag[k]) {
+        if (PromptOpen()[k])
+            throw real::EExprMsj(
+                Format(QStringLiteral("El valor de %s no puede depender de %s"), {QString(letter), QString(letter)}));
+        Extended v = g.VarValue[k];
+        QString t = g.VarText[k];
+        AskVariableValue(letter, v, t);
+        g.VarValue[k] = v;
+        g.VarText[k] = t;
+    }
+    g.AskedFlag[k] = true;
+    return g.VarValue[k];
+}
+
+Extended MemoryValue(int i)
+{
+    return i >= 0 && i < 10 ? Calc().Memories[size_t(i)] : 0;
+}
+
+Extended LastResultValue()
+{
+    return Calc().LastResult;
+}
+
+Extended NowValue()
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    static const QDate epoch(1899, 12, 30);
+    const qint64 days = epoch.daysTo(now.date());
+    const qint64 ms = QTime(0, 0).msecsTo(now.time());
+    return Extended(days) + Extended(ms) / 86400000.0L;
+}
+
+// ---------------------------------------------------------------------------
+// The formula picture of an expression.
+
+namespace {
+
+// The engine's drawing of a compiled expression as a recorded picture, or
+// none when the expression has no tree.
+std::unique_ptr<FormulaPicture> DrawExpression(real::TExpresion& e)
+{
+    return e.DrawToMetafile();
+}
+
+// The small picture of an angle unit beside a result line.
+QPixmap AngleImage(int unit)
+{
+    static const char16_t* const marks[] = {u"r", u"\u00B0", u"g", u"c", u"'", u"\u03C0"};
+    if (unit < 0 || unit > 5)
+        return QPixmap();
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QColor(0x18, 0x40, 0x67));
+    p.setBrush(QColor(0xAF, 0xD2, 0xED));
+    p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
+    QFont f = p.font();
+    f.setPixelSize(10);
+    f.setBold(true);
+    p.setFont(f);
+    p.drawText(QRect(0, 0, 16, 16), Qt::AlignCenter, QString::fromUtf16(marks[unit]));
+    return pm;
+}
+
+constexpr int kObjectRole = Qt::UserRole + 1;
+
+// Draws the history list's lines: expressions in bold, results after the
+// image of their angle unit.
+class HistoryDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QSize s = QStyledItemDelegate::sizeHint(option, index);
+        s.setHeight(16);
+        return s;
+    }
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        p->save();
+        const bool selected = option.state & QStyle::State_Selected;
+        p->fillRect(option.rect, selected ? option.palette.highlight() : option.palette.base());
+        p->setPen(selected ? option.palette.highlightedText().color() : option.palette.text().color());
+        QFont f = option.font;
+        const QString text = index.data(Qt::DisplayRole).toString();
+        const int top = option.rect.top();
+        if (index.row() % 2 == 0) {
+            f.setBold(true);
+            p->setFont(f);
+            p->drawText(QRect(option.rect.left() + 2, top + 2, option.rect.width() - 2, option.rect.height() - 2),
+                        Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+        } else {
+            f.setBold(false);
+            p->setFont(f);
+            const QPixmap img = AngleImage(index.data(kObjectRole).toInt());
+            if (!img.isNull())
+                p->drawPixmap(option.rect.left() + 32, top, img);
+            p->drawText(QRect(option.rect.left() + 70, top + 2, option.rect.width() - 70, option.rect.height() - 2),
+                        Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+        }
+        p->restore();
+    }
+};
+
+// The paint box of the formula picture.
+class PictureBox : public QWidget {
+public:
+    explicit PictureBox(TfrmCalcu* owner) : QWidget(owner), m_owner(owner) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.fillRect(rect(), palette().base());
+        const FormulaPicture* pic = m_owner->Picture();
+        if (!pic || pic->width() <= 0 || pic->height() <= 0)
+            return;
+        TRect dest;
+        FitRectProportional(TRect{0, 0, pic->width(), pic->height()}, TRect{0, 0, width(), height()}, true, dest);
+        DrawPictureStretched(p, *pic, dest);
+    }
+
+private:
+    TfrmCalcu* m_owner;
+};
+
+QToolButton* MakeButton(QWidget* parent, const char* name, const QString& text, const QString& hint)
+{
+    auto* b = new QToolButton(parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setText(text);
+    b->setToolTip(hint);
+    b->setAutoRaise(true);
+    return b;
+}
+
+// Runs a step of the window's creation; a failure is shown and the creation
+// goes on with the next step.
+void Step(const std::function<void()>& step)
+{
+    TApplication::Guarded(step);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// The window
+
+TfrmCalcu::TfrmCalcu(QWidget* parent) : TFormMX(parent)
+{
+    setObjectName(QStringLiteral("frmCalcu"));
+    if (!frmCalcu)
+        frmCalcu = this;
+    BuildControls();
+    FormCreate();
+}
+
+TfrmCalcu::~TfrmCalcu()
+{
+    // The expression box saves its history once more on the way out.
+    if (m_closed)
+        TApplication::Guarded([this] { cmbEdit->SaveHistory(); });
+    CalcGlobals& g = Calc();
+    if (g.InputEvaluator == m_input.get())
+        g.InputEvaluator = nullptr;
+    m_picture.reset();
+    m_main.reset();
+    m_input.reset();
+    if (frmCalcu == this)
+        frmCalcu = nullptr;
+}
+
+void TfrmCalcu::BuildControls()
+{
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 0);
+    root->setSpacing(0);
+
+    // Top panel: expression, result, memory button.
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    auto* top = new QGridLayout(Panel1);
+    top->setContentsMargins(4, 4, 4, 4);
+    top->setSpacing(4);
+    cmbEdit = new TComboExpr(Panel1);
+    cmbEdit->setObjectName(QStringLiteral("cmbEdit"));
+    cmbEdit->SetFileName(QStringLiteral("expr.lst"));
+    cmbEdit->SetTextEmpty(QStringLiteral("{Ingrese aquí una expresión para evaluar}"));
+    cmbEdit->SetAutoagregar(false);
+    cmbEdit->setMinimumWidth(260);
+    cmbEdit->OnKeyPress = [this](QObject* sender, QChar& key) { cmbEditKeyPress(sender, key); };
+    cmbEdit->OnChange = [this](QObject*) { cmbEditChange(); };
+    Edit2 = new QLineEdit(Panel1);
+    Edit2->setObjectName(QStringLiteral("Edit2"));
+    Edit2->setReadOnly(true);
+    Edit2->setToolTip(QStringLiteral("Resultado"));
+    QFont rf = Edit2->font();
+    rf.setBold(true);
+    Edit2->setFont(rf);
+    connect(Edit2, &QLineEdit::textChanged, this, &TfrmCalcu::Edit2Change);
+    btnInsertar = MakeButton(Panel1, "btnInsertar", QStringLiteral("+"), QStringLiteral("Insertar (INS)"));
+    btnInsertar->setPopupMode(QToolButton::InstantPopup);
+    btnMemoria = MakeButton(Panel1, "btnMemoria", QStringLiteral("M"), QStringLiteral("Memoria (F9)"));
+    btnMemoria->setPopupMode(QToolButton::InstantPopup);
+    btnHerramientas = MakeButton(Panel1, "btnHerramientas", QStringLiteral("\u2261"),
+                                 QStringLiteral("Herramientas y Configuración (F5)"));
+    btnHerramientas->setPopupMode(QToolButton::InstantPopup);
+    auto* tools = new QHBoxLayout;
+    tools->setSpacing(0);
+    tools->addWidget(btnInsertar);
+    tools->addWidget(btnMemoria);
+    tools->addWidget(btnHerramientas);
+    top->addWidget(cmbEdit, 0, 0, 1, 2);
+    top->addWidget(Edit2, 1, 0);
+    top->addLayout(tools, 1, 1);
+    top->setColumnStretch(0, 1);
+    root->addWidget(Panel1);
+
+    // Middle panel: the picture over the history list.
+    Panel3 = new QFrame(this);
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    auto* mid = new QVBoxLayout(Panel3);
+    mid->setContentsMargins(4, 0, 4, 0);
+    auto* split = new QSplitter(Qt::Vertical, Panel3);
+    split->setObjectName(QStringLiteral("Splitter1"));
+    split->setToolTip(
+        QStringLiteral("Mueva arriba o abajo esta linea para\r\ncambiar el tamaño de los paneles"));
+    auto* pmeta = new QFrame(split);
+    pmeta->setObjectName(QStringLiteral("PMeta"));
+    auto* pmetaLayout = new QVBoxLayout(pmeta);
+    pmetaLayout->setContentsMargins(0, 0, 0, 0);
+    pmetaLayout->setSpacing(0);
+    pbMeta = new PictureBox(this);
+    pbMeta->setParent(pmeta);
+    pbMeta->setObjectName(QStringLiteral("pbMeta"));
+    pbMeta->setMinimumHeight(20);
+    pbMeta->setToolTip(QStringLiteral(
+        "Representación de la expresión\r\nUse el botón secundario del ratón\r\npara copiar, exportar, etc."));
+    lblError = new QLabel(pmeta);
+    lblError->setObjectName(QStringLiteral("lblError"));
+    lblError->setWordWrap(true);
+    lblError->setStyleSheet(QStringLiteral("color: #A00000"));
+    lblError->hide();
+    pmetaLayout->addWidget(lblError);
+    pmetaLayout->addWidget(pbMeta, 1);
+    Lista = new QListWidget(split);
+    Lista->setObjectName(QStringLiteral("Lista"));
+    Lista->setItemDelegate(new HistoryDelegate(Lista));
+    Lista->setUniformItemSizes(true);
+    Lista->setToolTip(QStringLiteral(
+        "Detalle de las operaciones realizadas\r\nUse el botón secundario del ratón\r\npara mas opciones"));
+    Lista->setContextMenuPolicy(Qt::CustomContextMenu);
+    Lista->installEventFilter(this);
+    connect(Lista, &QListWidget::itemDoubleClicked, this, [this] { ReemplazarenexpresinClick(); });
+    connect(Lista, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        MenuListaPopup();
+        MenuLista->popup(Lista->viewport()->mapToGlobal(pos));
+    });
+    split->addWidget(pmeta);
+    split->addWidget(Lista);
+    split->setSizes({90, 110});
+    mid->addWidget(split);
+    root->addWidget(Panel3, 1);
+
+    // Bottom bar: the running total.
+    Panel2 = new QFrame(this);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    auto* bottom = new QHBoxLayout(Panel2);
+    bottom->setContentsMargins(4, 2, 4, 4);
+    bottom->setSpacing(4);
+    bottom->addStretch(1);
+    Label1 = new QLabel(QStringLiteral("0"), Panel2);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setToolTip(QStringLiteral("Número de items sumados"));
+    edtTotal = new QLineEdit(Panel2);
+    edtTotal->setObjectName(QStringLiteral("edtTotal"));
+    edtTotal->setReadOnly(true);
+    edtTotal->setMinimumWidth(170);
+    edtTotal->setToolTip(QStringLiteral("Total (Suma de resultados)"));
+    connect(edtTotal, &QLineEdit::textChanged, this, &TfrmCalcu::edtTotalChange);
+    SpeedButton1 = MakeButton(Panel2, "SpeedButton1", QStringLiteral("0"), QStringLiteral("Total a cero (Ctrl+0)"));
+    connect(SpeedButton1, &QToolButton::clicked, this, &TfrmCalcu::SpeedButton1Click);
+    btnUndo = MakeButton(Panel2, "btnUndo", QStringLiteral("\u21B6"),
+                         QStringLiteral("Deshacer última adición a total."));
+    connect(btnUndo, &QToolButton::clicked, this, &TfrmCalcu::btnUndoClick);
+    bottom->addWidget(Label1);
+    bottom->addWidget(edtTotal);
+    bottom->addWidget(SpeedButton1);
+    bottom->addWidget(btnUndo);
+    root->addWidget(Panel2);
+
+    // The panels paint their own background over the window's picture.
+    for (QFrame* panel : {Panel1, Panel2, Panel3})
+        panel->setAutoFillBackground(true);
+
+    BuildMemoryMenu();
+    BuildHistoryMenu();
+    BuildInsertAndToolsMenus();
+    resize(420, 300);
+}
+
+void TfrmCalcu::BuildMemoryMenu()
+{
+    PopupMenu5 = new QMenu(this);
+    PopupMenu5->setObjectName(QStringLiteral("PopupMenu5"));
+    struct Item {
+        const char* caption;
+        int tag;
+    };
+    static const Item items[] = {{"Insertar", 1000}, {"Cargar", 1001}, {nullptr, 0},
+                                 {"Sumar", 1002},    {"Restar", 1003}, {"Borrar", 1004}};
+    for (int m = 0; m < 10; ++m) {
+        QMenu* sub = PopupMenu5->addMenu(Format(QStringLiteral("M%d"), {m}));
+        sub->setObjectName(Format(QStringLiteral("M%d"), {m}));
+        for (const Item& it : items) {
+            if (!it.caption) {
+                sub->addSeparator();
+                continue;
+            }
+            QAction* a = sub->addAction(QString::fromUtf8(it.caption));
+            a->setData(it.tag);
+            const int tag = it.tag;
+            connect(a, &QAction::triggered, this, [this, m, tag] { MemoryAction(m, tag); });
+        }
+    }
+    connect(PopupMenu5, &QMenu::aboutToShow, this, &TfrmCalcu::MenuMemoriaPopup);
+    btnMemoria->setMenu(PopupMenu5);
+}
+
+void TfrmCalcu::BuildHistoryMenu()
+{
+    MenuLista = new QMenu(this);
+    MenuLista->setObjectName(QStringLiteral("MenuLista"));
+    auto add = [this](const QString& caption, const char* name, void (TfrmCalcu::*slot)()) {
+        QAction* a = MenuLista->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    Reemplazarenexpresin1 = add(QStringLiteral("Asignar a expresión"), "Reemplazarenexpresin1",
+                                &TfrmCalcu::ReemplazarenexpresinClick);
+    MenuLista->addSeparator();
+    CopiarTodo1 = add(QStringLiteral("Copiar  todo"), "CopiarTodo1", &TfrmCalcu::CopiarTodoClick);
+    CopiarResultados1 = add(QStringLiteral("Copiar resultados"), "CopiarResultados1",
+                            &TfrmCalcu::CopiarResultadosClick);
+    Copiar1 = add(QStringLiteral("Copiar"), "Copiar1", &TfrmCalcu::CopiarClick);
+    MenuLista->addSeparator();
+    Eliminar1 = add(QStringLiteral("Eliminar"), "Eliminar1", &TfrmCalcu::EliminarClick);
+    LimpiarTodo1 = add(QStringLiteral("Limpiar Todo"), "LimpiarTodo1", &TfrmCalcu::LimpiarTodoClick);
+    connect(MenuLista, &QMenu::aboutToShow, this, &TfrmCalcu::MenuListaPopup);
+}
+
+void TfrmCalcu::BuildInsertAndToolsMenus()
+{
+    // The insert menu: the last result, the constants with the user's own and
+    // the user's functions.
+    PopupMenu4 = new QMenu(this);
+    PopupMenu4->setObjectName(QStringLiteral("PopupMenu4"));
+    auto insert = [this](QMenu* menu, const QString& caption, const QString& text) {
+        QAction* a = menu->addAction(caption);
+        connect(a, &QAction::triggered, this, [this, text] { cmbEdit->SetSelText(text); });
+    };
+    insert(PopupMenu4, QStringLiteral("&Resultado"), QStringLiteral("Rst"));
+    Constante1 = PopupMenu4->addMenu(QStringLiteral("&Constante"));
+    Constante1->setObjectName(QStringLiteral("Constante1"));
+    insert(Constante1, QStringLiteral("Pi"), QStringLiteral("Pi"));
+    insert(Constante1, QStringLiteral("Euler"), QStringLiteral("e"));
+    Constante1->addSeparator();
+    FunciondeUsuario1 = PopupMenu4->addMenu(QStringLiteral("Función de &usuario"));
+    FunciondeUsuario1->setObjectName(QStringLiteral("FunciondeUsuario1"));
+    btnInsertar->setMenu(PopupMenu4);
+
+    // The tools menu: the user definitions.
+    PopupMenu7 = new QMenu(this);
+    PopupMenu7->setObjectName(QStringLiteral("PopupMenu7"));
+    struct Item {
+        const char* caption;
+        const char* name;
+        int tag;
+    };
+    static const Item items[] = {{"&Constantes...", "Constantes1", 0},
+                                 {"&Funciones...", "Funciones1", 1},
+                                 {"&Expresiones...", "Expresiones1", 2}};
+    for (const Item& it : items) {
+        QAction* a = PopupMenu7->addAction(QString::fromUtf8(it.caption));
+        a->setObjectName(QString::fromLatin1(it.name));
+        a->setData(it.tag);
+        // "&Expresiones..." stays hidden, as designed.
+        a->setVisible(it.tag != 2);
+        const int tag = it.tag;
+        connect(a, &QAction::triggered, this, [this, tag] { TApplication::Guarded([&] { Constantes1Click(tag); }); });
+    }
+    btnHerramientas->setMenu(PopupMenu7);
+}
+
+void TfrmCalcu::RebuildUserMenus()
+{
+    // "&Constante" keeps Pi, Euler and the separator.
+    const QList<QAction*> constants = Constante1->actions();
+    for (int i = 3; i < constants.size(); ++i) {
+        Constante1->removeAction(constants[i]);
+        delete constants[i];
+    }
+    FunciondeUsuario1->clear();
+    auto add = [this](QMenu* menu, const userdefs::TUserMenuItem& item) {
+        QAction* a = menu->addAction(item.Caption);
+        a->setData(item.Tag);
+        const int tag = item.Tag;
+        connect(a, &QAction::triggered, this, [this, tag] { InsertUserName(tag); });
+    };
+    for (const userdefs::TUserMenuItem& item : UserConstants)
+        add(Constante1, item);
+    for (const userdefs::TUserMenuItem& item : UserFunctions)
+        add(FunciondeUsuario1, item);
+}
+
+void TfrmCalcu::Constantes1Click(int tag)
+{
+    TfmUsuario dlg(tag, m_main.get(), m_input.get(), this);
+    const int result = RunDialog ? RunDialog(dlg) : dlg.exec();
+    if (result == TfmUsuario::mrOk) {
+        calcfuncs::ReloadCalcTables(*m_main, *m_input);
+        RegisterNames();
+    }
+}
+
+void TfrmCalcu::FormCreate()
+{
+    CalcGlobals& g = Calc();
+    // The help hook on the help file comes with the help integration.
+
+    // The random generator behind "Ale" and the truth values.
+    if (g.FixedSeed)
+        real::builtins::RandomState::seed(*g.FixedSeed);
+    else
+        real::builtins::RandomState::seed(
+            std::uint64_t(std::chrono::system_clock::now().time_since_epoch().count()));
+
+    for (int i = 0; i < kLetterCount; ++i) {
+        const QChar c = LetterVariables().at(i);
+        if (c != 'o' && c != 'p' && c != 'q')
+            g.VarText[size_t(i)] = QStringLiteral("1");
+    }
+    setNoErase(false);
+    EasySize = true;
+
+    // Now and then, the offer to look for a newer version.
+    if (QDate::currentDate() > QDate(2011, 5, 1)) {
+        const int r = int(std::floor(real::builtins::RandomState::next() * 10));
+        if (r > 7) {
+            Step([] {
+                if (MsgBox(QStringLiteral("Una nueva versión de Sumbrix\r\n(con mas funciones y menos errores) "
+                                          "\r\ndebería estar disponible...\r\n\r\n¿Desea buscar novedades ahora?"),
+                           Basicos().ApplicationTitle, mb::YesNo | mb::DefButton2 | mb::IconInformation) == idYes) {
+                    TpvlUrl url;
+                    url.Url = QStringLiteral("https://sumbrix.example.org/");
+                    url.OpenUrl();
+                }
+            });
+        }
+    }
+
+    setWindowTitle(WindowTitle());
+
+    m_main = std::make_unique<real::TExpresion>();
+    m_main->SetUseBuiltIns(true);
+    m_main->Silent = true;
+    m_input = std::make_unique<real::TExpresion>();
+    m_input->SetUseBuiltIns(true);
+    m_input->Silent = false;
+    g.InputEvaluator = m_input.get();
+
+    cmbEdit->setToolTip(QStringLiteral("Escriba aquí la expresión a calcular.") + QStringLiteral("\r\n") +
+                        QStringLiteral("Presione F1 para ayuda sensible al contexto."));
+
+    {
+        TZelIniFile ini(SettingsFileName());
+        Step([&] {
+            if (ini.ReadInteger(QStringLiteral("Opciones"), QStringLiteral("Ver"), 0) != 280) {
+                const int answer = MsgBoxApp(QStringLiteral("Parece que es la primera vez que utiliza este programa.") +
+                                                 QStringLiteral("\r\n\r\n") +
+                                                 QStringLiteral("¿Desea ver la ayuda ahora? (Recomendado) "),
+                                             mb::YesNo | mb::IconInformation);
+                if (answer == idYes && OnHelpContext)
+                    OnHelpContext(1);
+                ini.WriteInteger(QStringLiteral("Opciones"), QStringLiteral("Ver"), 280);
+                ini.UpdateFile();
+            }
+        });
+        Step([&] { ReadSettings(ini); });
+        Basicos().ApplicationTitle = WindowTitle();
+
+        // The conversion menu is built here by the unit conversion.
+
+        Step([this] { RegisterNames(); });
+
+        Step([&] { ReadFormPos(this, ini, TPosition::poDesktopCenter); });
+    }
+    // Layout and colours of the settings are applied here by the window's
+    // settings.
+    Step([this] { cmbEdit->LoadHistory(); });
+    UpdateTotalDisplay();
+}
+
+void TfrmCalcu::ReadSettings(TZelIniFile& ini)
+{
+    CalcGlobals& g = Calc();
+    // The options of section "Opciones" are read here by the window's
+    // settings; the values this window keeps itself follow.
+    for (int i = 0; i < 10; ++i)
+        g.Memories[size_t(i)] = ini.ReadFloat(QStringLiteral("Memoria"), Format(QStringLiteral("M%d"), {i}), 0);
+    ReadHistoryLines(ini);
+}
+
+void TfrmCalcu::ReadHistoryLines(TZelIniFile& ini)
+{
+    QStringList lines;
+    ini.ReadSectionValues(QStringLiteral("Calculos"), lines);
+    for (const QString& line : lines) {
+        const QString value = ValueOrAll(line);
+        const qsizetype p = value.lastIndexOf(QLatin1Char('_'));
+        QString text = value;
+        int object = 0;
+        if (p >= 0) {
+            const QString digits = value.mid(p + 1).trimmed();
+            long long n = 0;
+            // Only digits make an icon number; anything else (a line cut short
+            // at 255 characters) is all text.
+            bool allDigits = true;
+            for (QChar c : digits)
+                allDigits = allDigits && c >= '0' && c <= '9';
+            if (allDigits && TryStrToInt(QStringLiteral("0") + digits, n) && n <= 255) {
+                text = value.left(p);
+                object = int(n);
+            }
+        }
+        AddHistoryLine(text.trimmed(), object);
+    }
+}
+
+void TfrmCalcu::WriteHistoryLines(TZelIniFile& ini)
+{
+    const QString section = QStringLiteral("Calculos");
+    ini.EraseSection(section);
+    ini.UpdateFile();
+    const int last = std::min(HistoryCount() - 1, Calc().MaxList);
+    for (int i = 0; i <= last; ++i)
+        ini.WriteString(section, Format(QStringLiteral("%d"), {i}),
+                        HistoryLine(i) + QStringLiteral("_") + Format(QStringLiteral("%d"), {HistoryObject(i)}));
+}
+
+void TfrmCalcu::SaveSettings()
+{
+    TAppIniFile ini;
+    // The options of section "Opciones" and the recent conversions are written
+    // here by the window's settings and the unit conversion.
+    for (int i = 0; i < 10; ++i)
+        ini.WriteFloat(QStringLiteral("Memoria"), Format(QStringLiteral("M%d"), {i}), Calc().Memories[size_t(i)]);
+    WriteHistoryLines(ini);
+    WriteFormPos(this, ini);
+}
+
+void TfrmCalcu::CloseQuery()
+{
+    // Closing the help windows belongs to the help integration.
+    TApplication::Guarded([this] { SaveSettings(); });
+    TApplication::Guarded([this] { cmbEdit->SaveHistory(); });
+    m_closed = true;
+}
+
+void TfrmCalcu::closeEvent(QCloseEvent* e)
+{
+    CloseQuery();
+    e->accept();
+    TFormMX::closeEvent(e);
+}
+
+// ---------------------------------------------------------------------------
+// Names
+
+void TfrmCalcu::RegisterNames()
+{
+    CalcGlobals& g = Calc();
+    calcfuncs::TCalcHooks h;
+    h.Memory = [](int i) { return MemoryValue(i); };
+    h.LastResult = [] { return LastResultValue(); };
+    h.Now = [] { return NowValue(); };
+    h.Letter = [](QChar c) { return LetterVariableValue(c); };
+    const auto x = size_t(LetterIndex(QLatin1Char('x')));
+    const auto n = size_t(LetterIndex(QLatin1Char('n')));
+    h.X = {&g.VarValue[x], &g.AskedFlag[x]};
+    h.N = {&g.VarValue[n], &g.AskedFlag[n]};
+    m_solve = calcfuncs::RegisterCalcNames(*m_main, *m_input, h);
+    cmbEdit->SetNameTable(m_main->GetTable());
+    // A faulty definition is reported and skipped; the rest still load.
+    const userdefs::TUserDefsLoad defs = userdefs::LoadUserDefinitions(*m_main, *m_input, userdefs::FileName());
+    UserNames = defs.UserNames;
+    UserConstants = defs.Constants;
+    UserFunctions = defs.Functions;
+    RebuildUserMenus();
+}
+
+void TfrmCalcu::InsertUserName(int tag)
+{
+    if (tag < 0 || tag >= UserNames.size())
+        return;
+    const QString text = UserNames.at(tag);
+    const int start = cmbEdit->SelStart();
+    cmbEdit->SetSelText(text);
+    const qsizetype paren = text.indexOf(QLatin1Char('('));
+    if (paren >= 0)
+        cmbEdit->SetSel(start + int(paren) + 1, 0);
+}
+
+// ---------------------------------------------------------------------------
+// The calculation road
+
+void TfrmCalcu::ShowResult(const QString& text)
+{
+    Edit2->setText(text);
+}
+
+void TfrmCalcu::SetPicture(std::unique_ptr<FormulaPicture> picture)
+{
+    m_picture = std::move(picture);
+    pbMeta->update();
+}
+
+void TfrmCalcu::cmbEditKeyPress(QObject*, QChar& Key)
+{
+    if (Key.unicode() != 13)
+        return;
+    Key = QChar(0);
+    // Exceptions end here with the application's error box.
+    TApplication::Guarded([this] {
+        Calculate();
+        AddToHistory();
+    });
+}
+
+void TfrmCalcu::Calculate()
+{
+    CalcGlobals& g = Calc();
+    ShowResult(QStringLiteral("Calculando..."));
+    Edit2->repaint();
+    SetPicture(nullptr);
+    pbMeta->repaint();
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    g.Assignments.clear();
+    g.AskedFlag.fill(false);
+    m_resultReady = false;
+    // Whatever happens below, the cursor comes back.
+    struct Finally {
+        ~Finally()
+        {
+            QGuiApplication::restoreOverrideCursor();
+            // An open instant converter refreshes here (unit conversion).
+        }
+    } finally;
+
+    const QString text = cmbEdit->Text();
+    if (text.isEmpty()) {
+        m_emptyRequest = true;
+        ShowResult(QString());
+        return;
+    }
+    m_emptyRequest = false;
+
+    real::TExpresion& m = *m_main;
+    m.SetValueText(g.LastResult);
+    // New truth values for this calculation: r1 * 2^k1 and -(r2 * 2^k2).
+    using real::builtins::RandomState;
+    const Extended r1 = RandomState::next();
+    const int k1 = int(std::floor(RandomState::next() * 100));
+    const Extended r2 = RandomState::next();
+    const int k2 = int(std::floor(RandomState::next() * 100));
+    real::engineState().TrueValue = std::ldexp(r1, k1);
+    real::engineState().FalseValue = -std::ldexp(r2, k2);
+
+    m.SetText(text);
+    if (m.HasError) {
+        ShowResult(m.ErrorMessage);
+    } else {
+        SetPicture(DrawExpression(m));
+        if (m_solve && m.DependsOn(m_solve))
+            g.LastResult = m.SolveFor(m_solve);
+        else
+            g.LastResult = m.Evaluate();
+        if (m.HasError)
+            ShowResult(m.ErrorMessage);
+        else if (g.LastResult == real::engineState().TrueValue)
+            ShowResult(QStringLiteral("Verdadero"));
+        else if (g.LastResult == real::engineState().FalseValue)
+            ShowResult(QStringLiteral("Falso"));
+        else
+            ShowResult(FloatToStrDefBase(g.LastResult));
+        if (m.ErrorCode == 0 || m.ErrorCode >= real::errMessage)
+            UpdateExpressionHistory(text);
+        m_resultReady = true;
+    }
+    // An invalid operation offers the complex-number window here (it comes
+    // with that window).
+}
+
+void TfrmCalcu::UpdateExpressionHistory(const QString& text)
+{
+    m_updatingHistory = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{m_updatingHistory};
+    int found = -1;
+    for (int i = 0; i < cmbEdit->count(); ++i)
+        if (cmbEdit->itemText(i).compare(text, Qt::CaseInsensitive) == 0) {
+            found = i;
+            break;
+        }
+    if (found > 0) {
+        // The two entries exchange places: the first one is not moved to the end.
+        const QString first = cmbEdit->itemText(0);
+        cmbEdit->setItemText(0, cmbEdit->itemText(found));
+        cmbEdit->setItemText(found, first);
+    } else if (found < 0) {
+        cmbEdit->insertItem(0, text);
+    }
+    const int maxList = std::max(0, Calc().MaxList);
+    while (cmbEdit->count() > maxList)
+        cmbEdit->removeItem(maxList);
+    if (cmbEdit->count() > 0)
+        cmbEdit->setCurrentIndex(0);
+}
+
+bool TfrmCalcu::AddToHistory()
+{
+    if (m_emptyRequest || !m_resultReady || !m_main || m_main->HasError || m_main->Text == QStringLiteral("0"))
+        return false;
+    CalcGlobals& g = Calc();
+    // The total is computed first, so that an overflow leaves everything as it was.
+    const Extended newTotal = checked::add(m_total, g.LastResult);
+    auto* result = new QListWidgetItem(Edit2->text() + QStringLiteral("   ") + g.Assignments);
+    result->setData(kObjectRole, int(g.MainAngleMode));
+    Lista->insertItem(0, result);
+    auto* expr = new QListWidgetItem(m_main->Text);
+    expr->setData(kObjectRole, 0);
+    Lista->insertItem(0, expr);
+    Lista->setCurrentRow(0);
+    m_previousTotal = m_total;
+    m_total = newTotal;
+    ++m_count;
+    UpdateTotalDisplay();
+    return true;
+}
+
+void TfrmCalcu::UpdateTotalDisplay()
+{
+    Label1->setText(Format(QStringLiteral("%d"), {m_count}));
+    edtTotal->setText(FloatToStrDefBase(m_total));
+    btnUndo->setEnabled(m_total != m_previousTotal);
+}
+
+void TfrmCalcu::SetAngleMode(std::uint8_t mode)
+{
+    Calc().MainAngleMode = mode;
+    m_main->SetAngleMode(mode);
+    m_main->SetText(QStringLiteral("0"));
+    Calculate();
+    // The recalculated result is shown as a history pair, not added to the
+    // total: the addition is undone, but only when there was one.
+    if (AddToHistory())
+        btnUndoClick();
+}
+
+void TfrmCalcu::SetResultBase(int base)
+{
+    numtext().DisplayBase = std::uint8_t(base);
+    ShowResult(FloatToStrDefBase(Calc().LastResult));
+    if (AddToHistory())
+        btnUndoClick();
+}
+
+// ---------------------------------------------------------------------------
+// Live drawing
+
+void TfrmCalcu::SetAutoDraw(bool on)
+{
+    m_autoDraw = on;
+    if (!on)
+        lblError->hide();
+}
+
+void TfrmCalcu::cmbEditChange()
+{
+    if (!m_autoDraw || m_updatingHistory || !m_main)
+        return;
+    if (cmbEdit->InAutoComplete())
+        return;
+    DrawLiveExpression();
+}
+
+void TfrmCalcu::DrawLiveExpression()
+{
+    try {
+        const QString text = cmbEdit->IsEmpty() ? QString() : cmbEdit->Text();
+        if (text.isEmpty()) {
+            lblError->clear();
+            lblError->hide();
+            SetPicture(nullptr);
+            return;
+        }
+        m_main->SetText(text);
+        if (m_main->HasError) {
+            lblError->setText(m_main->ErrorMessage);
+            lblError->show();
+        } else {
+            lblError->clear();
+            lblError->hide();
+            SetPicture(DrawExpression(*m_main));
+        }
+    } catch (...) {
+        // A text that cannot be drawn yet (an unknown name while typing) just
+        // leaves the picture as it is.
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Result box, total, memories
+
+void TfrmCalcu::Edit2Change()
+{
+    QString hint = QStringLiteral("Resultado:") + QStringLiteral(" ") + Edit2->text();
+    if (numtext().DisplayBase != 10) {
+        // The decimal image must not disturb the base of the displayed result.
+        const std::uint8_t lastBase = numtext().LastBase;
+        hint += QStringLiteral("\r\n(Decimal: ") + FloatToStrBase(10, Calc().LastResult) + QStringLiteral(")");
+        numtext().LastBase = lastBase;
+    }
+    Edit2->setToolTip(hint);
+}
+
+void TfrmCalcu::edtTotalChange()
+{
+    edtTotal->setToolTip(QStringLiteral("Total (suma de resultados): ") + edtTotal->text());
+}
+
+void TfrmCalcu::SpeedButton1Click()
+{
+    m_count = 0;
+    m_previousTotal = m_total;
+    m_total = 0;
+    UpdateTotalDisplay();
+}
+
+void TfrmCalcu::btnUndoClick()
+{
+    if (m_total == m_previousTotal)
+        return;
+    m_total = m_previousTotal;
+    if (m_count > 0)
+        --m_count;
+    UpdateTotalDisplay();
+}
+
+void TfrmCalcu::MemoryAction(int memory, int tag)
+{
+    if (memory < 0 || memory > 9)
+        return;
+    CalcGlobals& g = Calc();
+    Extended& m = g.Memories[size_t(memory)];
+    switch (tag) {
+    case 1000:
+        cmbEdit->SetSelText(Format(QStringLiteral("M%d"), {memory}));
+        break;
+    case 1001:
+        m = g.LastResult;
+        break;
+    case 1002:
+        m = checked::add(m, g.LastResult);
+        break;
+    case 1003:
+        m = checked::sub(m, g.LastResult);
+        break;
+    case 1004:
+        m = 0;
+        break;
+    default:
+        break;
+    }
+}
+
+void TfrmCalcu::MenuMemoriaPopup()
+{
+    const QList<QAction*> actions = PopupMenu5->actions();
+    for (int i = 0; i < actions.size() && i < 10; ++i)
+        actions[i]->setText(Format(QStringLiteral("M%d = %g"), {i, Calc().Memories[size_t(i)]}));
+}
+
+// ---------------------------------------------------------------------------
+// History list
+
+int TfrmCalcu::HistoryCount() const
+{
+    return Lista->count();
+}
+
+QString TfrmCalcu::HistoryLine(int i) const
+{
+    return Lista->item(i)->text();
+}
+
+int TfrmCalcu::HistoryObject(int i) const
+{
+    return Lista->item(i)->data(kObjectRole).toInt();
+}
+
+void TfrmCalcu::AddHistoryLine(const QString& text, int object)
+{
+    auto* item = new QListWidgetItem(text);
+    item->setData(kObjectRole, object);
+    Lista->addItem(item);
+}
+
+void TfrmCalcu::MenuListaPopup()
+{
+    const bool selected = Lista->currentRow() >= 0 && Lista->currentItem() && Lista->currentItem()->isSelected();
+    Reemplazarenexpresin1->setEnabled(selected);
+    Eliminar1->setEnabled(selected);
+    LimpiarTodo1->setEnabled(Lista->count() > 0);
+}
+
+namespace {
+
+int SelectedRow(QListWidget* list)
+{
+    QListWidgetItem* item = list->currentItem();
+    return item && item->isSelected() ? list->row(item) : -1;
+}
+
+} // namespace
+
+void TfrmCalcu::ReemplazarenexpresinClick()
+{
+    const int row = SelectedRow(Lista);
+    if (row < 0)
+        return;
+    QString s = Lista->item(row)->text();
+    if (row % 2 == 1) {
+        // A result line loses its assignments: "5   {a=2} {b=3} " gives "5".
+        const int p = int(s.indexOf(QLatin1Char('{'))) + 1;
+        if (p > 0 && p - 3 > 1)
+            s = s.left(p - 3);
+    }
+    cmbEdit->SetText(s.trimmed());
+    cmbEdit->setFocus(Qt::OtherFocusReason);
+    cmbEdit->SetSel(int(cmbEdit->Text().size()), 0);
+}
+
+void TfrmCalcu::CopiarTodoClick()
+{
+    QString out;
+    for (int i = 0; i + 1 < Lista->count(); i += 2)
+        out += Lista->item(i)->text() + QLatin1Char('\t') + Lista->item(i + 1)->text() + QLatin1Char('\r');
+    QGuiApplication::clipboard()->setText(out);
+}
+
+void TfrmCalcu::CopiarResultadosClick()
+{
+    QString out;
+    for (int i = 1; i < Lista->count(); i += 2)
+        out += Lista->item(i)->text() + QLatin1Char('\r');
+    QGuiApplication::clipboard()->setText(out);
+}
+
+void TfrmCalcu::CopiarClick()
+{
+    const int row = SelectedRow(Lista);
+    if (row >= 0)
+        QGuiApplication::clipboard()->setText(Lista->item(row)->text());
+}
+
+void TfrmCalcu::EliminarClick()
+{
+    const int row = SelectedRow(Lista);
+    if (row < 0)
+        return;
+    const int first = row - row % 2;
+    // Both lines of the pair (a lone last line when the list is odd).
+    delete Lista->takeItem(first);
+    if (first < Lista->count())
+        delete Lista->takeItem(first);
+}
+
+void TfrmCalcu::LimpiarTodoClick()
+{
+    if (MsgBox(QStringLiteral("¿Esta seguro?"), QStringLiteral("Vaciar Detalle"), mb::YesNo | mb::IconQuestion) ==
+        idYes)
+        Lista->clear();
+}
+
+bool TfrmCalcu::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Lista && event->type() == QEvent::KeyPress) {
+        auto* k = static_cast<QKeyEvent*>(event);
+        if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
+            ReemplazarenexpresinClick();
+            return true;
+        }
+    }
+    return TFormMX::eventFilter(watched, event);
+}

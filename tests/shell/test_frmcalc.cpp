@@ -1,0 +1,761 @@
+// The main window driven as the user drives it: typing in the expression box,
+// Enter, prompts answered through the window's prompter, the result box, the
+// histories, the memories, the total and undo, and the files written at close.
+#include "shell/frmcalc.h"
+
+#include "controls/comboexpr.h"
+#include "controls/frmautocomp.h"
+#include "controls/frmteclado.h"
+#include "engine/bases.h"
+#include "engine/formulapicture.h"
+#include "engine/real/builtins_math.h"
+#include "engine/real/expresion.h"
+#include "foundation/core/basicos.h"
+#include "foundation/core/cp1252.h"
+#include "foundation/core/zelini.h"
+#include "shell/frmusuario.h"
+#include "shell/startup.h"
+#include "testsupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QTest>
+#include <QToolButton>
+
+#include <deque>
+#include <memory>
+#include <optional>
+
+namespace {
+
+// Records every box and answers from a script (the default button when the
+// script is empty).
+class RecordingSink : public MessageSink {
+public:
+    struct Box {
+        QString text, caption;
+        unsigned flags;
+    };
+    std::vector<Box> boxes;
+    std::deque<int> answers;
+    int showMessage(const QString& text, const QString& caption, unsigned flags) override
+    {
+        boxes.push_back({text, caption, flags});
+        if (!answers.empty()) {
+            const int a = answers.front();
+            answers.pop_front();
+            return a;
+        }
+        return DefaultButtonResult(flags);
+    }
+};
+
+// Answers the letter prompts from a script: a text, or nullopt for Cancel.
+class ScriptedPrompter : public VariablePrompter {
+public:
+    struct Prompt {
+        QString caption, proposed;
+    };
+    std::vector<Prompt> prompts;
+    std::deque<std::optional<QString>> answers;
+    bool Ask(const QString& caption, real::TExpresion* names, QString& text) override
+    {
+        EXPECT_NE(names, nullptr);
+        prompts.push_back({caption, text});
+        if (answers.empty()) {
+            ADD_FAILURE() << "unexpected prompt " << caption.toStdString();
+            return false;
+        }
+        std::optional<QString> a = answers.front();
+        answers.pop_front();
+        if (!a)
+            return false;
+        text = *a;
+        return true;
+    }
+};
+
+class FrmCalcTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        Basicos().reset();
+        SetExeDir(dir.path());
+        // The settings file is named after the program.
+        Basicos().ExeFile = dir.filePath(QStringLiteral("sumbrix"));
+        Basicos().Messages = &sink;
+        Calc().reset();
+        Calc().FixedSeed = 20260101;
+        Calc().Prompter = &prompter;
+        numtext().reset();
+        real::engineState().reset();
+        AutoComp().reset();
+        ComboExpr().reset();
+        StartUnits();
+    }
+    void TearDown() override
+    {
+        w.reset();
+        FreeAutoComp();
+        FreeTeclado();
+        PictureMetrics::reset();
+        real::messageHook() = nullptr;
+        Calc().reset();
+        numtext().reset();
+        real::engineState().reset();
+        Basicos().reset();
+    }
+
+    // A settings file that is not a first run (no help offer).
+    void writeSettings(const QByteArray& extra = QByteArray())
+    {
+        QFile f(dir.filePath(QStringLiteral("sumbrix.ini")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[Opciones]\r\nVer=280\r\n" + extra);
+    }
+    void open()
+    {
+        w = std::make_unique<TfrmCalcu>();
+    }
+    void openNotFirstRun()
+    {
+        writeSettings();
+        open();
+    }
+    void enter(const QString& text)
+    {
+        w->cmbEdit->SetText(text);
+        QTest::keyClick(w->cmbEdit, Qt::Key_Return);
+    }
+    QString result() const { return w->Edit2->text(); }
+    QStringList history() const { return w->cmbEdit->Items(); }
+    QStringList lines() const
+    {
+        QStringList out;
+        for (int i = 0; i < w->HistoryCount(); ++i)
+            out << w->HistoryLine(i);
+        return out;
+    }
+    QByteArray file(const QString& name) const
+    {
+        QFile f(dir.filePath(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    void selectLine(int row)
+    {
+        w->Lista->setCurrentRow(row);
+        w->Lista->item(row)->setSelected(true);
+    }
+
+    QTemporaryDir dir;
+    RecordingSink sink;
+    ScriptedPrompter prompter;
+    std::unique_ptr<TfrmCalcu> w;
+};
+
+// ---------------------------------------------------------------------------
+// Results
+
+TEST_F(FrmCalcTest, EnterShowsTheResultAndFillsHistoriesAndTotal)
+{
+    struct Case {
+        const char* text;
+        const char* shown;
+        bool inExpressionHistory;
+        bool addsPair;
+    };
+    const Case cases[] = {
+        {"2+3", "5", true, true},
+        {"1=1", "Verdadero", true, true},
+        {"1=2", "Falso", true, true},
+        {"1/0", "División por cero", false, false},
+        {"Raiz(-1)", nullptr, false, false},   // an arithmetic failure: its own text
+        {"0", "0", true, false},               // evaluated and shown, never added
+        {"2+", nullptr, false, false},         // the compiler's message
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        openNotFirstRun();
+        const QString text = QString::fromUtf8(c.text);
+        enter(text);
+        if (c.shown)
+            EXPECT_EQ(result(), QString::fromUtf8(c.shown));
+        else
+            EXPECT_FALSE(result().isEmpty() || result() == QStringLiteral("Calculando..."));
+        EXPECT_EQ(history().contains(text), c.inExpressionHistory);
+        EXPECT_EQ(w->HistoryCount(), c.addsPair ? 2 : 0);
+        EXPECT_EQ(w->TotalCount(), c.addsPair ? 1 : 0);
+        EXPECT_TRUE(sink.boxes.empty());
+        w.reset();
+        sink.boxes.clear();
+    }
+}
+
+TEST_F(FrmCalcTest, TruthValuesAreDrawnAfreshForEveryCalculation)
+{
+    openNotFirstRun();
+    enter(QStringLiteral("1=1"));
+    const Extended t1 = real::engineState().TrueValue;
+    const Extended f1 = real::engineState().FalseValue;
+    EXPECT_EQ(Calc().LastResult, t1);
+    EXPECT_GT(t1, 0);
+    EXPECT_LT(f1, 0);
+    enter(QStringLiteral("1<2"));
+    EXPECT_EQ(result(), QStringLiteral("Verdadero"));
+    EXPECT_NE(real::engineState().TrueValue, t1);
+    // A comparison result is an ordinary number for the next calculation.
+    enter(QStringLiteral("(1=1)>0"));
+    EXPECT_EQ(result(), QStringLiteral("Verdadero"));
+}
+
+TEST_F(FrmCalcTest, EmptyEnterAddsNothingAnywhere)
+{
+    openNotFirstRun();
+    enter(QStringLiteral("7"));
+    ASSERT_EQ(w->TotalCount(), 1);
+    enter(QString());
+    EXPECT_EQ(result(), QString());
+    EXPECT_EQ(w->Picture(), nullptr);
+    EXPECT_EQ(w->HistoryCount(), 2);
+    EXPECT_EQ(w->TotalCount(), 1);
+    EXPECT_EQ(history(), QStringList{QStringLiteral("7")});
+    // Nor does a change of the result base afterwards.
+    w->SetResultBase(2);
+    EXPECT_EQ(w->HistoryCount(), 2);
+    EXPECT_EQ(w->Total(), 7);
+}
+
+TEST_F(FrmCalcTest, ResultBaseShowsAPairButKeepsTheTotal)
+{
+    openNotFirstRun();
+    enter(QStringLiteral("5"));
+    enter(QStringLiteral("2"));
+    ASSERT_EQ(w->Total(), 7);
+    w->SetResultBase(2);
+    EXPECT_EQ(result(), QStringLiteral("10 [2]"));
+    EXPECT_EQ(w->HistoryCount(), 6);
+    EXPECT_EQ(w->HistoryLine(1), QStringLiteral("10 [2]   "));
+    EXPECT_EQ(w->Total(), 7);
+    EXPECT_EQ(w->TotalCount(), 2);
+    EXPECT_TRUE(w->Edit2->toolTip().contains(QStringLiteral("(Decimal: 2)")));
+}
+
+TEST_F(FrmCalcTest, SettingChangesAfterAFailedCalculationKeepTheUsersLastAddition)
+{
+    openNotFirstRun();
+    enter(QStringLiteral("4"));
+    enter(QStringLiteral("6"));
+    ASSERT_EQ(w->Total(), 10);
+    enter(QStringLiteral("1/0"));
+    w->SetAngleMode(1);
+    EXPECT_EQ(w->Total(), 10);
+    EXPECT_EQ(w->TotalCount(), 2);
+    w->SetResultBase(16);
+    EXPECT_EQ(w->Total(), 10);
+    // The undo button still takes back the user's last addition.
+    w->btnUndo->click();
+    EXPECT_EQ(w->Total(), 4);
+}
+
+TEST_F(FrmCalcTest, AngleChangeRecalculatesWithTheUnitsImage)
+{
+    openNotFirstRun();
+    enter(QStringLiteral("ArcSen(1)"));
+    w->SetAngleMode(1);
+    EXPECT_EQ(result(), QStringLiteral("90"));
+    ASSERT_EQ(w->HistoryCount(), 4);
+    EXPECT_EQ(w->HistoryObject(1), 1);
+    EXPECT_EQ(w->HistoryObject(3), 0);
+    EXPECT_EQ(w->HistoryObject(0), 0);
+    EXPECT_EQ(w->TotalCount(), 1);
+}
+
+// ---------------------------------------------------------------------------
+// Letter variables
+
+TEST_F(FrmCalcTest, LettersAreAskedOnceInOrderAndTheirAssignmentsFollowTheResult)
+{
+    openNotFirstRun();
+    prompter.answers = {QStringLiteral("2"), QStringLiteral("3")};
+    enter(QStringLiteral("a+b+a"));
+    EXPECT_EQ(result(), QStringLiteral("7"));
+    ASSERT_EQ(prompter.prompts.size(), 2u);
+    EXPECT_EQ(prompter.prompts[0].caption, QStringLiteral("Indique el valor de la variable a"));
+    EXPECT_EQ(prompter.prompts[0].proposed, QStringLiteral("1"));
+    EXPECT_EQ(prompter.prompts[1].caption, QStringLiteral("Indique el valor de la variable b"));
+    ASSERT_EQ(w->HistoryCount(), 2);
+    EXPECT_EQ(w->HistoryLine(0), QStringLiteral("a+b+a"));
+    EXPECT_EQ(w->HistoryLine(1), QStringLiteral("7   {a=2} {b=3} "));
+    // The next calculation asks again and offers the last text.
+    prompter.answers = {QStringLiteral("10")};
+    enter(QStringLiteral("a*2"));
+    EXPECT_EQ(prompter.prompts.back().proposed, QStringLiteral("2"));
+    EXPECT_EQ(result(), QStringLiteral("20"));
+    EXPECT_EQ(w->Total(), 27);
+}
+
+TEST_F(FrmCalcTest, LetterWithoutProposedTextAndAnswersThatAreExpressions)
+{
+    openNotFirstRun();
+    enter(QStringLiteral("4"));
+    prompter.answers = {QStringLiteral("Rst*M0+2^3")};
+    enter(QStringLiteral("p"));
+    ASSERT_EQ(prompter.prompts.size(), 1u);
+    EXPECT_EQ(prompter.prompts[0].proposed, QString());
+    EXPECT_EQ(result(), QStringLiteral("8"));
+}
+
+TEST_F(FrmCalcTest, CancellingAPromptShowsTheMessageAndKeepsOnlyTheExpression)
+{
+    openNotFirstRun();
+    prompter.answers = {QStringLiteral("2"), std::nullopt};
+    enter(QStringLiteral("a+b"));
+    EXPECT_EQ(result(), QStringLiteral("Cálculo cancelado"));
+    EXPECT_EQ(history().value(0), QStringLiteral("a+b"));
+    EXPECT_EQ(w->HistoryCount(), 0);
+    EXPECT_EQ(w->TotalCount(), 0);
+}
+
+TEST_F(FrmCalcTest, AnswersThatDoNotEvaluateAreAskedAgain)
+{
+    openNotFirstRun();
+    prompter.answers = {QStringLiteral("1/0"), QStringLiteral("3+"), QStringLiteral("6")};
+    enter(QStringLiteral("c*2"));
+    EXPECT_EQ(result(), QStringLiteral("12"));
+    EXPECT_EQ(prompter.prompts.size(), 3u);
+    // The retyped texts come back as the proposal.
+    EXPECT_EQ(prompter.prompts[1].proposed, QStringLiteral("1/0"));
+    EXPECT_EQ(sink.boxes.size(), 2u);
+    EXPECT_EQ(w->HistoryLine(1), QStringLiteral("12   {c=6} "));
+}
+
+TEST_F(FrmCalcTest, AnswersUsingXOrNDoNotReenterTheRunningEvaluator)
+{
+    openNotFirstRun();
+    // a's answer asks x; x's answer is a number.
+    prompter.answers = {QStringLiteral("x*2"), QStringLiteral("3")};
+    enter(QStringLiteral("a+1"));
+    EXPECT_EQ(result(), QStringLiteral("7"));
+    EXPECT_EQ(w->HistoryLine(1), QStringLiteral("7   {x=3} {a=x*2} "));
+
+    // x's answer uses x itself: refused with a box, then asked again.
+    prompter.prompts.clear();
+    sink.boxes.clear();
+    prompter.answers = {QStringLiteral("x+1"), QStringLiteral("5")};
+    enter(QStringLiteral("x*10"));
+    EXPECT_EQ(result(), QStringLiteral("50"));
+    EXPECT_EQ(prompter.prompts.size(), 2u);
+    ASSERT_EQ(sink.boxes.size(), 1u);
+    EXPECT_TRUE(sink.boxes[0].text.contains(QStringLiteral("x")));
+
+    // n's answer asks x, whose answer asks n: refused, then a number.
+    prompter.prompts.clear();
+    sink.boxes.clear();
+    prompter.answers = {QStringLiteral("x"), QStringLiteral("n"), QStringLiteral("2")};
+    enter(QStringLiteral("n+100"));
+    EXPECT_EQ(result(), QStringLiteral("102"));
+    EXPECT_EQ(sink.boxes.size(), 1u);
+}
+
+TEST_F(FrmCalcTest, AnUndeclaredNameEndsTheRequestWithTheErrorBox)
+{
+    openNotFirstRun();
+    enter(QStringLiteral("3"));
+    enter(QStringLiteral("zz9+1"));
+    ASSERT_EQ(sink.boxes.size(), 1u);
+    EXPECT_EQ(sink.boxes[0].caption, QStringLiteral("Sumbrix 2.84"));
+    EXPECT_EQ(result(), QStringLiteral("Calculando..."));
+    EXPECT_EQ(history(), QStringList{QStringLiteral("3")});
+    EXPECT_EQ(w->HistoryCount(), 2);
+    EXPECT_EQ(w->Total(), 3);
+    // An answer with an undeclared name ends the request the same way.
+    sink.boxes.clear();
+    prompter.answers = {QStringLiteral("qq7")};
+    enter(QStringLiteral("a+1"));
+    EXPECT_EQ(sink.boxes.size(), 1u);
+    EXPECT_EQ(result(), QStringLiteral("Calculando..."));
+    EXPECT_EQ(w->HistoryCount(), 2);
+    // The base change that follows adds nothing for the broken request.
+    w->SetResultBase(2);
+    EXPECT_EQ(w->HistoryCount(), 2);
+}
+
+TEST_F(FrmCalcTest, AnEquationWithTheUnknownIsSolved)
+{
+    openNotFirstRun();
+    enter(QStringLiteral("2*?=10"));
+    EXPECT_EQ(result(), QStringLiteral("5"));
+    EXPECT_EQ(w->Total(), 5);
+}
+
+// ---------------------------------------------------------------------------
+// Expression history
+
+TEST_F(FrmCalcTest, AnExpressionFoundInTheHistorySwapsPlacesWithTheFirst)
+{
+    openNotFirstRun();
+    for (const char* t : {"1+1", "2+2", "3+3", "4+4"})
+        enter(QString::fromLatin1(t));
+    ASSERT_EQ(history(), (QStringList{"4+4", "3+3", "2+2", "1+1"}));
+    enter(QStringLiteral("1+1"));
+    EXPECT_EQ(history(), (QStringList{"1+1", "3+3", "2+2", "4+4"}));
+    // Letter case does not matter; found at the top nothing changes.
+    enter(QStringLiteral("1+1"));
+    EXPECT_EQ(history(), (QStringList{"1+1", "3+3", "2+2", "4+4"}));
+    enter(QStringLiteral("SEN(0)"));
+    enter(QStringLiteral("sen(0)"));
+    EXPECT_EQ(history().size(), 5);
+}
+
+TEST_F(FrmCalcTest, TheHistoryKeepsAtMostMaxListEntries)
+{
+    openNotFirstRun();
+    Calc().MaxList = 5;
+    for (int i = 1; i <= 6; ++i)
+        enter(QStringLiteral("%1*2").arg(i));
+    EXPECT_EQ(history(), (QStringList{"6*2", "5*2", "4*2", "3*2", "2*2"}));
+}
+
+// ---------------------------------------------------------------------------
+// Total and undo
+
+TEST_F(FrmCalcTest, UndoRestoresTheTotalBeforeTheLastAdditionOnlyOnce)
+{
+    openNotFirstRun();
+    enter(QStringLiteral("10"));
+    enter(QStringLiteral("5"));
+    EXPECT_EQ(w->edtTotal->text(), QStringLiteral("15"));
+    EXPECT_EQ(w->Label1->text(), QStringLiteral("2"));
+    EXPECT_TRUE(w->btnUndo->isEnabled());
+    w->btnUndo->click();
+    EXPECT_EQ(w->edtTotal->text(), QStringLiteral("10"));
+    EXPECT_EQ(w->Label1->text(), QStringLiteral("1"));
+    EXPECT_FALSE(w->btnUndo->isEnabled());
+    w->btnUndoClick();
+    EXPECT_EQ(w->Total(), 10);
+    EXPECT_EQ(w->TotalCount(), 1);
+    EXPECT_EQ(w->edtTotal->toolTip(), QStringLiteral("Total (suma de resultados): 10"));
+    // Total to zero can be undone as well.
+    w->SpeedButton1->click();
+    EXPECT_EQ(w->Total(), 0);
+    EXPECT_EQ(w->TotalCount(), 0);
+    w->btnUndo->click();
+    EXPECT_EQ(w->Total(), 10);
+}
+
+// ---------------------------------------------------------------------------
+// Memories
+
+TEST_F(FrmCalcTest, MemoryActionsWorkOnTheLastResult)
+{
+    openNotFirstRun();
+    enter(QStringLiteral("6"));
+    w->MemoryAction(3, 1001);   // Cargar
+    w->MemoryAction(3, 1002);   // Sumar
+    EXPECT_EQ(Calc().Memories[3], 12);
+    w->MemoryAction(3, 1003);   // Restar
+    EXPECT_EQ(Calc().Memories[3], 6);
+    w->cmbEdit->SetText(QStringLiteral("1+"));
+    w->cmbEdit->SetSel(2, 0);
+    w->MemoryAction(3, 1000);   // Insertar
+    EXPECT_EQ(w->cmbEdit->Text(), QStringLiteral("1+M3"));
+    QTest::keyClick(w->cmbEdit, Qt::Key_Return);
+    EXPECT_EQ(result(), QStringLiteral("7"));
+    w->MenuMemoriaPopup();
+    EXPECT_EQ(w->PopupMenu5->actions().value(3)->text(), QStringLiteral("M3 = 6"));
+    w->MemoryAction(3, 1004);   // Borrar
+    EXPECT_EQ(Calc().Memories[3], 0);
+}
+
+// ---------------------------------------------------------------------------
+// History list
+
+TEST_F(FrmCalcTest, HistoryListMenu)
+{
+    openNotFirstRun();
+    prompter.answers = {QStringLiteral("2"), QStringLiteral("3")};
+    enter(QStringLiteral("a*b"));
+    enter(QStringLiteral("1+1"));
+    ASSERT_EQ(lines(), (QStringList{"1+1", "2   ", "a*b", "6   {a=2} {b=3} "}));
+
+    w->CopiarTodoClick();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("1+1\t2   \ra*b\t6   {a=2} {b=3} \r"));
+    w->CopiarResultadosClick();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("2   \r6   {a=2} {b=3} \r"));
+
+    // A result line goes to the box without its assignments.
+    selectLine(3);
+    w->ReemplazarenexpresinClick();
+    EXPECT_EQ(w->cmbEdit->Text(), QStringLiteral("6"));
+    selectLine(2);
+    w->ReemplazarenexpresinClick();
+    EXPECT_EQ(w->cmbEdit->Text(), QStringLiteral("a*b"));
+
+    w->MenuListaPopup();
+    EXPECT_TRUE(w->Eliminar1->isEnabled());
+    selectLine(3);
+    w->EliminarClick();
+    EXPECT_EQ(lines(), (QStringList{"1+1", "2   "}));
+
+    sink.answers = {idNo};
+    w->LimpiarTodoClick();
+    EXPECT_EQ(w->HistoryCount(), 2);
+    sink.answers = {idYes};
+    w->LimpiarTodoClick();
+    EXPECT_EQ(w->HistoryCount(), 0);
+    EXPECT_EQ(sink.boxes.back().caption, QStringLiteral("Vaciar Detalle"));
+    EXPECT_EQ(sink.boxes.back().text, QStringLiteral("¿Esta seguro?"));
+    w->MenuListaPopup();
+    EXPECT_FALSE(w->LimpiarTodo1->isEnabled());
+    EXPECT_FALSE(w->Reemplazarenexpresin1->isEnabled());
+    // The total is not touched by the list.
+    EXPECT_EQ(w->Total(), 8);
+}
+
+// ---------------------------------------------------------------------------
+// Live drawing and the picture
+
+TEST_F(FrmCalcTest, LiveDrawingShowsCompileErrorsWithoutEvaluating)
+{
+    openNotFirstRun();
+    w->show();
+    w->cmbEdit->SetText(QStringLiteral("2+"));
+    EXPECT_TRUE(w->lblError->isVisible());
+    EXPECT_FALSE(w->lblError->text().isEmpty());
+    // Letters are drawn, never asked.
+    w->cmbEdit->SetText(QStringLiteral("a/b"));
+    EXPECT_FALSE(w->lblError->isVisible());
+    EXPECT_TRUE(prompter.prompts.empty());
+    ASSERT_NE(w->Picture(), nullptr);
+    EXPECT_FALSE(w->Picture()->isEmpty());
+    w->cmbEdit->SetText(QString());
+    EXPECT_EQ(w->Picture(), nullptr);
+    // Switched off: the error label goes and typing draws nothing.
+    w->cmbEdit->SetText(QStringLiteral("2+"));
+    w->SetAutoDraw(false);
+    EXPECT_FALSE(w->lblError->isVisible());
+    w->cmbEdit->SetText(QStringLiteral("1+*"));
+    EXPECT_FALSE(w->lblError->isVisible());
+    EXPECT_EQ(w->HistoryCount(), 0);
+}
+
+TEST_F(FrmCalcTest, EnterDrawsThePictureOfTheCompiledExpression)
+{
+    openNotFirstRun();
+    w->SetAutoDraw(false);
+    enter(QStringLiteral("1/2"));
+    ASSERT_NE(w->Picture(), nullptr);
+    EXPECT_GT(w->Picture()->width(), 4);
+    enter(QStringLiteral("2+"));
+    EXPECT_EQ(w->Picture(), nullptr);
+}
+
+// ---------------------------------------------------------------------------
+// Start-up and shut-down
+
+TEST_F(FrmCalcTest, FirstRunOffersHelpOnceAndRecordsTheVersion)
+{
+    int helpShown = 0;
+    sink.answers = {idYes};
+    open();
+    ASSERT_EQ(sink.boxes.size(), 1u);
+    EXPECT_TRUE(sink.boxes[0].text.startsWith(QStringLiteral("Parece que es la primera vez")));
+    EXPECT_EQ(sink.boxes[0].flags, mb::YesNo | mb::IconInformation);
+    {
+        TZelIniFile ini(dir.filePath(QStringLiteral("sumbrix.ini")));
+        EXPECT_EQ(ini.ReadInteger(QStringLiteral("Opciones"), QStringLiteral("Ver"), 0), 280);
+    }
+    w->OnHelpContext = [&](int) { ++helpShown; };
+    w->close();
+    w.reset();
+    sink.boxes.clear();
+    open();
+    EXPECT_TRUE(sink.boxes.empty());
+    EXPECT_EQ(helpShown, 0);
+}
+
+TEST_F(FrmCalcTest, ClosingWritesSettingsAndTheExpressionHistory)
+{
+    writeSettings("[Memoria]\r\nM2=1.5\r\n");
+    open();
+    EXPECT_EQ(Calc().Memories[2], 1.5L);
+    // Without any calculation expr.lst is written all the same.
+    w->close();
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("expr.lst"))));
+    w.reset();
+
+    open();
+    prompter.answers = {QStringLiteral("4")};
+    enter(QStringLiteral("my_x+1"));   // an identifier with "_" (unknown: not kept)
+    enter(QStringLiteral("t*2"));
+    enter(QStringLiteral("0.1"));
+    Calc().Memories[9] = 0.1L;
+    w->SetAngleMode(5);
+    w->close();
+    w.reset();
+
+    EXPECT_EQ(cp1252::decode(file(QStringLiteral("expr.lst"))), QStringLiteral("0.1\r\nt*2\r\n"));
+    TZelIniFile ini(dir.filePath(QStringLiteral("sumbrix.ini")));
+    EXPECT_EQ(ini.ReadFloat(QStringLiteral("Memoria"), QStringLiteral("M9"), 0), 0.1L);
+    EXPECT_EQ(ini.ReadString(QStringLiteral("Calculos"), QStringLiteral("0"), QString()), QStringLiteral("0.1_0"));
+    EXPECT_EQ(ini.ReadString(QStringLiteral("Calculos"), QStringLiteral("1"), QString()),
+              QStringLiteral("0.1   _5"));
+    EXPECT_TRUE(ini.SectionExists(QStringLiteral("Posfrmcalcu")) || ini.SectionExists(QStringLiteral("PosfrmCalcu")));
+
+    // The next start shows the same lines, icons and expression history.
+    Calc().reset();
+    Calc().FixedSeed = 1;
+    Calc().Prompter = &prompter;
+    open();
+    EXPECT_EQ(w->HistoryCount(), 6);
+    EXPECT_EQ(w->HistoryObject(1), 5);
+    EXPECT_EQ(w->HistoryLine(4), QStringLiteral("t*2"));
+    EXPECT_EQ(w->HistoryLine(5), QStringLiteral("8   {t=4}"));
+    EXPECT_EQ(history(), (QStringList{"0.1", "t*2"}));
+    EXPECT_EQ(Calc().Memories[9], 0.1L);
+}
+
+TEST_F(FrmCalcTest, SavedHistoryLinesAreCutAfterMaxListAndTextsKeepTheirUnderscores)
+{
+    QByteArray lines = "[Calculos]\r\n0=a_b+1_0\r\n1=3   _1\r\n2=texto sin icono\r\n3=cortado_x9\r\n4=_\r\n";
+    writeSettings(lines);
+    open();
+    ASSERT_EQ(w->HistoryCount(), 5);
+    EXPECT_EQ(w->HistoryLine(0), QStringLiteral("a_b+1"));
+    EXPECT_EQ(w->HistoryObject(0), 0);
+    EXPECT_EQ(w->HistoryLine(1), QStringLiteral("3"));
+    EXPECT_EQ(w->HistoryObject(1), 1);
+    EXPECT_EQ(w->HistoryLine(2), QStringLiteral("texto sin icono"));
+    EXPECT_EQ(w->HistoryLine(3), QStringLiteral("cortado_x9"));
+    EXPECT_EQ(w->HistoryObject(3), 0);
+    EXPECT_EQ(w->HistoryLine(4), QString());
+    Calc().MaxList = 2;
+    w->close();
+    w.reset();
+    TZelIniFile ini(dir.filePath(QStringLiteral("sumbrix.ini")));
+    QStringList keys;
+    ini.ReadSection(QStringLiteral("Calculos"), keys);
+    EXPECT_EQ(keys, (QStringList{"0", "1", "2"}));
+}
+
+TEST_F(FrmCalcTest, AnUnreadableHistoryFileIsReportedAndTheStartGoesOn)
+{
+    writeSettings();
+    // A folder where the history file should be: it exists but cannot be read.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("expr.lst")));
+    open();
+    ASSERT_EQ(sink.boxes.size(), 1u);
+    enter(QStringLiteral("2"));
+    EXPECT_EQ(result(), QStringLiteral("2"));
+    w->close();
+    w.reset();
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("expr.lst"))).isDir());
+    // Nothing more was reported, and the settings were written.
+    EXPECT_EQ(sink.boxes.size(), 1u);
+    TZelIniFile ini(dir.filePath(QStringLiteral("sumbrix.ini")));
+    EXPECT_EQ(ini.ReadString(QStringLiteral("Calculos"), QStringLiteral("0"), QString()), QStringLiteral("2_0"));
+}
+
+// ---------------------------------------------------------------------------
+// Calculator functions and user definitions through the window
+
+TEST_F(FrmCalcTest, CalculatorFunctionsBindTheirLetterWithoutAskingIt)
+{
+    openNotFirstRun();
+    struct Case {
+        const char* text;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"Sumatoria(1,4,n)", "10"},
+        {"Producto(1,4,n)", "24"},
+        {"MCM(4,6,8)", "24"},
+        {"Det(1,2,3,4)", "-2"},
+        {"Evaluar(3,x^2)", "9"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        enter(QString::fromUtf8(c.text));
+        EXPECT_EQ(result(), QString::fromUtf8(c.shown));
+    }
+    EXPECT_TRUE(prompter.prompts.empty());
+    // An x outside the function is asked once, as usual.
+    prompter.answers = {QStringLiteral("10")};
+    enter(QStringLiteral("Evaluar(2,x^2)+x"));
+    EXPECT_EQ(result(), QStringLiteral("14"));
+    EXPECT_EQ(prompter.prompts.size(), 1u);
+}
+
+TEST_F(FrmCalcTest, DefinitionsDialogOkRegistersTheNamesAgain)
+{
+    openNotFirstRun();
+    {
+        QFile f(dir.filePath(QStringLiteral("real.duf")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[Constantes]\r\nk2=3*2_dos veces tres\r\n");
+    }
+    int runs = 0;
+    w->RunDialog = [&](QDialog& d) {
+        ++runs;
+        EXPECT_EQ(d.objectName().isEmpty(), false);
+        return runs == 1 ? int(TfmUsuario::mrCancel) : int(TfmUsuario::mrOk);
+    };
+    w->Constantes1Click(0);
+    enter(QStringLiteral("k2"));
+    EXPECT_EQ(result(), QStringLiteral("Calculando..."));   // unknown until OK
+    sink.boxes.clear();
+    w->Constantes1Click(0);
+    enter(QStringLiteral("k2*2"));
+    EXPECT_EQ(result(), QStringLiteral("12"));
+    const QList<QAction*> items = w->Constante1->actions();
+    ASSERT_EQ(items.size(), 4);
+    EXPECT_EQ(items[3]->text(), QStringLiteral("dos veces tres"));
+    w->cmbEdit->SetText(QString());
+    items[3]->trigger();
+    EXPECT_EQ(w->cmbEdit->Text(), QStringLiteral("k2"));
+    // The letters, memories and functions are still there.
+    prompter.answers = {QStringLiteral("1")};
+    enter(QStringLiteral("a+M0+Sumatoria(1,2,n)"));
+    EXPECT_EQ(result(), QStringLiteral("4"));
+    EXPECT_EQ(prompter.prompts.size(), 1u);
+    enter(QStringLiteral("2*?=4"));
+    EXPECT_EQ(result(), QStringLiteral("2"));
+}
+
+TEST_F(FrmCalcTest, UserDefinitionsLoadAtStartAndAFaultyOneIsReportedOnce)
+{
+    const QByteArray duf = "[Constantes]\r\nk2=3*2_dos veces tres\r\nmala=1/_rota\r\n"
+                           "[Funciones]\r\ndoble=?A*2_el doble\r\n";
+    {
+        QFile f(dir.filePath(QStringLiteral("real.duf")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(duf);
+    }
+    openNotFirstRun();
+    // Reported (possibly with the engine's own box first), and the start went on.
+    EXPECT_GE(sink.boxes.size(), 1u);
+    EXPECT_LE(sink.boxes.size(), 2u);
+    enter(QStringLiteral("k2+doble(5)"));
+    EXPECT_EQ(result(), QStringLiteral("16"));
+    EXPECT_TRUE(w->UserNames.contains(QStringLiteral("k2")));
+    ASSERT_TRUE(w->UserNames.contains(QStringLiteral("doble()")));
+    w->cmbEdit->SetText(QStringLiteral("1+"));
+    w->cmbEdit->SetSel(2, 0);
+    w->InsertUserName(int(w->UserNames.indexOf(QStringLiteral("doble()"))));
+    EXPECT_EQ(w->cmbEdit->Text(), QStringLiteral("1+doble()"));
+    EXPECT_EQ(w->cmbEdit->SelStart(), 8);
+    w->close();
+    w.reset();
+    EXPECT_EQ(file(QStringLiteral("real.duf")), duf);
+}
+
+} // namespace
