@@ -8,6 +8,7 @@ packages=(
   libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fontconfig
+  xvfb xauth libxcb-cursor0
   locales
   clang libclang-rt-14-dev
   libmuparser-dev
