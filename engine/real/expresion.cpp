@@ -404,7 +404,9 @@ Extended TExpresion::Evaluate()
         Root = Compile(Text);
     }
     Compiled = Root != nullptr;
-    if (Root && (Dirty || !RootCurrent())) {
+    // The stamp is taken once: RootCurrent's test, written out.
+    const std::uint64_t stamp = Root ? Root->CurrentStamp() : 0;
+    if (Root && (Dirty || !m_valueValid || Root->IsVolatile() || stamp != m_valueStamp)) {
         engineState().CurrentAngleMode = AngleMode;
         if (Dirty)
             ForgetFunctionCaches(Root);
@@ -413,7 +415,6 @@ Extended TExpresion::Evaluate()
         ErrorCode = 0;
         m_valueValid = false;
         try {
-            const std::uint64_t stamp = Root->CurrentStamp();
             Value = EvaluateNode(Root);
             m_valueStamp = stamp;
             m_valueValid = true;

@@ -10,10 +10,6 @@ namespace real {
 
 namespace {
 
-// Every SetValue takes the next number, so the newest version below a node
-// grows whenever any of its variables is set.
-std::uint64_t g_versionCounter = 0;
-
 const DepSet& EmptyDeps()
 {
     static const DepSet empty = std::make_shared<const std::vector<TVariable*>>();
@@ -41,6 +37,12 @@ DepSet UnionDeps(const DepSet& a, const DepSet& b)
 // Evaluate does.
 inline Extended Operand(TEval* n);
 
+// Literals and variables: read in place, never fault.
+inline bool IsLeaf(const TEval* n)
+{
+    return n->Kind() <= NodeKind::Ext || n->Kind() == NodeKind::Var;
+}
+
 } // namespace
 
 // Natural logarithm with the processor's faults: 0 divides by zero, a negative
@@ -65,9 +67,16 @@ Extended CheckedPower(Extended base, Extended exponent)
             return 0;
         throw EZeroDivide();
     }
-    if (std::truncl(exponent) == exponent && std::fabs(exponent) <= 2147483647.0L) {
+    const Extended magnitude = std::fabs(exponent);
+    // Whether the exponent is an integer (to 2^31 - 1), through a double: exact
+    // for such integers, and converted to an integer by truncation without
+    // changing the x87 rounding mode (truncl and a long double cast each do so
+    // twice, which costs more than the rest of a small power).
+    const auto whole = magnitude <= 2147483647.0L
+        ? static_cast<std::int64_t>(static_cast<double>(magnitude)) : std::int64_t(-1);
+    if (whole >= 0 && static_cast<Extended>(whole) == magnitude) {
         // Integer exponents by repeated squaring, as the platform's integer power.
-        auto n = static_cast<std::uint32_t>(std::fabs(exponent));
+        auto n = static_cast<std::uint32_t>(whole);
         Extended r = 1, b = base;
         while (true) {
             if (n & 1u)
@@ -107,14 +116,6 @@ TEval::~TEval()
         ReleaseNode(child);
 }
 
-std::uint64_t TEval::CurrentStamp() const
-{
-    std::uint64_t s = 0;
-    for (const TVariable* v : *m_deps)
-        s = std::max(s, v->Version());
-    return s;
-}
-
 bool TEval::IsValueCurrent() { return StampCurrent(); }
 
 TEval* TEval::SolveFor(TEval*, TVariable*)
@@ -143,6 +144,8 @@ void TEval::AddDeps(const TEval* other)
     m_deps = UnionDeps(m_deps, other->m_deps);
     if (other->m_volatile)
         m_volatile = true;
+    if (other->m_callsOut)
+        m_callsOut = true;
 }
 
 void AddRef(TEval* node)
@@ -190,7 +193,11 @@ TConst::TConst(Extended value) : TSimpleNum(NodeKind::Const, value) {}
 
 TExt::TExt(Extended value) : TConst(NodeKind::Ext, value) {}
 
-TFun0::TFun0(TEvalFunc0 fn) : TConst(NodeKind::Fun0, 0), Fn(std::move(fn)) { MarkVolatile(); }
+TFun0::TFun0(TEvalFunc0 fn) : TConst(NodeKind::Fun0, 0), Fn(std::move(fn))
+{
+    MarkVolatile();
+    MarkCallsOut();
+}
 
 Extended TFun0::Evaluate()
 {
@@ -201,7 +208,7 @@ Extended TFun0::Evaluate()
 // --------------------------------------------------------------------------
 // Variables.
 
-TVariable::TVariable() : m_version(++g_versionCounter) {}
+TVariable::TVariable() : m_version(++g_variableVersion) {}
 
 TVariable::~TVariable()
 {
@@ -209,12 +216,6 @@ TVariable::~TVariable()
     // they do not write into freed memory when they go.
     for (TVar* n : Nodes)
         n->Variable = nullptr;
-}
-
-void TVariable::SetValue(Extended value)
-{
-    Value = value;
-    m_version = ++g_versionCounter;
 }
 
 void TVariable::RegisterNode(TVar* node, bool add)
@@ -303,20 +304,27 @@ Extended EvaluateNode(TEval* n)
     case NodeKind::Mul:
     case NodeKind::Div:
     case NodeKind::Pot:
-    case NodeKind::Raiz:
-    case NodeKind::LogN:
-        // A shared operator keeps its value (TOp::Evaluate); the others compute.
+    case NodeKind::Raiz: {
+        // A shared operator keeps its value (TOp::Evaluate); the others compute
+        // here, as their Compute does, without a further call.
         if (n->RefCount >= 2)
             return static_cast<TOp*>(n)->TOp::Evaluate();
-        switch (n->Kind()) {
-        case NodeKind::Suma: return static_cast<TSuma*>(n)->TSuma::Compute();
-        case NodeKind::Resta: return static_cast<TResta*>(n)->TResta::Compute();
-        case NodeKind::Mul: return static_cast<TMul*>(n)->TMul::Compute();
-        case NodeKind::Div: return static_cast<TDiv*>(n)->TDiv::Compute();
-        case NodeKind::Pot: return static_cast<TPot*>(n)->TPot::Compute();
-        case NodeKind::Raiz: return static_cast<TRaiz*>(n)->TRaiz::Compute();
-        default: return static_cast<TLogN*>(n)->TLogN::Compute();
+        TEval* l = n->Children[0];
+        TEval* r = n->Children[1];
+        if (IsLeaf(l) && !IsLeaf(r) && !r->CallsOut()) {
+            // A literal or variable read cannot fault, and nothing in r sets
+            // variables, so reading l after r gives the same value and the same
+            // fault; the left value is then not carried across the call.
+            const Extended b = EvaluateNode(r);
+            return ApplyOperator(n->Kind(), Operand(l), b);
         }
+        const Extended a = Operand(l);
+        return ApplyOperator(n->Kind(), a, Operand(r));
+    }
+    case NodeKind::LogN:
+        if (n->RefCount >= 2)
+            return static_cast<TOp*>(n)->TOp::Evaluate();
+        return static_cast<TLogN*>(n)->TLogN::Compute();
     default:
         return n->Evaluate();
     }
@@ -554,10 +562,15 @@ TEval* TFun1::SolveFor(TEval* rhs, TVariable* variable)
 
 TFunN::TFunN(TEvalFuncN fn, const TEvalArray& args) : TFun(NodeKind::FunN), Fn(std::move(fn))
 {
+    MarkCallsOut();
     AdoptChildren(args);
 }
 
-TFunN::TFunN(NodeKind kind, const TEvalArray& args) : TFun(kind) { AdoptChildren(args); }
+TFunN::TFunN(NodeKind kind, const TEvalArray& args) : TFun(kind)
+{
+    MarkCallsOut();
+    AdoptChildren(args);
+}
 
 Extended TFunN::Evaluate()
 {

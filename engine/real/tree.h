@@ -142,7 +142,11 @@ public:
     const DepSet& Deps() const { return m_deps; }
     bool IsVolatile() const { return m_volatile; }
     // Newest version among the variables below (0 without variables).
-    std::uint64_t CurrentStamp() const;
+    inline std::uint64_t CurrentStamp() const;
+    // Whether something below calls out of the tree (a function of several
+    // arguments, which may set variables while it runs, or one without
+    // arguments): the order of evaluation around such a subtree is kept as written.
+    bool CallsOut() const { return m_callsOut; }
     // Whether the node's own Value was computed from the variables as they are now.
     bool StampCurrent() const { return !m_volatile && m_stamp == CurrentStamp(); }
     // Records that Value was computed from the variables at the given stamp.
@@ -163,6 +167,7 @@ protected:
     // Adds the dependencies of a node that is not a child (a user function's body).
     void AddDeps(const TEval* other);
     void MarkVolatile() { m_volatile = true; }
+    void MarkCallsOut() { m_callsOut = true; }
     void SetDeps(DepSet deps) { m_deps = std::move(deps); }
 
     static constexpr std::uint64_t kNever = ~std::uint64_t(0);
@@ -172,6 +177,7 @@ private:
     friend void DetachChildren(TEval*);
     NodeKind m_kind;
     bool m_volatile = false;
+    bool m_callsOut = false;
     std::uint64_t m_stamp = 0;
     DepSet m_deps;
 };
@@ -262,6 +268,12 @@ public:
 };
 
 // --------------------------------------------------------------------------
+// Every SetValue takes the next number, so the newest version below a node
+// grows whenever any of its variables is set. Defined here so that SetValue,
+// called before every re-evaluation, is inlined (a long double argument
+// otherwise goes through memory twice).
+inline std::uint64_t g_variableVersion = 0;
+
 // The value cell through which callers feed values into compiled trees.
 class TVariable {
 public:
@@ -273,13 +285,28 @@ public:
     Extended Value = 0;
     std::vector<TVar*> Nodes;   // the TVar nodes bound to this variable
 
-    void SetValue(Extended value);
+    void SetValue(Extended value)
+    {
+        Value = value;
+        m_version = ++g_variableVersion;
+    }
     void RegisterNode(TVar* node, bool add);
     // Process-wide increasing number, renewed by every SetValue.
     std::uint64_t Version() const { return m_version; }
 private:
     std::uint64_t m_version;
 };
+
+inline std::uint64_t TEval::CurrentStamp() const
+{
+    const std::vector<TVariable*>& deps = *m_deps;
+    if (deps.size() == 1)   // the common case, without the loop
+        return deps[0]->Version();
+    std::uint64_t s = 0;
+    for (const TVariable* v : deps)
+        s = v->Version() > s ? v->Version() : s;
+    return s;
+}
 
 // A variable read by an expression; every occurrence in a text has its own node.
 class TVar : public TEval {
@@ -502,15 +529,30 @@ TEval* SolveEquation(TEval* tree, TVariable* variable);
 Extended CheckedPower(Extended base, Extended exponent);
 Extended CheckedLn(Extended x);
 
+// checked::result with a cheaper common case: r - r is 0 exactly for a finite r
+// (NaN otherwise), a test made in registers. The plain isinf test compares with
+// an 80-bit constant loaded from memory, which is slow on some processors.
+[[gnu::always_inline]] inline Extended FiniteResult(Extended r)
+{
+    if (__builtin_expect(r - r == 0, 1))
+        return r;
+    return checked::result(r);
+}
+
 // The arithmetic of the seven solvable operators on their operands' values
 // (a the left, b the right; for TLogN a is the number and b the base).
-inline Extended ApplyOperator(NodeKind kind, Extended a, Extended b)
+// Faults are those of engine/checked.h.
+// Always inlined: called out of line, both long doubles would go through memory.
+[[gnu::always_inline]] inline Extended ApplyOperator(NodeKind kind, Extended a, Extended b)
 {
     switch (kind) {
-    case NodeKind::Suma: return checked::add(a, b);
-    case NodeKind::Resta: return checked::sub(a, b);
-    case NodeKind::Mul: return checked::mul(a, b);
-    case NodeKind::Div: return checked::div(a, b);
+    case NodeKind::Suma: return FiniteResult(a + b);
+    case NodeKind::Resta: return FiniteResult(a - b);
+    case NodeKind::Mul: return FiniteResult(a * b);
+    case NodeKind::Div:
+        if (__builtin_expect(b == 0, 0))
+            return checked::div(a, b);
+        return FiniteResult(a / b);
     case NodeKind::Pot: return CheckedPower(a, b);
     case NodeKind::Raiz: return CheckedPower(a, checked::div(1, b));
     default: {
