@@ -148,9 +148,6 @@ private:
     TEval* CompileRaw(const QString& text, bool& ok);
     TEval* ParseLevel(int level, QStringView text, const TEvalArray& params, bool& ok);
     TEval* ParseLevelAlone(int level, QStringView text, const TEvalArray& params, bool& ok);
-    bool MemoLookup(int level, QStringView text, bool& ok, TEval*& node);
-    TEval* MemoStore(int level, QStringView text, TEval* node, bool ok, bool raised, std::uint64_t writesBefore);
-    void CheckDepth();
     TEval* ParseExprRaw(QStringView text, const TEvalArray& params, bool& ok);
     TEval* ParseTermRaw(QStringView text, const TEvalArray& params, bool& ok);
     TEval* ParseFactorRaw(QStringView text, const TEvalArray& params, bool& ok);

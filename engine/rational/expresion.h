@@ -143,9 +143,6 @@ private:
     bool RootCurrent() const;
     TEval* CompileRaw(const QString& text, bool& ok);
     TEval* ParseLevel(int level, QStringView text, bool& ok);
-    bool MemoLookup(int level, QStringView text, bool& ok, TEval*& node);
-    TEval* MemoStore(int level, QStringView text, TEval* node, bool ok, bool raised, std::uint64_t writesBefore);
-    void CheckDepth();
     TEval* ParseExprRaw(QStringView text, bool& ok);
     TEval* ParseTermRaw(QStringView text, bool& ok);
     TEval* ParseFactorRaw(QStringView text, bool& ok);

@@ -10,6 +10,7 @@
 
 #include "engine/real/expresion.h"
 #include "engine/splitter.h"
+#include "engine/compilerdriver.h"
 
 #include "engine/bases.h"
 #include "engine/errors.h"
@@ -17,8 +18,6 @@
 #include "foundation/core/format.h"
 
 #include <algorithm>
-#include <deque>
-#include <unordered_map>
 
 namespace real {
 
@@ -76,105 +75,16 @@ bool ReadFraction(const QString& text, Extended& value)
     return !f.Error;
 }
 
-struct MemoKey {
-    const QChar* data;
-    qsizetype size;
-    int level;
-    bool operator==(const MemoKey& o) const { return data == o.data && size == o.size && level == o.level; }
-};
+using ArgsGuard = exprcore::TArgsGuard<TEval, ECompilacion>;
 
-struct MemoKeyHash {
-    std::size_t operator()(const MemoKey& k) const noexcept
-    {
-        std::size_t h = std::hash<const void*>()(k.data);
-        h ^= std::hash<qsizetype>()(k.size) + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
-        return h ^ (static_cast<std::size_t>(k.level) << 1);
-    }
-};
-
-// Holds the argument nodes of a call while it is built.
-class ArgsGuard {
-public:
-    ArgsGuard() = default;
-    ArgsGuard(const ArgsGuard&) = delete;
-    ArgsGuard& operator=(const ArgsGuard&) = delete;
-    ~ArgsGuard()
-    {
-        for (TEval* n : m_nodes)
-            ReleaseNode(n);
-    }
-    void add(TEval* n)
-    {
-        AddRef(n);
-        m_nodes.push_back(n);
-    }
-    const TEvalArray& nodes() const { return m_nodes; }
-    // Gives the nodes back uncounted by the guard.
-    TEvalArray releaseAll()
-    {
-        TEvalArray out;
-        out.swap(m_nodes);
-        for (TEval* n : out)
-            --n->RefCount;
-        return out;
-    }
-    // Lets go of the nodes now; `keep` (a result that may be one of them, or
-    // hold them) survives even when nobody else counts it.
-    void finish(TEval* keep)
-    {
-        if (keep)
-            ++keep->RefCount;
-        for (TEval* n : m_nodes)
-            ReleaseNode(n);
-        m_nodes.clear();
-        if (keep)
-            --keep->RefCount;
-    }
-private:
-    TEvalArray m_nodes;
-};
+constexpr exprcore::CompileLimits kCompileLimits{kMaxCompileDepth, kMaxCompileAttempts, kMaxCompileWork,
+                                                 kCompileStackBudget};
+using Driver = exprcore::TCompileDriver<TEval, ECompilacion, EUnknownName>;
 
 } // namespace
 
-struct TExpresion::CompileMemo {
-    struct Entry {
-        TEval* node = nullptr;   // counted by the memo
-        bool ok = false;
-        bool raised = false;     // the attempt raised the unknown-name error
-        bool wrote = false;      // the attempt wrote ParseMessage
-        QString message;         // what it wrote last
-    };
-    std::unordered_map<MemoKey, Entry, MemoKeyHash> entries;
-    std::deque<QString> texts;             // every text parsed in this compile, kept alive
+struct TExpresion::CompileMemo : exprcore::TCompileMemo<TEval> {
     std::vector<const TMake*> expanding;   // user functions being expanded
-    int depth = 0;
-    char* stackTop = nullptr;
-    std::uint64_t calls = 0;  // attempts asked for, remembered or not
-    std::uint64_t work = 0;   // characters of the attempts made
-
-    // A copy with storage of its own: the attempts are remembered by where
-    // their text lies, so two texts must never share their characters.
-    const QString& keep(const QString& s)
-    {
-        texts.push_back(QString(s.constData(), s.size()));
-        return texts.back();
-    }
-
-    // Forgets every attempt; `keep` (a result still in use, possibly uncounted)
-    // survives.
-    void forget(TEval* keepNode = nullptr)
-    {
-        if (keepNode)
-            ++keepNode->RefCount;
-        for (auto& [k, e] : entries)
-            if (e.node)
-                ReleaseNode(e.node);
-        entries.clear();
-        if (keepNode)
-            --keepNode->RefCount;
-    }
-
-    ~CompileMemo() { forget(); }
 };
 
 // --------------------------------------------------------------------------
@@ -220,52 +130,9 @@ TEval* TExpresion::CompileRaw(const QString& text, bool& ok)
 
 void TExpresion::ParseLocalDefinitions(QString& text, const TEvalArray& params)
 {
-    std::unique_ptr<CompileMemo> own;
-    if (!m_memo) {
-        own = std::make_unique<CompileMemo>();
-        m_memo = own.get();
-    }
-    struct Restore {
-        TExpresion* e;
-        bool owned;
-        ~Restore() { if (owned) e->m_memo = nullptr; }
-    } restore{this, own != nullptr};
-
-    // Text macros can make a text grow at every definition; past this length the
-    // text is refused rather than left to exhaust memory.
-    constexpr qsizetype kMaxText = 65536;
-    while (text.contains(QLatin1Char(';'))) {
-        const qsizetype p = text.indexOf(QLatin1Char(';'));
-        const qsizetype c = text.indexOf(QLatin1Char(':'));
-        const QString ident = c > 0 ? text.left(c) : QString();
-        if (ident.isEmpty())
-            throw ECompilacion(QStringLiteral("Falta indentificador de expresión"));
-        if (c + 1 < text.size() && text[c + 1] == QLatin1Char('"')) {
-            const qsizetype n = p - c - 3;
-            const QString value = n > 0 ? text.mid(c + 2, n) : QString();
-            QString rest = text.mid(p + 1);
-            // Measured before replacing: one step may multiply the length.
-            const qsizetype grown =
-                rest.size() + rest.count(ident, Qt::CaseInsensitive) * (value.size() - ident.size());
-            if (grown > kMaxText && grown > rest.size())
-                throw ECompilacion(QStringLiteral("Expresión demasiado larga"));
-            rest.replace(ident, value, Qt::CaseInsensitive);
-            text = rest;
-            continue;
-        }
-        const qsizetype n = p - c - 1;
-        const QString& def = m_memo->keep(n > 0 ? text.mid(c + 1, n) : QString());
-        bool ok = false;
-        TEval* tree = ParseExpr(def, params, ok);
-        text = text.mid(p + 1);
-        // Attempts remembered so far were made without this name.
-        m_memo->forget(ok ? tree : nullptr);
-        if (!ok)
-            break;
-        if (tree->RefCount < 2000)
-            tree->RefCount = static_cast<std::uint16_t>(tree->RefCount + 2000);
-        SubExpressions.emplace_back(ident, tree);
-    }
+    exprcore::ParseLocalDefinitionsT<CompileMemo, ECompilacion>(
+        text, m_memo, [&](const QString& def, bool& ok) { return ParseExpr(def, params, ok); },
+        [&](const QString& ident, TEval* tree) { SubExpressions.emplace_back(ident, tree); });
 }
 
 // --------------------------------------------------------------------------
@@ -302,36 +169,11 @@ TEval* TExpresion::ParseLevel(int level, QStringView text, const TEvalArray& par
 {
     if (!m_memo)
         return ParseLevelAlone(level, text, params, ok);
-    // The splitter is cubic at worst (every range of a long text failing at every
-    // split); a compile that does that much work ends instead of freezing.
-    if (++m_memo->calls > kMaxCompileAttempts || m_memo->work > kMaxCompileWork)
-        throw ECompilacion(QStringLiteral("Expresión demasiado compleja"));
-    TEval* hit = nullptr;
-    if (MemoLookup(level, text, ok, hit))
-        return hit;
-    CheckDepth();
-    m_memo->work += static_cast<std::uint64_t>(text.size());
-    ++m_memo->depth;
-    const std::uint64_t writesBefore = m_messageWrites;
-    ok = false;
-    TEval* node = nullptr;
-    try {
-        switch (level) {
-        case kExpr: node = ParseExprRaw(text, params, ok); break;
-        case kTerm: node = ParseTermRaw(text, params, ok); break;
-        default: node = ParseFactorRaw(text, params, ok); break;
-        }
-    } catch (const EUnknownName&) {
-        --m_memo->depth;
-        // Remembered too: the implicit-product rules may meet it again and again.
-        MemoStore(level, text, nullptr, false, true, writesBefore);
-        throw;
-    } catch (...) {
-        --m_memo->depth;
-        throw;
-    }
-    --m_memo->depth;
-    return MemoStore(level, text, node, ok, false, writesBefore);
+    using Raw = TEval* (TExpresion::*)(QStringView, const TEvalArray&, bool&);
+    const Raw raw = level == kExpr   ? &TExpresion::ParseExprRaw
+                    : level == kTerm ? &TExpresion::ParseTermRaw
+                                     : &TExpresion::ParseFactorRaw;
+    return Driver::parseLevel(*m_memo, ParseMessage, m_messageWrites, kCompileLimits, level, text, ok, *this, raw, params);
 }
 
 // A level tried by hand, outside a compile: it gets a memory of its own.
@@ -348,51 +190,6 @@ TEval* TExpresion::ParseLevelAlone(int level, QStringView text, const TEvalArray
     TEval* node = ParseLevel(level, text, params, ok);
     own.forget(node);   // handed over uncounted
     return node;
-}
-
-bool TExpresion::MemoLookup(int level, QStringView text, bool& ok, TEval*& node)
-{
-    const auto it = m_memo->entries.find(MemoKey{text.data(), text.size(), level});
-    if (it == m_memo->entries.end())
-        return false;
-    const CompileMemo::Entry& e = it->second;
-    if (e.wrote)
-        SetParseMessage(e.message);
-    if (e.raised)
-        throw EUnknownName(ParseMessage);
-    ok = e.ok;
-    node = e.node;
-    return true;
-}
-
-TEval* TExpresion::MemoStore(int level, QStringView text, TEval* node, bool ok, bool raised,
-                             std::uint64_t writesBefore)
-{
-    if (!ok) {
-        Discard(node);
-        node = nullptr;
-    }
-    CompileMemo::Entry entry;
-    entry.ok = ok;
-    entry.raised = raised;
-    entry.node = node;
-    entry.wrote = m_messageWrites != writesBefore;
-    if (entry.wrote)
-        entry.message = ParseMessage;
-    if (node)
-        AddRef(node);
-    m_memo->entries.emplace(MemoKey{text.data(), text.size(), level}, std::move(entry));
-    return node;
-}
-
-void TExpresion::CheckDepth()
-{
-    // The depth limit keeps every build alike; the stack measure is a backstop
-    // for builds whose frames are larger (sanitizers).
-    char here;
-    const std::ptrdiff_t used = m_memo->stackTop ? m_memo->stackTop - &here : 0;
-    if (m_memo->depth >= kMaxCompileDepth || used > kCompileStackBudget)
-        throw ECompilacion(QStringLiteral("Expresión demasiado compleja: demasiados niveles de anidamiento"));
 }
 
 namespace {

@@ -129,7 +129,7 @@ void TEval::AdoptChildren(const TEvalArray& children)
 {
     // Check every count first, so that a refusal leaves nothing half taken.
     for (TEval* c : children)
-        if (c->RefCount == 0xFFFF)
+        if (c->RefCount == exprcore::kMaxRefCount)
             throw ECompilacion(QStringLiteral("Expresión demasiado compleja"));
     Children.reserve(children.size());
     for (TEval* c : children) {
@@ -148,28 +148,7 @@ void TEval::AddDeps(const TEval* other)
         m_callsOut = true;
 }
 
-void AddRef(TEval* node)
-{
-    if (node->RefCount == 0xFFFF)
-        throw ECompilacion(QStringLiteral("Expresión demasiado compleja"));
-    ++node->RefCount;
-}
-
-void ReleaseNode(TEval* node)
-{
-    if (!node)
-        return;
-    if (node->RefCount > 1)
-        --node->RefCount;
-    else
-        delete node;
-}
-
-void Discard(TEval* node)
-{
-    if (node && node->RefCount == 0)
-        delete node;
-}
+void AddRef(TEval* node) { exprcore::AddRefT<TEval, ECompilacion>(node); }
 
 void DetachChildren(TEval* node)
 {

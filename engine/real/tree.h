@@ -49,6 +49,8 @@
 
 #include "engine/canvas.h"
 #include "engine/checked.h"
+#include "engine/real/errors.h"
+#include "engine/refnode.h"
 #include "foundation/core/extended.h"
 
 #include <QString>
@@ -173,7 +175,6 @@ protected:
     static constexpr std::uint64_t kNever = ~std::uint64_t(0);
 
 private:
-    friend void ReleaseNode(TEval*);
     friend void DetachChildren(TEval*);
     NodeKind m_kind;
     bool m_volatile = false;
@@ -184,39 +185,18 @@ private:
 
 // A parent lets go of a child: above 1 the count is decremented, otherwise the
 // child is destroyed (releasing its own children in turn).
-void ReleaseNode(TEval* node);
+inline void ReleaseNode(TEval* node) { exprcore::ReleaseNodeT(node); }
 // Frees a node that nobody counts (RefCount 0); a counted node is left alone.
-void Discard(TEval* node);
+inline void Discard(TEval* node) { exprcore::DiscardT(node); }
 // Undoes AdoptChildren without destroying anything (a node whose construction
 // failed gives its children back to whoever held them).
 void DetachChildren(TEval* node);
 // Adds one to the count; a count that would pass 65535 is refused with ECompilacion.
 void AddRef(TEval* node);
 
-// Keeps a node alive for a scope: at the end of the scope it is let go unless
-// released. Used wherever an exception may interrupt the
-// building of a tree.
-// The guard counts as one holder (it adds one to the count and lets go with
-// ReleaseNode), so a node shared with a half-built tree is freed exactly once.
-class NodeGuard {
-public:
-    explicit NodeGuard(TEval* node = nullptr) : m_node(node) { if (m_node) AddRef(m_node); }
-    NodeGuard(const NodeGuard&) = delete;
-    NodeGuard& operator=(const NodeGuard&) = delete;
-    ~NodeGuard() { if (m_node) ReleaseNode(m_node); }
-    TEval* get() const { return m_node; }
-    // Gives the node back uncounted by the guard (possibly with RefCount 0).
-    TEval* release()
-    {
-        TEval* n = m_node;
-        m_node = nullptr;
-        if (n)
-            --n->RefCount;
-        return n;
-    }
-private:
-    TEval* m_node;
-};
+// Keeps a node alive for a scope (see engine/refnode.h); used wherever an
+// exception may interrupt the building of a tree.
+using NodeGuard = exprcore::TNodeGuard<TEval, ECompilacion>;
 
 // --------------------------------------------------------------------------
 // Literals and constants.

@@ -523,3 +523,30 @@ TEST_F(ExpresionTest, UseBuiltInsLoadsTheBuiltIns)
     EXPECT_TRUE(t->Contains(QStringLiteral("Pi")));
     EXPECT_NEAR(static_cast<double>(e.EvaluateText(QStringLiteral("sin(pi/2)"))), 1.0, 1e-18);
 }
+
+namespace {
+
+// A function of several arguments may change a variable while it runs (the
+// calculator's integration and sums bind x): the operand written before the call
+// is still read first, whatever order the evaluator prefers for speed.
+TEST_F(ExpresionTest, OperandBeforeAStateChangingCallIsReadFirst)
+{
+    TExpresion e;
+    TVariable* x = e.AddVariable("x");
+    int calls = 0;
+    e.AddFunctionN("Cambia", [x, &calls](const TEvalArray& args) {
+        ++calls;
+        x->SetValue(args[0]->Evaluate());
+        return Extended(1);
+    }, 1, 1, "Cambia x");
+    x->SetValue(3);
+    e.SetText("x*Cambia(x+7)");
+    EXPECT_EQ(calls, 0) << "a call whose argument is not constant is not folded";
+    EXPECT_EQ(e.Evaluate(), 3);
+    EXPECT_EQ(calls, 1);
+    x->SetValue(4);
+    e.SetText("x+Cambia(x+6)*2");
+    EXPECT_EQ(e.Evaluate(), 6);
+}
+
+} // namespace
