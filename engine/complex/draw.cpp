@@ -56,6 +56,7 @@ std::vector<Part> Parts(const TEvalArray& nodes)
 // The argument list: the items side by side on a common axis, ", " after each
 // but the last. Its width counts one separator less than there are gaps, plus a
 // quarter of the size; the separator is measured in a font as high as the list.
+// It is drawn as every engine draws its argument lists.
 Box MeasureList(Canvas& canvas, int size, const std::vector<Part>& items)
 {
     Box b;
@@ -72,31 +73,10 @@ Box MeasureList(Canvas& canvas, int size, const std::vector<Part>& items)
     return b;
 }
 
-void DrawList(Canvas& canvas, int x, int y, int size, const std::vector<Part>& items)
-{
-    std::vector<Box> boxes;
-    int above = 0;
-    for (const Part& item : items) {
-        boxes.push_back(item.Measure(canvas, size));
-        above = std::max(above, boxes.back().above);
-    }
-    const QString comma = QStringLiteral(", ");
-    int xx = x;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        items[i].Draw(canvas, xx, y + above - boxes[i].above, size);
-        xx += boxes[i].width;
-        if (i + 1 < items.size()) {
-            SetFont(canvas, TimesFace(), 0, size);
-            TextAt(canvas, xx, y + above / 4, comma);
-            xx += canvas.textWidth(comma);
-        }
-    }
-}
-
 Part ListPart(const std::vector<Part>& items)
 {
     return Part{[items](Canvas& c, int s) { return MeasureList(c, s, items); },
-                [items](Canvas& c, int x, int y, int s) { DrawList(c, x, y, s, items); }};
+                [items](Canvas& c, int x, int y, int s) { DrawArgList(c, x, y, s, items); }};
 }
 
 // name(a, b, ...): the name upright, centred on the axis, the list between
@@ -410,7 +390,7 @@ void TDibListaArg::Measure(Canvas& canvas, int size, int& width, int& above, int
     Out(MeasureList(canvas, size, Parts(Items)), width, above, below);
 }
 
-void TDibListaArg::Draw(Canvas& canvas, int x, int y, int size) { DrawList(canvas, x, y, size, Parts(Items)); }
+void TDibListaArg::Draw(Canvas& canvas, int x, int y, int size) { DrawArgList(canvas, x, y, size, Parts(Items)); }
 
 // ---- the built-ins' own drawings ----
 
