@@ -32,6 +32,17 @@ inline Extended div(Extended a, Extended b)
     return result(a / b);
 }
 
+// Natural logarithm: 0 divides by zero, a negative number (or NaN) is an
+// invalid operation.
+inline Extended ln(Extended x)
+{
+    if (std::isnan(x) || x < 0)
+        throw EInvalidOp();
+    if (x == 0)
+        throw EZeroDivide();
+    return logl(x);
+}
+
 // Conversion to a 64-bit integer, toward zero; out of range is an invalid operation.
 inline int64_t toInt64(Extended x)
 {

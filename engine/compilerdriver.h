@@ -20,6 +20,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <type_traits>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -64,6 +65,7 @@ struct TCompileMemo {
     // by the driver at each level.
     QString* message = nullptr;
     std::uint64_t* writes = nullptr;
+    std::vector<const void*> expanding;   // user functions whose bodies are being compiled
 
     TCompileMemo() = default;
     TCompileMemo(const TCompileMemo&) = delete;
@@ -114,9 +116,10 @@ template <class Node, class CompileError, class UnknownName>
 struct TCompileDriver {
     using Memo = TCompileMemo<Node>;
 
-    // `(expr.*raw)(text, args..., ok)` parses the text at this level without the
-    // memory. (A member pointer rather than a closure: a closure would take room
-    // in every frame of the recursion.)
+    // `raw(expr, text, args..., ok)` (or `(expr.*raw)(text, args..., ok)` for a
+    // member pointer) parses the text at this level without the memory. (A
+    // pointer rather than a closure: a closure would take room in every frame of
+    // the recursion.)
     template <class Expr, class Raw, class... Args>
     [[gnu::always_inline]] static inline Node* parseLevel(Memo& memo, QString& message, std::uint64_t& writes,
                                                           const CompileLimits& limits, int level, QStringView text,
@@ -138,7 +141,10 @@ struct TCompileDriver {
         ok = false;
         Node* node = nullptr;
         try {
-            node = (expr.*raw)(text, args..., ok);
+            if constexpr (std::is_member_function_pointer_v<Raw>)
+                node = (expr.*raw)(text, args..., ok);
+            else
+                node = raw(expr, text, args..., ok);
         } catch (const UnknownName&) {
             --memo.depth;
             store(memo, level, text, nullptr, false, true, writesBefore);

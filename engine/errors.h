@@ -44,3 +44,23 @@ public:
     using EMathError::EMathError;
     int code() const override { return 15; }
 };
+
+namespace exprcore {
+
+// The failures each engine raises of its own (below the arithmetic faults).
+enum class EngineFailure {
+    Compile,   // a compile that must end at once: an unknown name, a local
+               // definition without identifier, a text nested too deeply
+    Message,   // a quoted message of the user's was evaluated
+    Solve,     // solving an equation for a variable failed
+};
+
+// One class per engine and failure: `Engine` (the engine's expression object)
+// keeps one engine's handlers from catching another engine's failures.
+template <class Engine, EngineFailure Kind>
+class EEngineFailure : public Exception {
+public:
+    using Exception::Exception;
+};
+
+} // namespace exprcore

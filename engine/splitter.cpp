@@ -1,5 +1,7 @@
 #include "engine/splitter.h"
 
+#include "engine/bases.h"
+#include "foundation/core/exceptions.h"
 #include "foundation/core/format.h"
 
 namespace exprcore {
@@ -119,6 +121,49 @@ std::vector<QStringView> SplitArguments(QStringView inner)
     }
     parts.push_back(inner.mid(start));
     return parts;
+}
+
+bool IsBaseNumberChar(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || u == '.' ||
+           u == '+' || u == '-' || u == '[' || u == ']';
+}
+
+bool ReadNumberWithBase(const QString& text, BaseNumber& number)
+{
+    try {
+        number.value = ParseNumberWithBase(text);
+    } catch (const EConvertError&) {
+        // A base between brackets that is not an integer: not a number.
+        return false;
+    }
+    if (numtext().BaseError)
+        return false;
+    number.base = numtext().LastBase;
+    return true;
+}
+
+QString ArgCountMessage(const QString& name, int count, int minArgs, int maxArgs)
+{
+    if (count > maxArgs) {
+        if (maxArgs == 0)
+            return Format(QStringLiteral("%s no lleva argumentos"), {name});
+        if (minArgs == maxArgs)
+            return Format(QStringLiteral("%s lleva exactamente %d argumento(s)"), {name, maxArgs});
+        return Format(QStringLiteral("%s lleva como máximo %d argumentos"), {name, maxArgs});
+    }
+    if (count < minArgs) {
+        if (minArgs == maxArgs)
+            return Format(QStringLiteral("%s necesita %d argumento(s)"), {name, minArgs});
+        return Format(QStringLiteral("%s necesita al menos %d argumentos"), {name, minArgs});
+    }
+    return QString();
+}
+
+QString UnknownNameMessage(QStringView name)
+{
+    return QLatin1Char('"') + name.toString() + QStringLiteral("\" no está definido");
 }
 
 } // namespace exprcore

@@ -1,12 +1,16 @@
 #pragma once
 // The text rules of the expression compilers that do not depend on the value
 // type: preprocessing, the quick syntax check run before every parse attempt,
-// quoted messages and the splitting of call arguments. The real engine uses them;
-// the complex and rational compilers follow the same plan.
+// quoted messages, the splitting of call arguments, numbers written in a base
+// and the messages every engine gives alike. The compiler itself is
+// engine/compilercore.h.
+
+#include "foundation/core/extended.h"
 
 #include <QString>
 #include <QStringView>
 
+#include <cstdint>
 #include <vector>
 
 namespace exprcore {
@@ -36,5 +40,25 @@ bool IsQuotedMessage(QStringView text);
 
 // The arguments between a call's parentheses, split at the commas of depth 0.
 std::vector<QStringView> SplitArguments(QStringView inner);
+
+inline bool IsAsciiDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+
+// Characters a number in any base may be written with (digits, letters, point,
+// signs, the base in brackets).
+bool IsBaseNumberChar(QChar c);
+
+// A number literal in any base ("12", "FF[16]", "1.5E3"); false when the text
+// is not one. `base` is the base it was written in.
+struct BaseNumber {
+    Extended value = 0;
+    std::uint8_t base = 10;
+};
+bool ReadNumberWithBase(const QString& text, BaseNumber& number);
+
+// The message of a call with the wrong number of arguments; empty when right.
+QString ArgCountMessage(const QString& name, int count, int minArgs, int maxArgs);
+
+// The message of a name that is neither known nor resolved.
+QString UnknownNameMessage(QStringView name);
 
 } // namespace exprcore

@@ -5,6 +5,7 @@
 #include "engine/complex/tree.h"
 
 #include "engine/formuladraw.h"
+#include "engine/treedraw.h"
 
 #include <algorithm>
 
@@ -14,17 +15,7 @@ using namespace formuladraw;
 
 namespace {
 
-Part P(TEval* n)
-{
-    return Part{[n](Canvas& c, int s) {
-                    return CachedMeasure(n, c, s, [n](Canvas& c2, int s2) {
-                        Box b;
-                        n->Measure(c2, s2, b.width, b.above, b.below);
-                        return b;
-                    });
-                },
-                [n](Canvas& c, int x, int y, int s) { n->Draw(c, x, y, s); }};
-}
+Part P(TEval* n) { return exprcore::NodePartT(n); }
 
 // Sums, differences and comparisons go between parentheses as operands.
 bool NeedsParens(const TEval* n)
@@ -37,21 +28,9 @@ bool IsNumWith(const TEval* n, Extended re)
     return n->Kind() == NodeKind::Num && n->Value.Re == re && n->Value.Im == 0;
 }
 
-void Out(const Box& b, int& width, int& above, int& below)
-{
-    width = b.width;
-    above = b.above;
-    below = b.below;
-}
+using exprcore::BoxOut;
 
-std::vector<Part> Parts(const TEvalArray& nodes)
-{
-    std::vector<Part> parts;
-    parts.reserve(nodes.size());
-    for (TEval* n : nodes)
-        parts.push_back(P(n));
-    return parts;
-}
+std::vector<Part> Parts(const TEvalArray& nodes) { return exprcore::NodePartsT(nodes); }
 
 // The argument list: the items side by side on a common axis, ", " after each
 // but the last. Its width counts one separator less than there are gaps, plus a
@@ -115,18 +94,9 @@ NumberText NumText(const TNum& n)
 
 // --------------------------------------------------------------------------
 
-void TEval::Measure(Canvas&, int, int& width, int& above, int& below) { width = above = below = 0; }
-void TEval::Draw(Canvas&, int, int, int) {}
-
-void TEval::MeasureWithParens(Canvas& canvas, int size, bool withParens, int& width, int& above, int& below)
-{
-    Out(Parenthesised(P(this), withParens).Measure(canvas, size), width, above, below);
-}
-
-void TEval::DrawWithParens(Canvas& canvas, int x, int y, int size, bool withParens)
-{
-    Parenthesised(P(this), withParens).Draw(canvas, x, y, size);
-}
+// The leaves (constants, variables, messages) as every engine draws them;
+// other nodes without drawing of their own have an empty box.
+EXPRCORE_LEAF_DRAWING(TExt, TFun0)
 
 void TNum::PrepareText()
 {
@@ -143,7 +113,7 @@ void TNum::PrepareText()
 void TNum::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
 {
     PrepareText();
-    Out(MeasureNumber(canvas, size, NumText(*this)), width, above, below);
+    BoxOut(MeasureNumber(canvas, size, NumText(*this)), width, above, below);
 }
 
 void TNum::Draw(Canvas& canvas, int x, int y, int size)
@@ -173,64 +143,11 @@ void TNum::Draw(Canvas& canvas, int x, int y, int size)
     canvas.ellipse(rx, ry, rx + 2, ry + 2);
 }
 
-void TConst::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
-{
-    Out(MeasureConstant(canvas, size, Text), width, above, below);
-}
-
-void TConst::Draw(Canvas& canvas, int x, int y, int size) { DrawConstant(canvas, x, y, size, Text); }
-
-void TExt::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
-{
-    if (MeasureProc)
-        MeasureProc(this, canvas, size, width, above, below);
-    else
-        TConst::Measure(canvas, size, width, above, below);
-}
-
-void TExt::Draw(Canvas& canvas, int x, int y, int size)
-{
-    if (DrawProc)
-        DrawProc(this, canvas, x, y, size);
-    else
-        TConst::Draw(canvas, x, y, size);
-}
-
-void TFun0::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
-{
-    if (MeasureProc)
-        MeasureProc(this, canvas, size, width, above, below);
-    else
-        TConst::Measure(canvas, size, width, above, below);
-}
-
-void TFun0::Draw(Canvas& canvas, int x, int y, int size)
-{
-    if (DrawProc)
-        DrawProc(this, canvas, x, y, size);
-    else
-        TConst::Draw(canvas, x, y, size);
-}
-
-void TVar::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
-{
-    Out(MeasureVariable(canvas, size, Text), width, above, below);
-}
-
-void TVar::Draw(Canvas& canvas, int x, int y, int size) { DrawVariable(canvas, x, y, size, Text); }
-
-void TExprMsg::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
-{
-    Out(MeasureMessage(canvas, size, Text), width, above, below);
-}
-
-void TExprMsg::Draw(Canvas& canvas, int x, int y, int size) { DrawMessage(canvas, x, y, size, Text); }
-
 // ---- operators ----
 
 void TSuma::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
 {
-    Out(MeasureSum(canvas, size, P(Left()), P(Right())), width, above, below);
+    BoxOut(MeasureSum(canvas, size, P(Left()), P(Right())), width, above, below);
 }
 
 void TSuma::Draw(Canvas& canvas, int x, int y, int size) { DrawSum(canvas, x, y, size, P(Left()), P(Right())); }
@@ -242,7 +159,7 @@ Part MinuendPart(TEval* l) { return IsNumWith(l, 0) ? Nothing() : P(l); }
 
 void TResta::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
 {
-    Out(MeasureDifference(canvas, size, MinuendPart(Left()), Parenthesised(P(Right()), NeedsParens(Right()))),
+    BoxOut(MeasureDifference(canvas, size, MinuendPart(Left()), Parenthesised(P(Right()), NeedsParens(Right()))),
         width, above, below);
 }
 
@@ -254,20 +171,13 @@ void TResta::Draw(Canvas& canvas, int x, int y, int size)
 namespace {
 bool MulDot(TEval* l, TEval* r)
 {
-    ProductOperands o;
-    o.leftNeedsParens = NeedsParens(l);
-    o.rightNeedsParens = NeedsParens(r);
-    o.leftIsNumber = l->Kind() == NodeKind::Num;
-    o.rightIsNumber = r->Kind() == NodeKind::Num;
-    o.rightIsOperator = r->IsOp();
-    o.rightIsPowerOfNonNumber = r->Kind() == NodeKind::Pot && r->Children[0]->Kind() != NodeKind::Num;
-    return ProductHasDot(o);
+    return exprcore::ProductDotT(l, r, NeedsParens, [](const TEval* n) { return n->Kind() == NodeKind::Num; });
 }
 } // namespace
 
 void TMul::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
 {
-    Out(MeasureProduct(canvas, size, Parenthesised(P(Left()), NeedsParens(Left())),
+    BoxOut(MeasureProduct(canvas, size, Parenthesised(P(Left()), NeedsParens(Left())),
                        Parenthesised(P(Right()), NeedsParens(Right())), MulDot(Left(), Right())),
         width, above, below);
 }
@@ -280,7 +190,7 @@ void TMul::Draw(Canvas& canvas, int x, int y, int size)
 
 void TDiv::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
 {
-    Out(MeasureQuotient(canvas, size, P(Left()), P(Right())), width, above, below);
+    BoxOut(MeasureQuotient(canvas, size, P(Left()), P(Right())), width, above, below);
 }
 
 void TDiv::Draw(Canvas& canvas, int x, int y, int size) { DrawQuotient(canvas, x, y, size, P(Left()), P(Right())); }
@@ -291,7 +201,7 @@ Part PowerBase(TEval* l) { return Parenthesised(P(l), l->IsOp() || l->IsFun()); 
 
 void TPot::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
 {
-    Out(MeasurePower(canvas, size, PowerBase(Left()), P(Right())), width, above, below);
+    BoxOut(MeasurePower(canvas, size, PowerBase(Left()), P(Right())), width, above, below);
 }
 
 void TPot::Draw(Canvas& canvas, int x, int y, int size)
@@ -301,7 +211,7 @@ void TPot::Draw(Canvas& canvas, int x, int y, int size)
 
 void TRaiz::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
 {
-    Out(MeasureRoot(canvas, size, P(Left()), P(Right())), width, above, below);
+    BoxOut(MeasureRoot(canvas, size, P(Left()), P(Right())), width, above, below);
 }
 
 void TRaiz::Draw(Canvas& canvas, int x, int y, int size)
@@ -311,7 +221,7 @@ void TRaiz::Draw(Canvas& canvas, int x, int y, int size)
 
 void TLogN::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
 {
-    Out(MeasureLogarithm(canvas, size, Parenthesised(P(Left()), Left()->IsOp()), P(Right())), width, above, below);
+    BoxOut(MeasureLogarithm(canvas, size, Parenthesised(P(Left()), Left()->IsOp()), P(Right())), width, above, below);
 }
 
 void TLogN::Draw(Canvas& canvas, int x, int y, int size)
@@ -319,30 +229,16 @@ void TLogN::Draw(Canvas& canvas, int x, int y, int size)
     DrawLogarithm(canvas, x, y, size, Parenthesised(P(Left()), Left()->IsOp()), P(Right()));
 }
 
-namespace {
-CompareSign SignOf(NodeKind k)
-{
-    switch (k) {
-    case NodeKind::May: return CompareSign::Greater;
-    case NodeKind::Men: return CompareSign::Less;
-    case NodeKind::MayIgu: return CompareSign::GreaterEqual;
-    case NodeKind::MenIgu: return CompareSign::LessEqual;
-    case NodeKind::Dist: return CompareSign::NotEqual;
-    default: return CompareSign::Equal;
-    }
-}
-} // namespace
-
 void TCompara::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
 {
-    const CompareSign s = SignOf(Kind());
+    const CompareSign s = exprcore::CompareSignOf(Kind());
     Text = CompareSignText(s);
-    Out(MeasureComparison(canvas, size, s, P(Left()), P(Right())), width, above, below);
+    BoxOut(MeasureComparison(canvas, size, s, P(Left()), P(Right())), width, above, below);
 }
 
 void TCompara::Draw(Canvas& canvas, int x, int y, int size)
 {
-    const CompareSign s = SignOf(Kind());
+    const CompareSign s = exprcore::CompareSignOf(Kind());
     Text = CompareSignText(s);
     DrawComparison(canvas, x, y, size, s, P(Left()), P(Right()));
 }
@@ -355,7 +251,7 @@ void TFun1::Measure(Canvas& canvas, int size, int& width, int& above, int& below
         MeasureProc(this, canvas, size, width, above, below);
         return;
     }
-    Out(MeasureFunction1(canvas, size, Text, Parenthesised(P(Arg()), Arg()->IsOp())), width, above, below);
+    BoxOut(MeasureFunction1(canvas, size, Text, Parenthesised(P(Arg()), Arg()->IsOp())), width, above, below);
 }
 
 void TFun1::Draw(Canvas& canvas, int x, int y, int size)
@@ -373,7 +269,7 @@ void TFunN::Measure(Canvas& canvas, int size, int& width, int& above, int& below
         MeasureProc(this, canvas, size, width, above, below);
         return;
     }
-    Out(MeasureCall(canvas, size, Text, Parts(Children)), width, above, below);
+    BoxOut(MeasureCall(canvas, size, Text, Parts(Children)), width, above, below);
 }
 
 void TFunN::Draw(Canvas& canvas, int x, int y, int size)
@@ -387,7 +283,7 @@ void TFunN::Draw(Canvas& canvas, int x, int y, int size)
 
 void TDibListaArg::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
 {
-    Out(MeasureList(canvas, size, Parts(Items)), width, above, below);
+    BoxOut(MeasureList(canvas, size, Parts(Items)), width, above, below);
 }
 
 void TDibListaArg::Draw(Canvas& canvas, int x, int y, int size) { DrawArgList(canvas, x, y, size, Parts(Items)); }
@@ -401,7 +297,7 @@ Part SuperscriptArg(TEval* a) { return Parenthesised(P(a), a->IsOp() || a->IsFun
 
 void ExpMeasure(TEval* node, Canvas& canvas, int size, int& width, int& above, int& below)
 {
-    Out(MeasureExpBase(canvas, size, QStringLiteral("e"), true, P(FirstChild(node))), width, above, below);
+    BoxOut(MeasureExpBase(canvas, size, QStringLiteral("e"), true, P(FirstChild(node))), width, above, below);
 }
 
 void ExpDraw(TEval* node, Canvas& canvas, int x, int y, int size)
@@ -411,7 +307,7 @@ void ExpDraw(TEval* node, Canvas& canvas, int x, int y, int size)
 
 void SqrMeasure(TEval* node, Canvas& canvas, int size, int& width, int& above, int& below)
 {
-    Out(MeasureSuperscript(canvas, size, SuperscriptArg(FirstChild(node)), QStringLiteral("2")), width, above, below);
+    BoxOut(MeasureSuperscript(canvas, size, SuperscriptArg(FirstChild(node)), QStringLiteral("2")), width, above, below);
 }
 
 void SqrDraw(TEval* node, Canvas& canvas, int x, int y, int size)
@@ -421,7 +317,7 @@ void SqrDraw(TEval* node, Canvas& canvas, int x, int y, int size)
 
 void SqrtMeasure(TEval* node, Canvas& canvas, int size, int& width, int& above, int& below)
 {
-    Out(MeasureRadical(canvas, size, P(FirstChild(node))), width, above, below);
+    BoxOut(MeasureRadical(canvas, size, P(FirstChild(node))), width, above, below);
 }
 
 void SqrtDraw(TEval* node, Canvas& canvas, int x, int y, int size)
@@ -431,7 +327,7 @@ void SqrtDraw(TEval* node, Canvas& canvas, int x, int y, int size)
 
 void RcpMeasure(TEval* node, Canvas& canvas, int size, int& width, int& above, int& below)
 {
-    Out(MeasureSuperscript(canvas, size, SuperscriptArg(FirstChild(node)), QStringLiteral("-1")), width, above,
+    BoxOut(MeasureSuperscript(canvas, size, SuperscriptArg(FirstChild(node)), QStringLiteral("-1")), width, above,
         below);
 }
 

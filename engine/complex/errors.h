@@ -1,27 +1,14 @@
 #pragma once
-// The complex engine's own exceptions, classes of their own beside the real
-// engine's. Arithmetic faults are the shared types of engine/errors.h.
-#include "foundation/core/exceptions.h"
+// The complex engine's own exceptions, classes of their own beside the other
+// engines'. Arithmetic faults are the shared types of engine/errors.h.
+#include "engine/errors.h"
 
 namespace complex {
 
-// A compile that must end at once (an unknown name, a local definition without
-// identifier, a text nested too deeply).
-class ECompilacion : public Exception {
-public:
-    using Exception::Exception;
-};
+class TExpresion;
 
-// A quoted message of the user's was evaluated.
-class EExprMsj : public Exception {
-public:
-    using Exception::Exception;
-};
-
-// Solving an equation for a variable failed.
-class EDespejar : public Exception {
-public:
-    using Exception::Exception;
-};
+using ECompilacion = exprcore::EEngineFailure<TExpresion, exprcore::EngineFailure::Compile>;
+using EExprMsj = exprcore::EEngineFailure<TExpresion, exprcore::EngineFailure::Message>;
+using EDespejar = exprcore::EEngineFailure<TExpresion, exprcore::EngineFailure::Solve>;
 
 } // namespace complex

@@ -14,8 +14,7 @@
 
 #include "engine/complex/errors.h"
 #include "engine/complex/tree.h"
-#include "engine/formulapicture.h"
-#include "engine/nametable.h"
+#include "engine/exprobject.h"
 
 #include <QString>
 #include <QStringView>
@@ -27,6 +26,10 @@
 #include <utility>
 #include <vector>
 
+namespace exprcore {
+template <class Traits> class TCompiler;
+}
+
 namespace complex {
 
 class TExpresion;
@@ -35,26 +38,8 @@ class TExpresion;
 using TComplexNameResolver = std::function<void(const QString& name, bool& ok, TComplex& value)>;
 using TNotifyEvent = std::function<void(TExpresion* sender)>;
 
-// Caption of the engine's boxes.
-QString MessageCaption();
-
-enum : std::uint8_t {
-    errNone = 0,
-    errMissing = 10,
-    errZeroDivide = 11,
-    errOverflow = 12,
-    errUnderflow = 13,
-    errInvalidArgument = 14,
-    errInvalidOp = 15,
-    errCompile = 18,
-    errOther = 19,
-    errMessage = 20,
-};
-
-inline constexpr int kMaxCompileDepth = 2500;
-inline constexpr std::uint64_t kMaxCompileAttempts = 500000;
-inline constexpr std::uint64_t kMaxCompileWork = 20000000;
-inline constexpr std::ptrdiff_t kCompileStackBudget = 5 * 1024 * 1024;
+// Error codes, compile limits, MessageCaption: the engines' common ones.
+using namespace exprcore::objectdefs;
 
 using NameTable = exprcore::TNameTable<TMake>;
 
@@ -62,70 +47,41 @@ using NameTable = exprcore::TNameTable<TMake>;
 // 1 + 0i, false -1 + 0i). Run once from main() before any window exists.
 void StartUp();
 
-class TExpresion {
+// What the shared expression object needs of this engine.
+struct ExprTraits : exprcore::TCoreTypes<TComplex, TEval, TMake, TMakeVar, TVariable, NodeGuard>,
+                    exprcore::TFunctionTypes<TComplexFunc0, TComplexFunc1, TComplexFuncN, TMakeFun0, TMakeFun1,
+                                             TMakeFunN, TNodeMeasureProc, TNodeDrawProc>,
+                    exprcore::TConstUserTypes<TMakeConst, TMakeUser> {
+    // A silent object shows no box, the complex routines' included.
+    using QuietScope = ComplexQuietErrors;
+    using Fields = exprcore::TAngleFields<TComplexNameResolver, TNodeMeasureProc, TNodeDrawProc>;
+    static constexpr exprcore::FaultPolicy kFaults = exprcore::FaultPolicy::All;
+    static TComplex EvaluateTree(TEval* tree)
+    {
+        TComplex v;
+        tree->Evaluate(v);
+        return v;
+    }
+    static void Show(const QString& text, bool error);
+};
+
+// The fields, the name table and its registration (AddFunction0/1/N,
+// AddUserFunction, AddVariable), SetText (never raises: a failed compile
+// leaves no tree and an error code), Compile, ErrorText and DrawToMetafile are
+// the shared object's (engine/exprobject.h).
+class TExpresion : public exprcore::TExpresionBase<TExpresion, ExprTraits> {
 public:
-    TExpresion();
-    TExpresion(const TExpresion&) = delete;
-    TExpresion& operator=(const TExpresion&) = delete;
-    ~TExpresion();
-
-    std::vector<std::pair<QString, TEval*>> SubExpressions;
-    TEval* Root = nullptr;
-    TComplex Value;
-    QString Text;
-    bool Compiled = false;
-    QString ParseMessage;
-    bool Dirty = false;
-    bool HasError = false;
-    bool Silent = false;
-    bool UseBuiltIns = false;
-    TExpresion* Parent = nullptr;
-    std::uint8_t AngleMode = 0;
-    QString ErrorMessage;
-    std::uint8_t ErrorCode = 0;
-    std::uint8_t TableFlag = 0;
-    TComplexNameResolver OnResolveName;
-    TComplexNameResolver OnResolveUnknown;
-    TNodeMeasureProc ExtMeasureProc;
-    TNodeDrawProc ExtDrawProc;
-    TNotifyEvent OnChange;
-    bool InlineUserFunctions = false;
-
-    // ---- name table ----
-    void EnsureTable();
-    NameTable* GetTable();
-    bool GetUseBuiltIns() const;
+    void AddConstant(const QString& name, TComplex value, const QString& description)
+    {
+        TExpresionBase::AddConstant(name, description, value);
+    }
+    // The built-ins of the table, after the always-present entries (builtins.cpp).
     void RegisterBuiltIns();
 
-    void AddConstant(const QString& name, TComplex value, const QString& description);
-    void AddFunction0(const QString& name, TComplexFunc0 fn, std::uint8_t category, const QString& description,
-                      TNodeMeasureProc measure = {}, TNodeDrawProc draw = {});
-    void AddFunction1(const QString& name, TComplexFunc1 fn, TComplexFunc1 inverse, const QString& description,
-                      TNodeMeasureProc measure = {}, TNodeDrawProc draw = {});
-    void AddFunctionN(const QString& name, TComplexFuncN fn, std::uint8_t minArgs, std::uint8_t maxArgs,
-                      const QString& description, TNodeMeasureProc measure = {}, TNodeDrawProc draw = {});
-    // Raises ECompilacion for bad parameters (?1, a hole in ?A, ?B, ...).
-    void AddUserFunction(const QString& name, const QString& body, const QString& description);
-    TVariable* AddVariable(const QString& name);
-
-    static QString FirstAlias(const QString& name);
-    static QString SecondAlias(const QString& name);
-    bool GetArity(const QString& name, int& minArgs, int& maxArgs) const;
-
-    // ---- text, evaluation, solving ----
-    // Never raises: a failed compile leaves no tree and an error code.
-    void SetText(const QString& text);
-    TEval* Compile(const QString& text);
+    // ---- evaluation, solving (results through `result`, zero on an error) ----
     void Evaluate(TComplex& result);
     void EvaluateText(const QString& text, TComplex& result);
     void SolveFor(TVariable* variable, TComplex& result);
-    bool DependsOn(TVariable* variable) const;
-    void SetAngleMode(std::uint8_t mode);
-    void SetUseBuiltIns(bool on);
-    void FreeSubExpressions();
-    QString ErrorText(int code) const;
-    // The formula at size 20 with a 2-pixel margin; none without a tree.
-    std::unique_ptr<FormulaPicture> DrawToMetafile();
 
     // ---- compiler levels ----
     bool CheckSyntax(QStringView text);
@@ -139,27 +95,15 @@ public:
     struct CompileMemo;
 
 private:
-    void FreeRoot();
-    void SetParseMessage(const QString& message);
-    void ShowBox(bool error);
+    // What the shared object asks of this engine (engine/exprobject.h).
+    friend exprcore::TExpresionBase<TExpresion, ExprTraits>;
     void AddAlwaysPresent();
-    void RegisterEntry(const QString& name, std::unique_ptr<TMake> entry);
-    bool RootCurrent() const;
+    void ApplySettings();
+    void StartEvaluation(bool solving);
+    template <class> friend class exprcore::TCompiler;   // the compiler (compiler.cpp)
     TEval* CompileRaw(const QString& text, bool& ok);
-    TEval* ParseLevel(int level, QStringView text, const TEvalArray& params, bool& ok);
-    TEval* ParseLevelAlone(int level, QStringView text, const TEvalArray& params, bool& ok);
-    TEval* ParseExprRaw(QStringView text, const TEvalArray& params, bool& ok);
-    TEval* ParseTermRaw(QStringView text, const TEvalArray& params, bool& ok);
-    TEval* ParseFactorRaw(QStringView text, const TEvalArray& params, bool& ok);
-    TEval* ParseNamedCall(QStringView text, const TEvalArray& params, bool& ok, bool& final);
-    TEval* ExpandUserFunction(const QString& name, TMakeUser* entry, const TEvalArray& args, bool& ok);
 
-    NameTable* m_table = nullptr;
-    std::unique_ptr<NameTable> m_ownTable;
     CompileMemo* m_memo = nullptr;
-    std::uint64_t m_messageWrites = 0;
-    std::uint64_t m_valueStamp = 0;
-    bool m_valueValid = false;
 };
 
 // The built-ins of the table (after the always-present entries).

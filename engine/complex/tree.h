@@ -20,6 +20,7 @@
 #include "engine/complex/errors.h"
 #include "engine/complex/mcomplex.h"
 #include "engine/refnode.h"
+#include "engine/treecore.h"
 #include "foundation/core/extended.h"
 
 #include <QString>
@@ -41,18 +42,11 @@ using TComplexFunc0 = std::function<void(TComplex& result)>;
 using TComplexFunc1 = std::function<void(TComplex z, TComplex& result)>;
 using TComplexFuncN = std::function<void(const TEvalArray& args, TComplex& result)>;
 
-using TNodeMeasureProc =
-    std::function<void(TEval* node, Canvas& canvas, int size, int& width, int& above, int& below)>;
-using TNodeDrawProc = std::function<void(TEval* node, Canvas& canvas, int x, int y, int size)>;
+using TNodeMeasureProc = exprcore::TNodeMeasureProcT<TEval>;
+using TNodeDrawProc = exprcore::TNodeDrawProcT<TEval>;
 
-enum class NodeKind : std::uint8_t {
-    Num, Const, Ext, Fun0,
-    Var, ExprMsg,
-    Suma, Resta, Mul, Div, Pot, Raiz, LogN,
-    May, Men, Igu, MayIgu, MenIgu, Dist,
-    Fun1, FunN, FunUser,
-    DibListaArg,
-};
+// The node classes (engine/treecore.h); this engine builds no logical operators.
+using NodeKind = exprcore::NodeKind;
 
 // Engine-wide values of the complex engine, separate from the real engine's.
 struct EngineState {
@@ -69,22 +63,24 @@ bool ValuesEqual(TComplex a, TComplex b);
 // A condition is true when its real part is above 0.
 inline bool IsTrue(TComplex z) { return z.Re > 0; }
 
-using DepSet = std::shared_ptr<const std::vector<TVariable*>>;
+using DepSet = exprcore::DepSetT<TVariable>;
+
+// What the shared tree code of engine/treecore.h needs of this engine.
+struct TreeTraits
+    : exprcore::TTreeTypes<TComplex, TEval, TVariable, TVar, TComplexFunc0, TComplexFunc1, TComplexFuncN,
+                           TNodeMeasureProc, TNodeDrawProc, ECompilacion, EDespejar> {
+    static constexpr bool kChainedComparisons = true;
+    static TComplex Evaluate(TEval* node);
+    static bool IsTrue(TComplex v) { return complex::IsTrue(v); }
+    static TComplex Truth(bool b) { return b ? engineState().TrueValue : engineState().FalseValue; }
+    static QString NoInverseMessage(const TEval* fun);
+};
 
 // --------------------------------------------------------------------------
-class TEval {
+// Node base: Text, Value, Children, RefCount, the kind and the version stamps
+// are those of engine/treecore.h.
+class TEval : public exprcore::TStampedNodeCore<TEval, TComplex, ECompilacion, TVariable> {
 public:
-    QString Text;
-    TComplex Value;
-    TEvalArray Children;
-    std::uint16_t RefCount = 0;
-
-    TEval(const TEval&) = delete;
-    TEval& operator=(const TEval&) = delete;
-    virtual ~TEval();
-
-    NodeKind Kind() const { return m_kind; }
-
     virtual bool IsValueCurrent();
     virtual void Evaluate(TComplex& result) = 0;
     // The value, for callers that want it returned.
@@ -101,248 +97,135 @@ public:
     void MeasureWithParens(Canvas& canvas, int size, bool withParens, int& width, int& above, int& below);
     void DrawWithParens(Canvas& canvas, int x, int y, int size, bool withParens);
 
-    const DepSet& Deps() const { return m_deps; }
-    bool IsVolatile() const { return m_volatile; }
-    std::uint64_t CurrentStamp() const;
-    bool StampCurrent() const { return !m_volatile && m_stamp == CurrentStamp(); }
-    void SetStamp(std::uint64_t stamp) { m_stamp = stamp; }
-    std::uint64_t Stamp() const { return m_stamp; }
-
-    bool IsOp() const { return m_kind >= NodeKind::Suma && m_kind <= NodeKind::Dist; }
-    bool IsOpDespejable() const { return m_kind >= NodeKind::Suma && m_kind <= NodeKind::LogN; }
-    bool IsCompara() const { return m_kind >= NodeKind::May && m_kind <= NodeKind::Dist; }
-    bool IsFun() const { return m_kind >= NodeKind::Fun1 && m_kind <= NodeKind::FunUser; }
-    bool IsSimpleNum() const { return m_kind <= NodeKind::Fun0; }
-
 protected:
-    explicit TEval(NodeKind kind);
-    void AdoptChildren(const TEvalArray& children);
-    void AddDeps(const TEval* other);
-    void MarkVolatile() { m_volatile = true; }
-    void SetDeps(DepSet deps) { m_deps = std::move(deps); }
-
-    static constexpr std::uint64_t kNever = ~std::uint64_t(0);
-
-private:
-    NodeKind m_kind;
-    bool m_volatile = false;
-    std::uint64_t m_stamp = 0;
-    DepSet m_deps;
+    explicit TEval(NodeKind kind) : TStampedNodeCore(kind) {}
 };
 
-inline void ReleaseNode(TEval* node) { exprcore::ReleaseNodeT(node); }
-inline void Discard(TEval* node) { exprcore::DiscardT(node); }
-void DetachChildren(TEval* node);
-void AddRef(TEval* node);
-using NodeGuard = exprcore::TNodeGuard<TEval, ECompilacion>;
+inline TComplex TreeTraits::Evaluate(TEval* node) { return node->Eval(); }
+
+EXPRCORE_NODE_COUNTING(TEval, ECompilacion)
 
 // --------------------------------------------------------------------------
-class TSimpleNum : public TEval {
+// The node classes: what they share is in engine/treecore.h; here is how each
+// evaluates and (engine/complex/draw.cpp) draws itself. The leaves are drawn by
+// TEval's Measure and Draw.
+#define COMPLEX_OWN_DRAWING                                                         \
+    void Measure(Canvas& canvas, int size, int& width, int& above, int& below) override; \
+    void Draw(Canvas& canvas, int x, int y, int size) override;
+
+class TSimpleNum : public exprcore::TSimpleNumT<TreeTraits> {
 public:
-    bool IsValueCurrent() override { return true; }
     void Evaluate(TComplex& result) override { result = Value; }
 protected:
-    TSimpleNum(NodeKind kind, TComplex value);
+    using TSimpleNumT::TSimpleNumT;
 };
 
 class TNum : public TSimpleNum {
 public:
-    explicit TNum(TComplex value);
+    explicit TNum(TComplex value) : TSimpleNum(NodeKind::Num, value) {}
     bool HasExponent = false;
     QString Mantissa;
     QString Exponent;
-    void Measure(Canvas& canvas, int size, int& width, int& above, int& below) override;
-    void Draw(Canvas& canvas, int x, int y, int size) override;
+    COMPLEX_OWN_DRAWING
     // Fills Text and the drawing cache when Text is empty.
     void PrepareText();
 };
 
-class TConst : public TSimpleNum {
-public:
-    explicit TConst(TComplex value);
-    void Measure(Canvas& canvas, int size, int& width, int& above, int& below) override;
-    void Draw(Canvas& canvas, int x, int y, int size) override;
-protected:
-    TConst(NodeKind kind, TComplex value) : TSimpleNum(kind, value) {}
-};
+using TConst = exprcore::TConstT<TreeTraits, TSimpleNum>;
 
-class TExt : public TConst {
-public:
-    explicit TExt(TComplex value);
-    TNodeMeasureProc MeasureProc;
-    TNodeDrawProc DrawProc;
-    void Measure(Canvas& canvas, int size, int& width, int& above, int& below) override;
-    void Draw(Canvas& canvas, int x, int y, int size) override;
-};
+using TExt = exprcore::TExtT<TreeTraits, TConst>;
 
-class TFun0 : public TConst {
+class TFun0 : public exprcore::TFun0T<TreeTraits, TConst> {
 public:
-    explicit TFun0(TComplexFunc0 fn);
-    TComplexFunc0 Fn;
-    bool IsConstant = false;
-    TNodeMeasureProc MeasureProc;
-    TNodeDrawProc DrawProc;
-    bool IsValueCurrent() override { return IsConstant; }
+    using TFun0T::TFun0T;
     void Evaluate(TComplex& result) override;
-    void Measure(Canvas& canvas, int size, int& width, int& above, int& below) override;
-    void Draw(Canvas& canvas, int x, int y, int size) override;
 };
 
 // --------------------------------------------------------------------------
-class TVariable {
+// The versions of this engine's variables (see engine/treecore.h).
+inline std::uint64_t g_variableVersion = 0;
+
+class TVariable
+    : public exprcore::TVersionedVariableT<TComplex, exprcore::TVarT<TreeTraits>, g_variableVersion> {};
+
+class TVar : public exprcore::TVarT<TreeTraits> {
 public:
-    TVariable();
-    TVariable(const TVariable&) = delete;
-    TVariable& operator=(const TVariable&) = delete;
-    ~TVariable();
-
-    TComplex Value;
-    std::vector<TVar*> Nodes;
-
-    void SetValue(TComplex value);
-    void RegisterNode(TVar* node, bool add);
-    std::uint64_t Version() const { return m_version; }
-private:
-    std::uint64_t m_version;
-};
-
-class TVar : public TEval {
-public:
-    explicit TVar(TVariable* variable);
-    ~TVar() override;
-    TVariable* Variable;
-    bool IsRead() const;
+    using TVarT::TVarT;
+    bool IsRead() const { return Variable && Stamp() == Variable->Version(); }
     bool IsValueCurrent() override { return IsRead(); }
     void Evaluate(TComplex& result) override;
-    TEval* SolveFor(TEval* rhs, TVariable* variable) override;
-    void Measure(Canvas& canvas, int size, int& width, int& above, int& below) override;
-    void Draw(Canvas& canvas, int x, int y, int size) override;
 };
 
-class TExprMsg : public TEval {
+class TExprMsg : public exprcore::TExprMsgT<TreeTraits> {
 public:
-    explicit TExprMsg(const QString& text);
-    bool IsValueCurrent() override { return false; }
+    using TExprMsgT::TExprMsgT;
     void Evaluate(TComplex& result) override;   // raises EExprMsj(Text)
-    void Measure(Canvas& canvas, int size, int& width, int& above, int& below) override;
-    void Draw(Canvas& canvas, int x, int y, int size) override;
 };
 
 // --------------------------------------------------------------------------
-class TOp : public TEval {
+class TOp : public exprcore::TOpT<TreeTraits> {
 public:
-    TEval* Left() const { return Children[0]; }
-    TEval* Right() const { return Children[1]; }
-    bool IsValueCurrent() override;
     // Recomputes from the children; a node several parents hold keeps its value
     // while its variables do not change.
     void Evaluate(TComplex& result) final;
-    virtual TComplex Compute() = 0;
 protected:
-    TOp(NodeKind kind, TEval* left, TEval* right);
+    using TOpT::TOpT;
 };
 
-class TOpDespejable : public TOp {
+using TOpDespejable = exprcore::TOpDespejableT<TreeTraits, TOp>;
+
+class TCompara : public exprcore::TComparaT<TreeTraits, TOp> {
 public:
-    TEval* SolveFor(TEval* rhs, TVariable* variable) override;
-    virtual TEval* IsolateRight(TEval* rhs) = 0;
-    virtual TEval* IsolateLeft(TEval* rhs) = 0;
+    COMPLEX_OWN_DRAWING
 protected:
-    using TOp::TOp;
+    using TComparaT::TComparaT;
 };
 
-#define COMPLEX_OP(Name)                                                            \
-    class T##Name : public TOpDespejable {                                          \
+// The right operand first, but the root evaluates its radicand first. The
+// solvable operators draw themselves; the comparisons share TCompara's drawing.
+#define COMPLEX_OP(Family, Name, Method, ...)                                        \
+    class T##Name : public exprcore::TOperatorT<TreeTraits, Family, NodeKind::Name> { \
     public:                                                                         \
-        T##Name(TEval* l, TEval* r) : TOpDespejable(NodeKind::Name, l, r) {}       \
-        TComplex Compute() override;                                                \
-        TEval* IsolateRight(TEval* rhs) override;                                   \
-        TEval* IsolateLeft(TEval* rhs) override;                                    \
-        void Measure(Canvas& canvas, int size, int& width, int& above, int& below) override; \
-        void Draw(Canvas& canvas, int x, int y, int size) override;                 \
+        using TOperatorT::TOperatorT;                                               \
+        TComplex Method() override;                                                 \
+        __VA_ARGS__                                                                 \
     };
-COMPLEX_OP(Suma)
-COMPLEX_OP(Resta)
-COMPLEX_OP(Mul)
-COMPLEX_OP(Div)
-COMPLEX_OP(Pot)
-COMPLEX_OP(Raiz)
-COMPLEX_OP(LogN)
+#define COMPLEX_DRAWN_OP(Family, Name, Method) COMPLEX_OP(Family, Name, Method, COMPLEX_OWN_DRAWING)
+EXPRCORE_SOLVABLE_OPERATORS(COMPLEX_DRAWN_OP)
+EXPRCORE_COMPARISONS(COMPLEX_OP)
+#undef COMPLEX_DRAWN_OP
 #undef COMPLEX_OP
 
-class TCompara : public TOp {
-public:
-    TComplex Compute() override;
-    virtual TComplex Compare() = 0;
-    void Measure(Canvas& canvas, int size, int& width, int& above, int& below) override;
-    void Draw(Canvas& canvas, int x, int y, int size) override;
-protected:
-    using TOp::TOp;
-};
-#define COMPLEX_COMPARA(Name)                                                       \
-    class T##Name : public TCompara {                                               \
-    public:                                                                         \
-        T##Name(TEval* l, TEval* r) : TCompara(NodeKind::Name, l, r) {}            \
-        TComplex Compare() override;                                                \
-    };
-COMPLEX_COMPARA(May)
-COMPLEX_COMPARA(Men)
-COMPLEX_COMPARA(Igu)
-COMPLEX_COMPARA(MayIgu)
-COMPLEX_COMPARA(MenIgu)
-COMPLEX_COMPARA(Dist)
-#undef COMPLEX_COMPARA
-
 // --------------------------------------------------------------------------
-class TFun : public TEval {
-public:
-    TNodeMeasureProc MeasureProc;
-    TNodeDrawProc DrawProc;
-protected:
-    using TEval::TEval;
-};
+using TFun = exprcore::TFunT<TreeTraits>;
 
-class TFun1 : public TFun {
+class TFun1 : public exprcore::TFun1T<TreeTraits, TFun> {
 public:
-    TFun1(TComplexFunc1 fn, TEval* arg, TComplexFunc1 inverse);
-    TComplexFunc1 Fn;
-    TComplexFunc1 Inverse;
-    TEval* Arg() const { return Children[0]; }
+    using TFun1T::TFun1T;
     void Evaluate(TComplex& result) override;
-    TEval* SolveFor(TEval* rhs, TVariable* variable) override;
-    void Measure(Canvas& canvas, int size, int& width, int& above, int& below) override;
-    void Draw(Canvas& canvas, int x, int y, int size) override;
+    COMPLEX_OWN_DRAWING
 };
 
-class TFunN : public TFun {
+class TFunN : public exprcore::TFunNT<TreeTraits, TFun> {
 public:
-    TFunN(TComplexFuncN fn, const TEvalArray& args);
-    TComplexFuncN Fn;
+    using TFunNT::TFunNT;
     void Evaluate(TComplex& result) override;
-    void Measure(Canvas& canvas, int size, int& width, int& above, int& below) override;
-    void Draw(Canvas& canvas, int x, int y, int size) override;
-protected:
-    TFunN(NodeKind kind, const TEvalArray& args);
+    COMPLEX_OWN_DRAWING
 };
 
-class TFunUser : public TFunN {
+class TFunUser : public exprcore::TFunUserT<TreeTraits, TFunN> {
 public:
-    TFunUser(TEval* body, const TEvalArray& args);
-    ~TFunUser() override;
-    TEval* Body;
+    using TFunUserT::TFunUserT;
     void Evaluate(TComplex& result) override;
 };
 
-// Only to measure and draw an argument list ("a, b, c").
-class TDibListaArg : public TEval {
+class TDibListaArg : public exprcore::TDibListaArgT<TreeTraits> {
 public:
-    explicit TDibListaArg(const TEvalArray& items);
-    TEvalArray Items;
-    bool IsValueCurrent() override { return false; }
+    explicit TDibListaArg(const TEvalArray& items) : TDibListaArgT(items) {}
     void Evaluate(TComplex& result) override;   // 0 + 0i
-    void Measure(Canvas& canvas, int size, int& width, int& above, int& below) override;
-    void Draw(Canvas& canvas, int x, int y, int size) override;
+    COMPLEX_OWN_DRAWING
 };
+#undef COMPLEX_OWN_DRAWING
 
 // --------------------------------------------------------------------------
 TEval* CreateOp(NodeKind kind, TEval* left, TEval* right);
@@ -357,63 +240,8 @@ TEval* SolveEquation(TEval* tree, TVariable* variable);
 TComplex ComplexRoot(TComplex a, TComplex b);
 
 // --------------------------------------------------------------------------
-class TMake {
-public:
-    virtual ~TMake() = default;
-    std::uint8_t MinArgs = 0;
-    std::uint8_t MaxArgs = 0;
-    std::uint8_t Category = 0;
-    QString Description;
-    TEvalArray Args;
-    TNodeMeasureProc MeasureProc;
-    TNodeDrawProc DrawProc;
-    virtual TEval* Make() = 0;
-};
-
-class TMakeConst : public TMake {
-public:
-    explicit TMakeConst(TComplex value);
-    TComplex Value;
-    TEval* Make() override;
-};
-
-class TMakeVar : public TMake {
-public:
-    TMakeVar();
-    TVariable* Variable;
-    TEval* Make() override;
-private:
-    std::unique_ptr<TVariable> m_owned;
-};
-
-class TMakeFun0 : public TMake {
-public:
-    TMakeFun0(TComplexFunc0 fn, std::uint8_t category);
-    TComplexFunc0 Fn;
-    TEval* Make() override;
-};
-
-class TMakeFun1 : public TMake {
-public:
-    TMakeFun1(TComplexFunc1 fn, TComplexFunc1 inverse);
-    TComplexFunc1 Fn;
-    TComplexFunc1 Inverse;
-    TEval* Make() override;
-};
-
-class TMakeFunN : public TMake {
-public:
-    TMakeFunN(TComplexFuncN fn, std::uint8_t minArgs, std::uint8_t maxArgs);
-    TComplexFuncN Fn;
-    TEval* Make() override;
-};
-
-class TMakeUser : public TMake {
-public:
-    TMakeUser(const QString& body, std::uint8_t params);
-    QString Body;
-    TEval* Make() override { return nullptr; }
-};
+// Name-table entries (engine/treecore.h).
+EXPRCORE_NAME_TABLE_ENTRIES(TreeTraits)
 
 } // namespace complex
 

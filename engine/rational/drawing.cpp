@@ -5,6 +5,7 @@
 
 #include "engine/formuladraw.h"
 #include "engine/rational/tree.h"
+#include "engine/treedraw.h"
 #include "foundation/core/format.h"
 
 #include <algorithm>
@@ -15,28 +16,10 @@ using namespace formuladraw;
 
 namespace {
 
-Box MeasureNode(TEval* n, Canvas& c, int s)
-{
-    return CachedMeasure(n, c, s, [n](Canvas& c2, int s2) {
-        Box b;
-        n->Measure(c2, s2, b.width, b.above, b.below);
-        return b;
-    });
-}
-
 // A child as a part of its parent's drawing.
-Part P(TEval* n)
-{
-    return Part{[n](Canvas& c, int s) { return MeasureNode(n, c, s); },
-                [n](Canvas& c, int x, int y, int s) { n->Draw(c, x, y, s); }};
-}
+Part P(TEval* n) { return exprcore::NodePartT(n); }
 
-void Out(const Box& b, int& width, int& above, int& below)
-{
-    width = b.width;
-    above = b.above;
-    below = b.below;
-}
+using exprcore::BoxOut;
 
 bool IsNum(const TEval* n) { return n->Kind() == NodeKind::Num; }
 
@@ -52,18 +35,6 @@ bool NeedsParens(const TEval* n)
 bool NeedsParensAsBase(const TEval* n)
 {
     return n->IsOp() || n->IsFun() || (IsNum(n) && n->Value.Den() != 1);
-}
-
-CompareSign SignOf(NodeKind k)
-{
-    switch (k) {
-    case NodeKind::May: return CompareSign::Greater;
-    case NodeKind::Men: return CompareSign::Less;
-    case NodeKind::MayIgu: return CompareSign::GreaterEqual;
-    case NodeKind::MenIgu: return CompareSign::LessEqual;
-    case NodeKind::Dist: return CompareSign::NotEqual;
-    default: return CompareSign::Equal;
-    }
 }
 
 // ---- stacked fractions ----
@@ -107,26 +78,17 @@ FracLayout LayoutFraction(Canvas& canvas, int size, const TFrac& v)
 // --------------------------------------------------------------------------
 // Base node and parentheses.
 
-void TEval::Measure(Canvas&, int, int& width, int& above, int& below) { width = above = below = 0; }
-
-void TEval::Draw(Canvas&, int, int, int) {}
-
-void TEval::MeasureWithParens(Canvas& canvas, int size, bool withParens, int& width, int& above, int& below)
-{
-    Out(Parenthesised(P(this), withParens).Measure(canvas, size), width, above, below);
-}
-
-void TEval::DrawWithParens(Canvas& canvas, int x, int y, int size, bool withParens)
-{
-    Parenthesised(P(this), withParens).Draw(canvas, x, y, size);
-}
+// The leaves (constants, variables, messages, and without procedures the
+// fractions window's w, x, y, z as names in italics) as every engine draws
+// them; other nodes without drawing of their own have an empty box.
+EXPRCORE_LEAF_DRAWING(TExt, TFun0)
 
 // --------------------------------------------------------------------------
 // Leaves.
 
 void TNum::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
 {
-    Out(LayoutFraction(canvas, size, Value).box, width, above, below);
+    BoxOut(LayoutFraction(canvas, size, Value).box, width, above, below);
 }
 
 void TNum::Draw(Canvas& canvas, int x, int y, int size)
@@ -147,60 +109,6 @@ void TNum::Draw(Canvas& canvas, int x, int y, int size)
     canvas.setPenWidth(1);
     canvas.line(left, y + f.h, left + w, y + f.h);
 }
-
-void TConst::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
-{
-    Out(MeasureConstant(canvas, size, Text), width, above, below);
-}
-
-void TConst::Draw(Canvas& canvas, int x, int y, int size) { DrawConstant(canvas, x, y, size, Text); }
-
-void TExt::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
-{
-    if (MeasureProc)
-        MeasureProc(this, canvas, size, width, above, below);
-    else
-        TConst::Measure(canvas, size, width, above, below);
-}
-
-void TExt::Draw(Canvas& canvas, int x, int y, int size)
-{
-    if (DrawProc)
-        DrawProc(this, canvas, x, y, size);
-    else
-        TConst::Draw(canvas, x, y, size);
-}
-
-// Without procedures (the fractions window's w, x, y, z) a name in italics.
-void TFun0::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
-{
-    if (MeasureProc)
-        MeasureProc(this, canvas, size, width, above, below);
-    else
-        TConst::Measure(canvas, size, width, above, below);
-}
-
-void TFun0::Draw(Canvas& canvas, int x, int y, int size)
-{
-    if (DrawProc)
-        DrawProc(this, canvas, x, y, size);
-    else
-        TConst::Draw(canvas, x, y, size);
-}
-
-void TVar::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
-{
-    Out(MeasureVariable(canvas, size, Text), width, above, below);
-}
-
-void TVar::Draw(Canvas& canvas, int x, int y, int size) { DrawVariable(canvas, x, y, size, Text); }
-
-void TExprMsg::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
-{
-    Out(MeasureMessage(canvas, size, Text), width, above, below);
-}
-
-void TExprMsg::Draw(Canvas& canvas, int x, int y, int size) { DrawMessage(canvas, x, y, size, Text); }
 
 // --------------------------------------------------------------------------
 // Operators: which child goes where, and which needs parentheses.
@@ -227,16 +135,9 @@ OpParts PartsOf(TOp* op)
         p.r = Parenthesised(P(r), NeedsParens(r));
         break;
     case NodeKind::Mul: {
-        ProductOperands o;
-        o.leftNeedsParens = NeedsParens(l);
-        o.rightNeedsParens = NeedsParens(r);
-        o.leftIsNumber = IsNum(l);
-        o.rightIsNumber = IsNum(r);
-        o.rightIsOperator = r->IsOp();
-        o.rightIsPowerOfNonNumber = r->Kind() == NodeKind::Pot && !IsNum(r->Children[0]);
-        p.dot = ProductHasDot(o);
-        p.l = Parenthesised(P(l), o.leftNeedsParens);
-        p.r = Parenthesised(P(r), o.rightNeedsParens);
+        p.dot = exprcore::ProductDotT(l, r, NeedsParens, IsNum);
+        p.l = Parenthesised(P(l), NeedsParens(l));
+        p.r = Parenthesised(P(r), NeedsParens(r));
         break;
     }
     case NodeKind::Pot:
@@ -272,11 +173,11 @@ void TOp::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
     case NodeKind::Or:
     case NodeKind::Xor: b = MeasureLogic(canvas, size, p.l, p.r); break;
     default:
-        Text = CompareSignText(SignOf(Kind()));
-        b = MeasureComparison(canvas, size, SignOf(Kind()), p.l, p.r);
+        Text = CompareSignText(exprcore::CompareSignOf(Kind()));
+        b = MeasureComparison(canvas, size, exprcore::CompareSignOf(Kind()), p.l, p.r);
         break;
     }
-    Out(b, width, above, below);
+    BoxOut(b, width, above, below);
 }
 
 void TOp::Draw(Canvas& canvas, int x, int y, int size)
@@ -294,8 +195,8 @@ void TOp::Draw(Canvas& canvas, int x, int y, int size)
     case NodeKind::Or: DrawLogic(canvas, x, y, size, LogicOp::Or, p.l, p.r); break;
     case NodeKind::Xor: DrawLogic(canvas, x, y, size, LogicOp::Xor, p.l, p.r); break;
     default:
-        Text = CompareSignText(SignOf(Kind()));
-        DrawComparison(canvas, x, y, size, SignOf(Kind()), p.l, p.r);
+        Text = CompareSignText(exprcore::CompareSignOf(Kind()));
+        DrawComparison(canvas, x, y, size, exprcore::CompareSignOf(Kind()), p.l, p.r);
         break;
     }
 }
@@ -307,7 +208,7 @@ void TFun1::Measure(Canvas& canvas, int size, int& width, int& above, int& below
 {
     if (MeasureProc)
         return MeasureProc(this, canvas, size, width, above, below);
-    Out(MeasureFunction1(canvas, size, Text, Parenthesised(P(Arg()), Arg()->IsOp())), width, above, below);
+    BoxOut(MeasureFunction1(canvas, size, Text, Parenthesised(P(Arg()), Arg()->IsOp())), width, above, below);
 }
 
 void TFun1::Draw(Canvas& canvas, int x, int y, int size)
@@ -318,21 +219,14 @@ void TFun1::Draw(Canvas& canvas, int x, int y, int size)
 }
 
 namespace {
-std::vector<Part> PartsOfItems(const TEvalArray& items)
-{
-    std::vector<Part> parts;
-    parts.reserve(items.size());
-    for (TEval* n : items)
-        parts.push_back(P(n));
-    return parts;
-}
+std::vector<Part> PartsOfItems(const TEvalArray& items) { return exprcore::NodePartsT(items); }
 } // namespace
 
 void TFunN::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
 {
     if (MeasureProc)
         return MeasureProc(this, canvas, size, width, above, below);
-    Out(MeasureFunctionN(canvas, size, Text, PartsOfItems(Children)), width, above, below);
+    BoxOut(MeasureFunctionN(canvas, size, Text, PartsOfItems(Children)), width, above, below);
 }
 
 void TFunN::Draw(Canvas& canvas, int x, int y, int size)
@@ -344,7 +238,7 @@ void TFunN::Draw(Canvas& canvas, int x, int y, int size)
 
 void TDibListaArg::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
 {
-    Out(MeasureArgList(canvas, size, PartsOfItems(Items)), width, above, below);
+    BoxOut(MeasureArgList(canvas, size, PartsOfItems(Items)), width, above, below);
 }
 
 void TDibListaArg::Draw(Canvas& canvas, int x, int y, int size)
@@ -362,7 +256,7 @@ Part BaseArg(TEval* node) { return Parenthesised(P(ArgOf(node)), NeedsParensAsBa
 
 void MeasureReciprocal(TEval* node, Canvas& canvas, int size, int& width, int& above, int& below)
 {
-    Out(MeasureSuperscript(canvas, size, BaseArg(node), QStringLiteral("-1")), width, above, below);
+    BoxOut(MeasureSuperscript(canvas, size, BaseArg(node), QStringLiteral("-1")), width, above, below);
 }
 
 void DrawReciprocal(TEval* node, Canvas& canvas, int x, int y, int size)
@@ -372,7 +266,7 @@ void DrawReciprocal(TEval* node, Canvas& canvas, int x, int y, int size)
 
 void MeasureSquare(TEval* node, Canvas& canvas, int size, int& width, int& above, int& below)
 {
-    Out(MeasureSuperscript(canvas, size, BaseArg(node), QStringLiteral("2")), width, above, below);
+    BoxOut(MeasureSuperscript(canvas, size, BaseArg(node), QStringLiteral("2")), width, above, below);
 }
 
 void DrawSquare(TEval* node, Canvas& canvas, int x, int y, int size)
@@ -382,7 +276,7 @@ void DrawSquare(TEval* node, Canvas& canvas, int x, int y, int size)
 
 void MeasureSqrt(TEval* node, Canvas& canvas, int size, int& width, int& above, int& below)
 {
-    Out(MeasureRadical(canvas, size, P(ArgOf(node))), width, above, below);
+    BoxOut(MeasureRadical(canvas, size, P(ArgOf(node))), width, above, below);
 }
 
 void DrawSqrt(TEval* node, Canvas& canvas, int x, int y, int size)
@@ -392,7 +286,7 @@ void DrawSqrt(TEval* node, Canvas& canvas, int x, int y, int size)
 
 void MeasureAbsValue(TEval* node, Canvas& canvas, int size, int& width, int& above, int& below)
 {
-    Out(MeasureAbs(canvas, size, P(ArgOf(node))), width, above, below);
+    BoxOut(MeasureAbs(canvas, size, P(ArgOf(node))), width, above, below);
 }
 
 void DrawAbsValue(TEval* node, Canvas& canvas, int x, int y, int size)

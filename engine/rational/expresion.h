@@ -6,8 +6,7 @@
 // a variable and draws. No failure leaves the object as an exception: callers
 // read HasError and ErrorCode.
 
-#include "engine/formulapicture.h"
-#include "engine/nametable.h"
+#include "engine/exprobject.h"
 #include "engine/rational/errors.h"
 #include "engine/rational/tree.h"
 
@@ -21,39 +20,22 @@
 #include <utility>
 #include <vector>
 
+namespace exprcore {
+template <class Traits> class TCompiler;
+}
+
 namespace rational {
 
 class TExpresion;
 
 using TNotifyEvent = std::function<void(TExpresion* sender)>;
 
-// The boxes the engine shows. The engine has no windows: the shell installs a
-// hook; without one nothing is shown.
-enum class MessageIcon { Error, Information };
-using TMessageHook = std::function<void(const QString& caption, const QString& text, MessageIcon icon)>;
+// Error codes, compile limits, MessageIcon, TMessageHook, MessageCaption: the
+// engines' common ones.
+using namespace exprcore::objectdefs;
+
+// The hook of this engine's boxes.
 TMessageHook& messageHook();
-QString MessageCaption();
-
-enum : std::uint8_t {
-    errNone = 0,
-    errMissing = 10,
-    errZeroDivide = 11,
-    errOverflow = 12,
-    errUnderflow = 13,
-    errInvalidArgument = 14,
-    errInvalidOp = 15,
-    errCompile = 18,
-    errOther = 19,
-    errMessage = 20,
-};
-
-// Limits of one compile: deeper texts, and texts on which the splitter would
-// work for too long, end with a compile error instead of exhausting the stack
-// or freezing the program.
-inline constexpr int kMaxCompileDepth = 2500;
-inline constexpr std::uint64_t kMaxCompileAttempts = 500000;
-inline constexpr std::uint64_t kMaxCompileWork = 20000000;
-inline constexpr std::ptrdiff_t kCompileStackBudget = 5 * 1024 * 1024;
 
 using NameTable = exprcore::TNameTable<TMake>;
 
@@ -62,65 +44,32 @@ using NameTable = exprcore::TNameTable<TMake>;
 // (largest denominator 1000, mixed display off).
 void StartUp();
 
-class TExpresion {
+// What the shared expression object needs of this engine.
+struct ExprTraits : exprcore::TCoreTypes<TFrac, TEval, TMake, TMakeVar, TVariable, NodeGuard>,
+                    exprcore::TFunctionTypes<TEvalFunc0, TEvalFunc1, TEvalFuncN, TMakeFun0, TMakeFun1, TMakeFunN,
+                                             TNodeMeasureProc, TNodeDrawProc> {
+    using QuietScope = exprcore::TNoQuietScope;
+    using Fields = exprcore::TNoFields;
+    // The program's exceptions are code 19: no failure leaves the object.
+    static constexpr exprcore::FaultPolicy kFaults = exprcore::FaultPolicy::Exceptions;
+    static TFrac EvaluateTree(TEval* tree) { return tree->Evaluate(); }
+    static void Show(const QString& text, bool error);
+};
+
+// The fields (Value is a copy, valid as long as the caller keeps it), the name
+// table and its registration (AddFunction0/1, AddVariable: a new variable
+// without value), SetText (a failed compile never raises: HasError, ErrorCode
+// and ErrorMessage tell), Compile, ErrorText and DrawToMetafile are the shared
+// object's (engine/exprobject.h).
+class TExpresion : public exprcore::TExpresionBase<TExpresion, ExprTraits> {
 public:
-    TExpresion();
-    TExpresion(const TExpresion&) = delete;
-    TExpresion& operator=(const TExpresion&) = delete;
-    ~TExpresion();
-
-    std::vector<std::pair<QString, TEval*>> SubExpressions;   // named sub-expressions, owned
-    TEval* Root = nullptr;         // compiled tree of Text (owned)
-    // Value of the last successful evaluation: a copy, valid as long as the
-    // caller keeps it (a fraction is a plain value).
-    TFrac Value;
-    QString Text;
-    bool Compiled = false;
-    QString ParseMessage;
-    bool Dirty = false;
-    bool HasError = false;
-    bool Silent = false;
-    bool UseBuiltIns = false;
-    TExpresion* Parent = nullptr;  // shares the parent's name table; the parent outlives this object
-    QString ErrorMessage;
-    std::uint8_t ErrorCode = 0;
-    std::uint8_t TableFlag = 0;
-    TNotifyEvent OnChange;
-
-    // ---- name table ----
-    void EnsureTable();
-    NameTable* GetTable();
-    bool GetUseBuiltIns() const;
+    // Registers the engine's built-ins (after the always-present entries).
     void RegisterBuiltIns();
 
-    void AddFunction0(const QString& name, TEvalFunc0 fn, std::uint8_t category, const QString& description,
-                      TNodeMeasureProc measure = {}, TNodeDrawProc draw = {});
-    void AddFunction1(const QString& name, TEvalFunc1 fn, TEvalFunc1 inverse, const QString& description,
-                      TNodeMeasureProc measure = {}, TNodeDrawProc draw = {});
-    // A new variable without value; it lives as long as the name table.
-    TVariable* AddVariable(const QString& name);
-
-    static QString FirstAlias(const QString& name);
-    static QString SecondAlias(const QString& name);
-
-    // ---- text, evaluation, solving ----
-    // Compiles when the text differs from the current one; a failed compile
-    // never raises (HasError, ErrorCode and ErrorMessage tell).
-    void SetText(const QString& text);
-    // The driver: a tree (owned by the caller) or none; reports errors.
-    TEval* Compile(const QString& text);
     // The value; on an error 0/1 with a box, or silently the last good value.
     TFrac Evaluate();
     // The variable's value solving Root for it; 0/1 on any error.
     TFrac SolveFor(TVariable* variable);
-    bool DependsOn(TVariable* variable) const;
-    void SetUseBuiltIns(bool on);
-    void FreeSubExpressions();
-    QString ErrorText(int code) const;
-
-    // The formula at size 20 drawn at (2, 2) on a picture 4 pixels larger than
-    // it in each direction; none without a tree. The caller owns the picture.
-    std::unique_ptr<FormulaPicture> DrawToMetafile(CanvasMetrics* metrics = nullptr);
 
     // ---- compiler levels (Text without blanks) ----
     // Results come uncounted: adopt them or free them with Discard.
@@ -135,24 +84,16 @@ public:
     struct CompileMemo;   // per-compile memory of attempts (compiler.cpp)
 
 private:
-    void FreeRoot();
-    void SetParseMessage(const QString& message);
-    void ShowBox(MessageIcon icon);
+    // What the shared object asks of this engine (engine/exprobject.h).
+    friend exprcore::TExpresionBase<TExpresion, ExprTraits>;
     void AddAlwaysPresent();
-    void RegisterEntry(const QString& name, std::unique_ptr<TMake> entry);
-    bool RootCurrent() const;
+    void StartEvaluation(bool solving);
+    bool ValueStale();
+    void EvaluateRoot();
+    template <class> friend class exprcore::TCompiler;   // the compiler (compiler.cpp)
     TEval* CompileRaw(const QString& text, bool& ok);
-    TEval* ParseLevel(int level, QStringView text, bool& ok);
-    TEval* ParseExprRaw(QStringView text, bool& ok);
-    TEval* ParseTermRaw(QStringView text, bool& ok);
-    TEval* ParseFactorRaw(QStringView text, bool& ok);
-    TEval* ParseNamedCall(QStringView text, bool& ok, bool& final);
 
-    NameTable* m_table = nullptr;
-    std::unique_ptr<NameTable> m_ownTable;
     CompileMemo* m_memo = nullptr;
-    std::uint64_t m_messageWrites = 0;
-    bool m_valueValid = false;   // Value belongs to the current tree
 };
 
 } // namespace rational

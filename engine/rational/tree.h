@@ -20,8 +20,10 @@
 // once per pass and not an exponential number of times.
 
 #include "engine/canvas.h"
+#include "engine/rational/errors.h"
 #include "engine/rational/fraccion.h"
 #include "engine/refnode.h"
+#include "engine/treecore.h"
 #include "foundation/core/extended.h"
 
 #include <QString>
@@ -34,7 +36,6 @@
 
 namespace rational {
 
-class ECompilacion;
 class TEval;
 class TVar;
 class TVariable;
@@ -45,22 +46,13 @@ using TEvalFunc0 = std::function<TFrac()>;
 using TEvalFunc1 = std::function<TFrac(const TFrac&)>;
 using TEvalFuncN = std::function<TFrac(const TEvalArray&)>;
 
-// Own measuring and drawing of a node (the parameters of Measure and Draw, the
-// node first). When set they replace the node's own.
-using TNodeMeasureProc =
-    std::function<void(TEval* node, Canvas& canvas, int size, int& width, int& above, int& below)>;
-using TNodeDrawProc = std::function<void(TEval* node, Canvas& canvas, int x, int y, int size)>;
+// Own measuring and drawing of a node: when set they replace the node's own.
+using TNodeMeasureProc = exprcore::TNodeMeasureProcT<TEval>;
+using TNodeDrawProc = exprcore::TNodeDrawProcT<TEval>;
 
-// The node classes, for cheap type tests (the same order as the real engine's).
-enum class NodeKind : std::uint8_t {
-    Num, Const, Ext, Fun0,                    // literals and constants (TSimpleNum family)
-    Var, ExprMsg,
-    Suma, Resta, Mul, Div, Pot, Raiz, LogN,   // solvable operators (TOpDespejable)
-    May, Men, Igu, MayIgu, MenIgu, Dist,      // comparisons (TCompara)
-    And, Or, Xor,                             // logical operators (TLogic)
-    Fun1, FunN,
-    DibListaArg,
-};
+// The node classes, for cheap type tests (engine/treecore.h); this engine
+// builds no user-function calls.
+using NodeKind = exprcore::NodeKind;
 
 // Engine-wide values, one for the whole process.
 struct EngineState {
@@ -81,20 +73,24 @@ inline bool IsTrue(const TFrac& v) { return v.Num() > 0; }
 // computed again. The expression object calls it before every evaluation.
 void NewEvaluationPass();
 
+// What the shared tree code of engine/treecore.h needs of this engine.
+struct TreeTraits
+    : exprcore::TTreeTypes<TFrac, TEval, TVariable, TVar, TEvalFunc0, TEvalFunc1, TEvalFuncN,
+                           TNodeMeasureProc, TNodeDrawProc, ECompilacion, EDespejar> {
+    static constexpr bool kChainedComparisons = false;
+    static TFrac Evaluate(TEval* node);
+    // No chains: a<b<c compares the truth value of a<b with c.
+    static bool IsTrue(const TFrac& v) { return rational::IsTrue(v); }
+    static TFrac Truth(bool b) { return b ? engineState().TrueValue : engineState().FalseValue; }
+    static QString NoInverseMessage(const TEval*) { return QStringLiteral("Una o mas funciones no se pueden despejar"); }
+};
+
 // --------------------------------------------------------------------------
-class TEval {
+// Node base: Text, Value, Children, RefCount and the kind are those of
+// engine/treecore.h (the destructor releases every child); the caching is this
+// engine's own.
+class TEval : public exprcore::TNodeCore<TEval, TFrac, ECompilacion> {
 public:
-    QString Text;           // what the node shows when drawn (at most 255 characters)
-    TFrac Value;            // cached or folded value
-    TEvalArray Children;    // operands or arguments, left to right
-    std::uint16_t RefCount = 0;
-
-    TEval(const TEval&) = delete;
-    TEval& operator=(const TEval&) = delete;
-    virtual ~TEval();   // releases every child with ReleaseNode
-
-    NodeKind Kind() const { return m_kind; }
-
     virtual bool IsValueCurrent();
     virtual TFrac Evaluate() = 0;
     // Given that this node equals Rhs, a tree equal to the variable. Default:
@@ -105,284 +101,163 @@ public:
     void MeasureWithParens(Canvas& canvas, int size, bool withParens, int& width, int& above, int& below);
     void DrawWithParens(Canvas& canvas, int x, int y, int size, bool withParens);
 
-    bool IsVolatile() const { return m_volatile; }
     bool HasVariables() const { return m_hasVar; }
     // Whether Value was computed from the variables as they are now.
     bool StampCurrent() const;
     void SetStampNow();
-
-    bool IsOp() const { return m_kind >= NodeKind::Suma && m_kind <= NodeKind::Xor; }
-    bool IsOpDespejable() const { return m_kind >= NodeKind::Suma && m_kind <= NodeKind::LogN; }
-    bool IsCompara() const { return m_kind >= NodeKind::May && m_kind <= NodeKind::Dist; }
-    bool IsLogic() const { return m_kind >= NodeKind::And && m_kind <= NodeKind::Xor; }
-    bool IsFun() const { return m_kind >= NodeKind::Fun1 && m_kind <= NodeKind::FunN; }
-    bool IsSimpleNum() const { return m_kind <= NodeKind::Fun0; }
+    // Folding: stores a new node's value and records it current.
+    template <class Evaluate>
+    void StoreFolded(Evaluate&& evaluate)
+    {
+        Value = evaluate();
+        SetStampNow();
+    }
 
 protected:
     explicit TEval(NodeKind kind);
     // Takes the children (adds one to each count) and their volatility and variables.
     void AdoptChildren(const TEvalArray& children);
-    void MarkVolatile() { m_volatile = true; }
-    void MarkHasVariable() { m_hasVar = true; }
+    // A variable node: below it is a variable.
+    void DependOn(TVariable*) { m_hasVar = true; }
+    // A literal or constant: current from the start.
+    void MarkConstant() { SetStampNow(); }
     // Value for the rest of this evaluation pass (shared nodes).
     bool PassCurrent() const;
     void SetPassNow();
+    // The caching of an operator or function node: Compute() unless the node is
+    // current, or shared and already computed in this pass.
+    template <class Compute>
+    TFrac PassCachedValue(bool shared, Compute&& compute);
 
 private:
-    friend void DetachChildren(TEval*);
-    NodeKind m_kind;
-    bool m_volatile = false;
     bool m_hasVar = false;
     std::uint64_t m_stamp;
     std::uint64_t m_pass = 0;
 };
 
-void ReleaseNode(TEval* node);
-void Discard(TEval* node);
-// Undoes AdoptChildren without destroying anything.
-void DetachChildren(TEval* node);
-// Adds one to the count; a count that would pass 65535 is refused with ECompilacion.
-void AddRef(TEval* node);
-void MarkNamed(TEval* node);
+inline TFrac TreeTraits::Evaluate(TEval* node) { return node->Evaluate(); }
 
-class NodeGuard {
-public:
-    explicit NodeGuard(TEval* node = nullptr);
-    NodeGuard(const NodeGuard&) = delete;
-    NodeGuard& operator=(const NodeGuard&) = delete;
-    ~NodeGuard() { ReleaseNode(m_node); }
-    TEval* get() const { return m_node; }
-    TEval* release()
-    {
-        TEval* n = m_node;
-        m_node = nullptr;
-        if (n)
-            --n->RefCount;
-        return n;
-    }
-private:
-    TEval* m_node;
-};
+// ReleaseNode, Discard, DetachChildren, AddRef and NodeGuard (engine/treecore.h).
+EXPRCORE_NODE_COUNTING(TEval, ECompilacion)
+// Gives a named sub-expression the 2000 mark (engine/refnode.h).
+inline void MarkNamed(TEval* node) { exprcore::MarkNamedT(node); }
 
 // --------------------------------------------------------------------------
-// Literals and constants.
-class TSimpleNum : public TEval {
+// The node classes: what they share is in engine/treecore.h; here is how each
+// evaluates and (engine/rational/drawing.cpp) draws itself. The leaves are
+// drawn by TEval's Measure and Draw.
+#define RATIONAL_OWN_DRAWING                                                        \
+    void Measure(Canvas& canvas, int size, int& width, int& above, int& below) override; \
+    void Draw(Canvas& canvas, int x, int y, int size) override;
+
+class TSimpleNum : public exprcore::TSimpleNumT<TreeTraits> {
 public:
-    bool IsValueCurrent() override { return true; }
     TFrac Evaluate() override { return Value; }
 protected:
-    TSimpleNum(NodeKind kind, const TFrac& value);
+    using TSimpleNumT::TSimpleNumT;
 };
 
 // A literal of the text (an integer, a fraction n|d or w|n|d, a decimal).
 class TNum : public TSimpleNum {
 public:
-    explicit TNum(const TFrac& value);
-    void Measure(Canvas& canvas, int size, int& width, int& above, int& below) override;
-    void Draw(Canvas& canvas, int x, int y, int size) override;
+    explicit TNum(const TFrac& value) : TSimpleNum(NodeKind::Num, value) {}
+    RATIONAL_OWN_DRAWING
 };
 
-class TConst : public TSimpleNum {
-public:
-    explicit TConst(const TFrac& value);
-    void Measure(Canvas& canvas, int size, int& width, int& above, int& below) override;
-    void Draw(Canvas& canvas, int x, int y, int size) override;
-protected:
-    TConst(NodeKind kind, const TFrac& value) : TSimpleNum(kind, value) {}
-};
+using TConst = exprcore::TConstT<TreeTraits, TSimpleNum>;
 
-// A value with its own drawing; nothing in this engine creates it.
-class TExt : public TConst {
-public:
-    explicit TExt(const TFrac& value);
-    TNodeMeasureProc MeasureProc;
-    TNodeDrawProc DrawProc;
-    void Measure(Canvas& canvas, int size, int& width, int& above, int& below) override;
-    void Draw(Canvas& canvas, int x, int y, int size) override;
-};
+// Nothing in this engine creates it.
+using TExt = exprcore::TExtT<TreeTraits, TConst>;
 
-// A function without arguments (the fractions window's w, x, y, z): never
-// current, called at every evaluation.
-class TFun0 : public TConst {
+// The fractions window's w, x, y, z.
+class TFun0 : public exprcore::TFun0T<TreeTraits, TConst> {
 public:
-    explicit TFun0(TEvalFunc0 fn);
-    TEvalFunc0 Fn;
-    bool IsConstant = false;
-    TNodeMeasureProc MeasureProc;
-    TNodeDrawProc DrawProc;
-    bool IsValueCurrent() override { return IsConstant; }
+    using TFun0T::TFun0T;
     TFrac Evaluate() override;
-    void Measure(Canvas& canvas, int size, int& width, int& above, int& below) override;
-    void Draw(Canvas& canvas, int x, int y, int size) override;
 };
 
 // --------------------------------------------------------------------------
 // The value cell of a variable. It has no value until one is set (the fractions
-// window only solves for its variable and never evaluates it).
-class TVariable {
+// window only solves for its variable and never evaluates it). Nodes and
+// RegisterNode: engine/treecore.h.
+class TVariable : public exprcore::TVariableLinksT<exprcore::TVarT<TreeTraits>> {
 public:
-    TVariable() = default;
-    TVariable(const TVariable&) = delete;
-    TVariable& operator=(const TVariable&) = delete;
-    ~TVariable();
-
     const std::optional<TFrac>& Value() const { return m_value; }
     // Stores the value and makes every tree that reads a variable compute again.
     void SetValue(const TFrac& value);
-
-    std::vector<TVar*> Nodes;   // the TVar nodes bound to this variable
-    void RegisterNode(TVar* node, bool add);
 
 private:
     std::optional<TFrac> m_value;
 };
 
-class TVar : public TEval {
+class TVar : public exprcore::TVarT<TreeTraits> {
 public:
-    explicit TVar(TVariable* variable);
-    ~TVar() override;
-    TVariable* Variable;
+    using TVarT::TVarT;
     bool IsRead = false;
     bool IsValueCurrent() override { return IsRead && StampCurrent(); }
     // The variable's value; a variable without value raises a plain error.
     TFrac Evaluate() override;
-    TEval* SolveFor(TEval* rhs, TVariable* variable) override;
-    void Measure(Canvas& canvas, int size, int& width, int& above, int& below) override;
-    void Draw(Canvas& canvas, int x, int y, int size) override;
 };
 
-class TExprMsg : public TEval {
+class TExprMsg : public exprcore::TExprMsgT<TreeTraits> {
 public:
-    explicit TExprMsg(const QString& text);   // cut to 255 characters
-    bool IsValueCurrent() override { return false; }
+    using TExprMsgT::TExprMsgT;   // cut to 255 characters
     TFrac Evaluate() override;   // raises EExprMsj(Text)
-    void Measure(Canvas& canvas, int size, int& width, int& above, int& below) override;
-    void Draw(Canvas& canvas, int x, int y, int size) override;
 };
 
 // --------------------------------------------------------------------------
 // Two-operand nodes. Evaluate recomputes from the children, but a node several
 // parents hold keeps its value while it is current (see the top of the file).
-class TOp : public TEval {
+class TOp : public exprcore::TOpT<TreeTraits> {
 public:
-    TEval* Left() const { return Children[0]; }
-    TEval* Right() const { return Children[1]; }
-    bool IsValueCurrent() override;
+    bool IsValueCurrent() override { return StampCurrent(); }
     TFrac Evaluate() final;
-    virtual TFrac Compute() = 0;
-    void Measure(Canvas& canvas, int size, int& width, int& above, int& below) override;
-    void Draw(Canvas& canvas, int x, int y, int size) override;
+    RATIONAL_OWN_DRAWING
 protected:
-    TOp(NodeKind kind, TEval* left, TEval* right);
+    using TOpT::TOpT;
 };
 
-class TOpDespejable : public TOp {
-public:
-    TEval* SolveFor(TEval* rhs, TVariable* variable) override;
-    virtual TEval* IsolateRight(TEval* rhs) = 0;
-    virtual TEval* IsolateLeft(TEval* rhs) = 0;
-protected:
-    using TOp::TOp;
-};
+using TOpDespejable = exprcore::TOpDespejableT<TreeTraits, TOp>;
+using TCompara = exprcore::TComparaT<TreeTraits, TOp>;
+using TLogic = exprcore::TLogicT<TOp>;
 
-#define RATIONAL_OPDESP(Name)                                                        \
-    class T##Name : public TOpDespejable {                                           \
+#define RATIONAL_OP(Family, Name, Method)                                            \
+    class T##Name : public exprcore::TOperatorT<TreeTraits, Family, NodeKind::Name> { \
     public:                                                                          \
-        T##Name(TEval* l, TEval* r) : TOpDespejable(NodeKind::Name, l, r) {}        \
-        TFrac Compute() override;                                                    \
-        TEval* IsolateRight(TEval* rhs) override;                                    \
-        TEval* IsolateLeft(TEval* rhs) override;                                     \
+        using TOperatorT::TOperatorT;                                                \
+        TFrac Method() override;                                                     \
     };
-RATIONAL_OPDESP(Suma)
-RATIONAL_OPDESP(Resta)
-RATIONAL_OPDESP(Mul)
-RATIONAL_OPDESP(Div)
-RATIONAL_OPDESP(Pot)
-RATIONAL_OPDESP(Raiz)
-RATIONAL_OPDESP(LogN)
-#undef RATIONAL_OPDESP
-
-// Comparisons: TrueValue or FalseValue. No chains: a<b<c compares the truth
-// value of a<b with c.
-class TCompara : public TOp {
-public:
-    TFrac Compute() override { return Compare(); }
-    virtual TFrac Compare() = 0;
-protected:
-    using TOp::TOp;
-};
-#define RATIONAL_COMPARA(Name)                                                       \
-    class T##Name : public TCompara {                                                \
-    public:                                                                          \
-        T##Name(TEval* l, TEval* r) : TCompara(NodeKind::Name, l, r) {}             \
-        TFrac Compare() override;                                                    \
-    };
-RATIONAL_COMPARA(May)
-RATIONAL_COMPARA(Men)
-RATIONAL_COMPARA(Igu)
-RATIONAL_COMPARA(MayIgu)
-RATIONAL_COMPARA(MenIgu)
-RATIONAL_COMPARA(Dist)
-#undef RATIONAL_COMPARA
-
-class TLogic : public TOp {
-protected:
-    using TOp::TOp;
-};
-#define RATIONAL_LOGIC(Name)                                                         \
-    class T##Name : public TLogic {                                                  \
-    public:                                                                          \
-        T##Name(TEval* l, TEval* r) : TLogic(NodeKind::Name, l, r) {}               \
-        TFrac Compute() override;                                                    \
-    };
-RATIONAL_LOGIC(And)
-RATIONAL_LOGIC(Or)
-RATIONAL_LOGIC(Xor)
-#undef RATIONAL_LOGIC
+EXPRCORE_SOLVABLE_OPERATORS(RATIONAL_OP)
+EXPRCORE_COMPARISONS(RATIONAL_OP)
+EXPRCORE_LOGIC_OPERATORS(RATIONAL_OP)
+#undef RATIONAL_OP
 
 // --------------------------------------------------------------------------
-// Function nodes.
-class TFun : public TEval {
-public:
-    TNodeMeasureProc MeasureProc;
-    TNodeDrawProc DrawProc;
-protected:
-    using TEval::TEval;
-};
+// Function nodes: one argument, cached while its argument does not change, and
+// several (no entry of this engine builds one).
+using TFun = exprcore::TFunT<TreeTraits>;
 
-// One-argument function, cached while its argument does not change.
-class TFun1 : public TFun {
+class TFun1 : public exprcore::TFun1T<TreeTraits, TFun> {
 public:
-    TFun1(TEvalFunc1 fn, TEval* arg, TEvalFunc1 inverse);
-    TEvalFunc1 Fn;
-    TEvalFunc1 Inverse;   // empty: cannot be solved through
-    TEval* Arg() const { return Children[0]; }
+    using TFun1T::TFun1T;
     TFrac Evaluate() override;
-    TEval* SolveFor(TEval* rhs, TVariable* variable) override;
-    void Measure(Canvas& canvas, int size, int& width, int& above, int& below) override;
-    void Draw(Canvas& canvas, int x, int y, int size) override;
+    RATIONAL_OWN_DRAWING
 };
 
-// Function of several arguments; no entry of this engine builds one.
-class TFunN : public TFun {
+class TFunN : public exprcore::TFunNT<TreeTraits, TFun> {
 public:
-    TFunN(TEvalFuncN fn, const TEvalArray& args);
-    TEvalFuncN Fn;
+    using TFunNT::TFunNT;
     TFrac Evaluate() override;
-    void Measure(Canvas& canvas, int size, int& width, int& above, int& below) override;
-    void Draw(Canvas& canvas, int x, int y, int size) override;
+    RATIONAL_OWN_DRAWING
 };
 
-// Only to measure and draw an argument list ("a, b, c").
-class TDibListaArg : public TEval {
+class TDibListaArg : public exprcore::TDibListaArgT<TreeTraits> {
 public:
-    explicit TDibListaArg(const TEvalArray& items);
-    TEvalArray Items;   // not counted: they belong to the node being drawn
-    bool IsValueCurrent() override { return false; }
+    explicit TDibListaArg(const TEvalArray& items) : TDibListaArgT(items) {}
     TFrac Evaluate() override;   // raises a plain exception
-    void Measure(Canvas& canvas, int size, int& width, int& above, int& below) override;
-    void Draw(Canvas& canvas, int x, int y, int size) override;
+    RATIONAL_OWN_DRAWING
 };
+#undef RATIONAL_OWN_DRAWING
 
 // --------------------------------------------------------------------------
 // Builders: each takes its children and folds the value when every child is
@@ -399,51 +274,9 @@ bool ContainsVariable(TEval* node, TVariable* variable);
 TEval* SolveEquation(TEval* tree, TVariable* variable);
 
 // --------------------------------------------------------------------------
-// Name-table entries.
-class TMake {
-public:
-    virtual ~TMake() = default;
-    std::uint8_t MinArgs = 0;
-    std::uint8_t MaxArgs = 0;
-    std::uint8_t Category = 0;
-    QString Description;
-    TEvalArray Args;
-    TNodeMeasureProc MeasureProc;
-    TNodeDrawProc DrawProc;
-    virtual TEval* Make() = 0;
-};
-
-// Owns its variable: it lives as long as the name table that holds the entry.
-class TMakeVar : public TMake {
-public:
-    TMakeVar();
-    TVariable* Variable;
-    TEval* Make() override;
-private:
-    std::unique_ptr<TVariable> m_owned;
-};
-
-class TMakeFun0 : public TMake {
-public:
-    TMakeFun0(TEvalFunc0 fn, std::uint8_t category);
-    TEvalFunc0 Fn;
-    TEval* Make() override;
-};
-
-class TMakeFun1 : public TMake {
-public:
-    TMakeFun1(TEvalFunc1 fn, TEvalFunc1 inverse);
-    TEvalFunc1 Fn;
-    TEvalFunc1 Inverse;
-    TEval* Make() override;
-};
-
-// Fn empty builds TLogN of the first argument to the base of the second.
-class TMakeFunN : public TMake {
-public:
-    TMakeFunN(TEvalFuncN fn, std::uint8_t minArgs, std::uint8_t maxArgs);
-    TEvalFuncN Fn;
-    TEval* Make() override;
-};
+// Name-table entries (engine/treecore.h). TMakeVar owns its variable: it lives
+// as long as the name table that holds the entry. TMakeFunN with an empty Fn
+// builds TLogN of the first argument to the base of the second.
+EXPRCORE_NAME_TABLE_ENTRIES(TreeTraits)
 
 } // namespace rational

@@ -29,8 +29,7 @@ TEvalFunc1 function1(const BuiltinEntry* e)
 {
     if (!e)
         return {};
-    builtins::Fn1 f = e->fn1;
-    return [f](Extended x) { return f(engineState().CurrentAngleMode, x); };
+    return BuiltinFn1{e->fn1};
 }
 
 TEvalFuncN functionN(const BuiltinEntry& e)

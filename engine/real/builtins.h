@@ -3,6 +3,9 @@
 // expression object. The functions themselves are in builtins_math.h, the table
 // of their names, descriptions and inverses in builtins_table.h.
 
+#include "engine/real/builtins_table.h"
+#include "engine/real/tree.h"
+
 namespace real {
 
 class TExpresion;
@@ -12,5 +15,14 @@ class TExpresion;
 // always-present entries ("Si", "Sim", "LogBase") are the table's own business.
 // Names already in the table keep their entries.
 void RegisterBuiltins(TExpresion& e);
+
+// The callable a one-argument built-in is registered with: the plain function
+// and the angle unit in force when it is called. A named type, so that the
+// flattened evaluation (engine/real/program.h) can recognise a built-in inside
+// its std::function and call the plain function directly.
+struct BuiltinFn1 {
+    builtins::Fn1 fn;
+    Extended operator()(Extended x) const { return fn(engineState().CurrentAngleMode, x); }
+};
 
 } // namespace real

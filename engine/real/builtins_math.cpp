@@ -1,5 +1,7 @@
 #include "engine/real/builtins_math.h"
 
+#include "engine/real/builtins_sincos.h"
+
 #include "engine/checked.h"
 #include "engine/errors.h"
 
@@ -139,6 +141,11 @@ Random& randomState()
 
 } // namespace
 
+// ---- Sine and cosine ---------------------------------------------------------
+
+Extended SinRad(Extended x) { return SinRadInline(x); }
+Extended CosRad(Extended x) { return CosRadInline(x); }
+
 // ---- Random numbers --------------------------------------------------------
 
 void RandomState::seed(uint64_t s) { randomState().engine.seed(s); }
@@ -240,8 +247,8 @@ Extended NormalCdf(Extended x)
 
 // ---- One-argument functions ------------------------------------------------
 
-Extended Sin(AngleMode mode, Extended x) { return result(std::sin(toRad(mode, x))); }
-Extended Cos(AngleMode mode, Extended x) { return result(std::cos(toRad(mode, x))); }
+Extended Sin(AngleMode mode, Extended x) { return result(SinRad(toRad(mode, x))); }
+Extended Cos(AngleMode mode, Extended x) { return result(CosRad(toRad(mode, x))); }
 Extended Tan(AngleMode mode, Extended x) { return result(std::tan(toRad(mode, x))); }
 
 Extended ArcSin(AngleMode mode, Extended x) { return fromRad(mode, result(std::asin(x))); }
@@ -294,12 +301,7 @@ Extended Log(Extended x)
 
 Extended Sqr(Extended x) { return mul(x, x); }
 
-Extended Sqrt(Extended x)
-{
-    if (x < 0)
-        throw EInvalidOp();
-    return result(std::sqrt(x));
-}
+Extended Sqrt(Extended x) { return SqrtInline(x); }
 
 Extended Exp(Extended x) { return result(std::exp(x)); }
 Extended Exp10(Extended x) { return result(std::pow(10.0L, x)); }

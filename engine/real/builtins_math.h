@@ -7,8 +7,11 @@
 // Functions that depend on the angle unit take it as their first argument; the
 // nodes of a compiled tree pass the process-wide unit in force.
 #include "engine/angulos.h"
+#include "engine/checked.h"
+#include "engine/errors.h"
 #include "foundation/core/extended.h"
 
+#include <cmath>
 #include <cstdint>
 
 namespace real::builtins {
@@ -69,6 +72,16 @@ Extended Combinations(int64_t a, int64_t b);
 // Standard normal probability below x (composite Boole rule over [0, |x|]).
 Extended NormalCdf(Extended x);
 
+// ---- Sine and cosine of radians ---------------------------------------------
+
+// sin x and cos x to within one unit in the last place of the 80-bit type:
+// the argument reduced by pi/2 held in three parts (exact products for
+// |x| < 2^28) and the Taylor series to x^21 evaluated in pairs. Beyond 2^28,
+// for a remainder too small to keep its digits, and for infinities and NaN,
+// the C library's sinl and cosl.
+Extended SinRad(Extended x);
+Extended CosRad(Extended x);
+
 // ---- One-argument functions ------------------------------------------------
 
 // Trigonometric: argument in the angle unit.
@@ -95,6 +108,13 @@ Extended Ln(Extended x);
 Extended Log(Extended x);
 Extended Sqr(Extended x);
 Extended Sqrt(Extended x);
+// Sqrt's body, inline for the flattened evaluation (engine/real/program.h).
+inline Extended SqrtInline(Extended x)
+{
+    if (x < 0)
+        throw EInvalidOp();
+    return checked::result(std::sqrt(x));
+}
 Extended Exp(Extended x);
 Extended Exp10(Extended x);
 Extended Abs(Extended x);

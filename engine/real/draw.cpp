@@ -5,6 +5,7 @@
 #include "engine/formuladraw.h"
 #include "engine/real/drawparts.h"
 #include "engine/real/tree.h"
+#include "engine/treedraw.h"
 #include "foundation/core/format.h"
 
 namespace real {
@@ -17,24 +18,6 @@ bool IsNum(const TEval* n) { return n->Kind() == NodeKind::Num; }
 
 // The hidden 0 on the left of a unary minus.
 bool IsUnaryMinusZero(const TEval* n) { return IsNum(n) && n->Value == 0; }
-
-CompareSign SignOf(NodeKind kind)
-{
-    switch (kind) {
-    case NodeKind::May:
-        return CompareSign::Greater;
-    case NodeKind::Men:
-        return CompareSign::Less;
-    case NodeKind::MayIgu:
-        return CompareSign::GreaterEqual;
-    case NodeKind::MenIgu:
-        return CompareSign::LessEqual;
-    case NodeKind::Dist:
-        return CompareSign::NotEqual;
-    default:
-        return CompareSign::Equal;
-    }
-}
 
 LogicOp LogicOf(NodeKind kind)
 {
@@ -85,49 +68,35 @@ std::vector<Part> ChildParts(const TEvalArray& nodes)
     return parts;
 }
 
-bool ProductDot(TEval* l, TEval* r)
-{
-    ProductOperands o;
-    o.leftNeedsParens = NeedsParens(l);
-    o.rightNeedsParens = NeedsParens(r);
-    o.leftIsNumber = IsNum(l);
-    o.rightIsNumber = IsNum(r);
-    o.rightIsOperator = r->IsOp();
-    o.rightIsPowerOfNonNumber = r->Kind() == NodeKind::Pot && !IsNum(r->Children[0]);
-    return ProductHasDot(o);
-}
+bool ProductDot(TEval* l, TEval* r) { return exprcore::ProductDotT(l, r, NeedsParens, IsNum); }
 
-// The procedures a node may carry instead of its own drawing.
-const TNodeMeasureProc* MeasureProcOf(TEval* n)
+// The procedures a node may carry instead of its own drawing; member picks the
+// MeasureProc or the DrawProc of the classes that have them.
+template <class Member>
+auto ProcOf(TEval* n, Member member) -> decltype(&member(*static_cast<TFun*>(n)))
 {
     switch (n->Kind()) {
     case NodeKind::Ext:
-        return &static_cast<TExt*>(n)->MeasureProc;
+        return &member(*static_cast<TExt*>(n));
     case NodeKind::Fun0:
-        return &static_cast<TFun0*>(n)->MeasureProc;
+        return &member(*static_cast<TFun0*>(n));
     case NodeKind::Fun1:
     case NodeKind::FunN:
     case NodeKind::FunUser:
-        return &static_cast<TFun*>(n)->MeasureProc;
+        return &member(*static_cast<TFun*>(n));
     default:
         return nullptr;
     }
+}
+
+const TNodeMeasureProc* MeasureProcOf(TEval* n)
+{
+    return ProcOf(n, [](auto& node) -> const TNodeMeasureProc& { return node.MeasureProc; });
 }
 
 const TNodeDrawProc* DrawProcOf(TEval* n)
 {
-    switch (n->Kind()) {
-    case NodeKind::Ext:
-        return &static_cast<TExt*>(n)->DrawProc;
-    case NodeKind::Fun0:
-        return &static_cast<TFun0*>(n)->DrawProc;
-    case NodeKind::Fun1:
-    case NodeKind::FunN:
-    case NodeKind::FunUser:
-        return &static_cast<TFun*>(n)->DrawProc;
-    default:
-        return nullptr;
-    }
+    return ProcOf(n, [](auto& node) -> const TNodeDrawProc& { return node.DrawProc; });
 }
 
 Box MeasureOwn(TEval* n, Canvas& c, int size)
@@ -171,8 +140,8 @@ Box MeasureOwn(TEval* n, Canvas& c, int size)
     case NodeKind::MayIgu:
     case NodeKind::MenIgu:
     case NodeKind::Dist:
-        n->Text = CompareSignText(SignOf(n->Kind()));
-        return MeasureComparison(c, size, SignOf(n->Kind()), NodePart(ch[0]), NodePart(ch[1]));
+        n->Text = CompareSignText(exprcore::CompareSignOf(n->Kind()));
+        return MeasureComparison(c, size, exprcore::CompareSignOf(n->Kind()), NodePart(ch[0]), NodePart(ch[1]));
     case NodeKind::And:
     case NodeKind::Or:
     case NodeKind::Xor:
@@ -239,8 +208,8 @@ void DrawOwn(TEval* n, Canvas& c, int x, int y, int size)
     case NodeKind::MayIgu:
     case NodeKind::MenIgu:
     case NodeKind::Dist:
-        n->Text = CompareSignText(SignOf(n->Kind()));
-        DrawComparison(c, x, y, size, SignOf(n->Kind()), NodePart(ch[0]), NodePart(ch[1]));
+        n->Text = CompareSignText(exprcore::CompareSignOf(n->Kind()));
+        DrawComparison(c, x, y, size, exprcore::CompareSignOf(n->Kind()), NodePart(ch[0]), NodePart(ch[1]));
         return;
     case NodeKind::And:
     case NodeKind::Or:

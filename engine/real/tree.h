@@ -51,6 +51,7 @@
 #include "engine/checked.h"
 #include "engine/real/errors.h"
 #include "engine/refnode.h"
+#include "engine/treecore.h"
 #include "foundation/core/extended.h"
 
 #include <QString>
@@ -72,22 +73,12 @@ using TEvalFunc0 = std::function<Extended()>;
 using TEvalFunc1 = std::function<Extended(Extended)>;
 using TEvalFuncN = std::function<Extended(const TEvalArray&)>;
 
-// Own measuring and drawing of a node (the parameters of Measure and Draw, the
-// node first). When set they replace the node's own.
-using TNodeMeasureProc =
-    std::function<void(TEval* node, Canvas& canvas, int size, int& width, int& above, int& below)>;
-using TNodeDrawProc = std::function<void(TEval* node, Canvas& canvas, int x, int y, int size)>;
+// Own measuring and drawing of a node: when set they replace the node's own.
+using TNodeMeasureProc = exprcore::TNodeMeasureProcT<TEval>;
+using TNodeDrawProc = exprcore::TNodeDrawProcT<TEval>;
 
-// The node classes, for cheap type tests.
-enum class NodeKind : std::uint8_t {
-    Num, Const, Ext, Fun0,          // literals and constants (TSimpleNum family)
-    Var, ExprMsg,
-    Suma, Resta, Mul, Div, Pot, Raiz, LogN,   // solvable operators (TOpDespejable)
-    May, Men, Igu, MayIgu, MenIgu, Dist,      // comparisons (TCompara)
-    And, Or, Xor,                             // logical operators (TLogic)
-    Fun1, FunN, FunUser,
-    DibListaArg,
-};
+// The node classes, for cheap type tests (engine/treecore.h).
+using NodeKind = exprcore::NodeKind;
 
 // Engine-wide values, one for the whole process (single-threaded design).
 struct EngineState {
@@ -103,23 +94,24 @@ EngineState& engineState();
 bool ValuesEqual(Extended a, Extended b);
 
 // Set of variables a node depends on, shared between nodes when equal.
-using DepSet = std::shared_ptr<const std::vector<TVariable*>>;
+using DepSet = exprcore::DepSetT<TVariable>;
+
+// What the shared tree code of engine/treecore.h needs of this engine.
+struct TreeTraits
+    : exprcore::TTreeTypes<Extended, TEval, TVariable, TVar, TEvalFunc0, TEvalFunc1, TEvalFuncN,
+                           TNodeMeasureProc, TNodeDrawProc, ECompilacion, EDespejar> {
+    static constexpr bool kChainedComparisons = true;
+    static Extended Evaluate(TEval* node);
+    static bool IsTrue(Extended v) { return v > 0; }
+    static Extended Truth(bool b) { return b ? engineState().TrueValue : engineState().FalseValue; }
+    static QString NoInverseMessage(const TEval*) { return QStringLiteral("Una o mas funciones no se pueden despejar"); }
+};
 
 // --------------------------------------------------------------------------
-// Node base.
-class TEval {
+// Node base: Text, Value, Children, RefCount, the kind and the version stamps
+// are those of engine/treecore.h (the destructor releases every child).
+class TEval : public exprcore::TStampedNodeCore<TEval, Extended, ECompilacion, TVariable> {
 public:
-    QString Text;           // what the node shows when drawn (at most 255 characters)
-    Extended Value = 0;     // cached or folded value
-    TEvalArray Children;    // operands or arguments, left to right
-    std::uint16_t RefCount = 0;
-
-    TEval(const TEval&) = delete;
-    TEval& operator=(const TEval&) = delete;
-    virtual ~TEval();   // releases every child with ReleaseNode
-
-    NodeKind Kind() const { return m_kind; }
-
     // Whether Value is the node's value for the current values of its variables.
     virtual bool IsValueCurrent();
     virtual Extended Evaluate() = 0;
@@ -139,74 +131,24 @@ public:
     void MeasureWithParens(Canvas& canvas, int size, bool withParens, int& width, int& above, int& below);
     void DrawWithParens(Canvas& canvas, int x, int y, int size, bool withParens);
 
-    // The variables below this node, and whether something below is never current
-    // (a function without arguments, a quoted message).
-    const DepSet& Deps() const { return m_deps; }
-    bool IsVolatile() const { return m_volatile; }
-    // Newest version among the variables below (0 without variables).
-    inline std::uint64_t CurrentStamp() const;
-    // Whether something below calls out of the tree (a function of several
-    // arguments, which may set variables while it runs, or one without
-    // arguments): the order of evaluation around such a subtree is kept as written.
-    bool CallsOut() const { return m_callsOut; }
-    // Whether the node's own Value was computed from the variables as they are now.
-    bool StampCurrent() const { return !m_volatile && m_stamp == CurrentStamp(); }
-    // Records that Value was computed from the variables at the given stamp.
-    void SetStamp(std::uint64_t stamp) { m_stamp = stamp; }
-    std::uint64_t Stamp() const { return m_stamp; }
-
-    bool IsOp() const { return m_kind >= NodeKind::Suma && m_kind <= NodeKind::Xor; }
-    bool IsOpDespejable() const { return m_kind >= NodeKind::Suma && m_kind <= NodeKind::LogN; }
-    bool IsCompara() const { return m_kind >= NodeKind::May && m_kind <= NodeKind::Dist; }
-    bool IsLogic() const { return m_kind >= NodeKind::And && m_kind <= NodeKind::Xor; }
-    bool IsFun() const { return m_kind >= NodeKind::Fun1 && m_kind <= NodeKind::FunUser; }
-    bool IsSimpleNum() const { return m_kind <= NodeKind::Fun0; }
-
 protected:
-    explicit TEval(NodeKind kind);
-    // Takes the children (adds one to each count) and derives the dependencies.
-    void AdoptChildren(const TEvalArray& children);
-    // Adds the dependencies of a node that is not a child (a user function's body).
-    void AddDeps(const TEval* other);
-    void MarkVolatile() { m_volatile = true; }
-    void MarkCallsOut() { m_callsOut = true; }
-    void SetDeps(DepSet deps) { m_deps = std::move(deps); }
-
-    static constexpr std::uint64_t kNever = ~std::uint64_t(0);
-
-private:
-    friend void DetachChildren(TEval*);
-    NodeKind m_kind;
-    bool m_volatile = false;
-    bool m_callsOut = false;
-    std::uint64_t m_stamp = 0;
-    DepSet m_deps;
+    explicit TEval(NodeKind kind) : TStampedNodeCore(kind) {}
 };
 
-// A parent lets go of a child: above 1 the count is decremented, otherwise the
-// child is destroyed (releasing its own children in turn).
-inline void ReleaseNode(TEval* node) { exprcore::ReleaseNodeT(node); }
-// Frees a node that nobody counts (RefCount 0); a counted node is left alone.
-inline void Discard(TEval* node) { exprcore::DiscardT(node); }
-// Undoes AdoptChildren without destroying anything (a node whose construction
-// failed gives its children back to whoever held them).
-void DetachChildren(TEval* node);
-// Adds one to the count; a count that would pass 65535 is refused with ECompilacion.
-void AddRef(TEval* node);
-
-// Keeps a node alive for a scope (see engine/refnode.h); used wherever an
-// exception may interrupt the building of a tree.
-using NodeGuard = exprcore::TNodeGuard<TEval, ECompilacion>;
+// ReleaseNode, Discard, DetachChildren, AddRef and NodeGuard (engine/treecore.h).
+EXPRCORE_NODE_COUNTING(TEval, ECompilacion)
 
 // --------------------------------------------------------------------------
+// The node classes: what they share is in engine/treecore.h; here is how each
+// evaluates.
+
 // Literals and constants.
-class TSimpleNum : public TEval {
+class TSimpleNum : public exprcore::TSimpleNumT<TreeTraits> {
 public:
     std::uint8_t Base = 10;   // display base of a literal
-    bool IsValueCurrent() override { return true; }
     Extended Evaluate() override { return Value; }
 protected:
-    TSimpleNum(NodeKind kind, Extended value);
+    using TSimpleNumT::TSimpleNumT;
 };
 
 // A number literal of the text.
@@ -219,31 +161,13 @@ public:
     QString Exponent;
 };
 
-// A named constant.
-class TConst : public TSimpleNum {
-public:
-    explicit TConst(Extended value);
-protected:
-    TConst(NodeKind kind, Extended value) : TSimpleNum(kind, value) {}
-};
+using TConst = exprcore::TConstT<TreeTraits, TSimpleNum>;
 
-// A value a name resolver gave, with the resolver's own drawing.
-class TExt : public TConst {
-public:
-    explicit TExt(Extended value);
-    TNodeMeasureProc MeasureProc;
-    TNodeDrawProc DrawProc;
-};
+using TExt = exprcore::TExtT<TreeTraits, TConst>;
 
-// A function without arguments: never current, called at every evaluation.
-class TFun0 : public TConst {
+class TFun0 : public exprcore::TFun0T<TreeTraits, TConst> {
 public:
-    explicit TFun0(TEvalFunc0 fn);
-    TEvalFunc0 Fn;
-    bool IsConstant = false;
-    TNodeMeasureProc MeasureProc;
-    TNodeDrawProc DrawProc;
-    bool IsValueCurrent() override { return IsConstant; }
+    using TFun0T::TFun0T;
     Extended Evaluate() override;
 };
 
@@ -254,230 +178,82 @@ public:
 // otherwise goes through memory twice).
 inline std::uint64_t g_variableVersion = 0;
 
-// The value cell through which callers feed values into compiled trees.
-class TVariable {
+// The value cell through which callers feed values into compiled trees: Value,
+// SetValue, Version and the bound TVar nodes (engine/treecore.h).
+class TVariable
+    : public exprcore::TVersionedVariableT<Extended, exprcore::TVarT<TreeTraits>, g_variableVersion> {};
+
+class TVar : public exprcore::TVarT<TreeTraits> {
 public:
-    TVariable();
-    TVariable(const TVariable&) = delete;
-    TVariable& operator=(const TVariable&) = delete;
-    ~TVariable();
-
-    Extended Value = 0;
-    std::vector<TVar*> Nodes;   // the TVar nodes bound to this variable
-
-    void SetValue(Extended value)
-    {
-        Value = value;
-        m_version = ++g_variableVersion;
-    }
-    void RegisterNode(TVar* node, bool add);
-    // Process-wide increasing number, renewed by every SetValue.
-    std::uint64_t Version() const { return m_version; }
-private:
-    std::uint64_t m_version;
-};
-
-inline std::uint64_t TEval::CurrentStamp() const
-{
-    const std::vector<TVariable*>& deps = *m_deps;
-    if (deps.size() == 1)   // the common case, without the loop
-        return deps[0]->Version();
-    std::uint64_t s = 0;
-    for (const TVariable* v : deps)
-        s = v->Version() > s ? v->Version() : s;
-    return s;
-}
-
-// A variable read by an expression; every occurrence in a text has its own node.
-class TVar : public TEval {
-public:
-    explicit TVar(TVariable* variable);
-    ~TVar() override;
-    TVariable* Variable;
+    using TVarT::TVarT;
     // Read since the variable was last set.
-    bool IsRead() const;
+    bool IsRead() const { return Variable && Stamp() == Variable->Version(); }
     bool IsValueCurrent() override { return IsRead(); }
     Extended Evaluate() override;
-    TEval* SolveFor(TEval* rhs, TVariable* variable) override;
 };
 
-// A quoted message: evaluating it stops the evaluation with the message.
-class TExprMsg : public TEval {
+class TExprMsg : public exprcore::TExprMsgT<TreeTraits> {
 public:
-    explicit TExprMsg(const QString& text);   // cut to 255 characters
-    bool IsValueCurrent() override { return false; }
+    using TExprMsgT::TExprMsgT;   // cut to 255 characters
     Extended Evaluate() override;   // raises EExprMsj(Text)
 };
 
 // --------------------------------------------------------------------------
 // Two-operand nodes. Evaluate always recomputes from the children.
-class TOp : public TEval {
+class TOp : public exprcore::TOpT<TreeTraits> {
 public:
-    TEval* Left() const { return Children[0]; }
-    TEval* Right() const { return Children[1]; }
-    // Current when both children are (or when its own folded value still holds).
-    bool IsValueCurrent() override;
     // Recomputes from the children, but for a node several parents hold (a named
     // sub-expression, a parameter of an inlined user function): that one keeps
-    // its value while its variables do not change, so that a text whose
-    // definitions double each other ("a:x;b:a+a;c:b+b;...") is not evaluated an
-    // exponential number of times.
+    // its value while its variables do not change (engine/treecore.h).
     Extended Evaluate() final;
-    // The operation itself, children evaluated left to right.
-    virtual Extended Compute() = 0;
 protected:
-    TOp(NodeKind kind, TEval* left, TEval* right);
+    using TOpT::TOpT;
 };
 
-// The seven solvable operators.
-class TOpDespejable : public TOp {
-public:
-    TEval* SolveFor(TEval* rhs, TVariable* variable) override;
-    // A tree equal to the right operand when this operation equals Rhs.
-    virtual TEval* IsolateRight(TEval* rhs) = 0;
-    // A tree equal to the left operand when this operation equals Rhs.
-    virtual TEval* IsolateLeft(TEval* rhs) = 0;
-protected:
-    using TOp::TOp;
-};
+// The seven solvable operators, the comparisons and the logical operators
+// (a value counts as true when it is greater than 0).
+using TOpDespejable = exprcore::TOpDespejableT<TreeTraits, TOp>;
+using TCompara = exprcore::TComparaT<TreeTraits, TOp>;
+using TLogic = exprcore::TLogicT<TOp>;
 
-class TSuma : public TOpDespejable {
-public:
-    TSuma(TEval* l, TEval* r) : TOpDespejable(NodeKind::Suma, l, r) {}
-    Extended Compute() override;
-    TEval* IsolateRight(TEval* rhs) override;
-    TEval* IsolateLeft(TEval* rhs) override;
-};
-class TResta : public TOpDespejable {
-public:
-    TResta(TEval* l, TEval* r) : TOpDespejable(NodeKind::Resta, l, r) {}
-    Extended Compute() override;
-    TEval* IsolateRight(TEval* rhs) override;
-    TEval* IsolateLeft(TEval* rhs) override;
-};
-class TMul : public TOpDespejable {
-public:
-    TMul(TEval* l, TEval* r) : TOpDespejable(NodeKind::Mul, l, r) {}
-    Extended Compute() override;
-    TEval* IsolateRight(TEval* rhs) override;
-    TEval* IsolateLeft(TEval* rhs) override;
-};
-class TDiv : public TOpDespejable {
-public:
-    TDiv(TEval* l, TEval* r) : TOpDespejable(NodeKind::Div, l, r) {}
-    Extended Compute() override;
-    TEval* IsolateRight(TEval* rhs) override;
-    TEval* IsolateLeft(TEval* rhs) override;
-};
-class TPot : public TOpDespejable {
-public:
-    TPot(TEval* l, TEval* r) : TOpDespejable(NodeKind::Pot, l, r) {}
-    Extended Compute() override;
-    TEval* IsolateRight(TEval* rhs) override;
-    TEval* IsolateLeft(TEval* rhs) override;
-};
-class TRaiz : public TOpDespejable {
-public:
-    TRaiz(TEval* l, TEval* r) : TOpDespejable(NodeKind::Raiz, l, r) {}
-    Extended Compute() override;
-    TEval* IsolateRight(TEval* rhs) override;
-    TEval* IsolateLeft(TEval* rhs) override;
-};
-class TLogN : public TOpDespejable {
-public:
-    TLogN(TEval* l, TEval* r) : TOpDespejable(NodeKind::LogN, l, r) {}
-    Extended Compute() override;   // evaluates the base (right) first
-    TEval* IsolateRight(TEval* rhs) override;
-    TEval* IsolateLeft(TEval* rhs) override;
-};
-
-// Comparisons: TrueValue or FalseValue. A comparison whose left operand is
-// itself a comparison is a chain (a < b < c).
-class TCompara : public TOp {
-public:
-    Extended Compute() override;
-    virtual Extended Compare() = 0;
-protected:
-    using TOp::TOp;
-};
-#define REAL_COMPARA(Name)                                                          \
-    class T##Name : public TCompara {                                               \
+// Operands left to right, but TLogN evaluates the base (right) first.
+#define REAL_OP(Family, Name, Method)                                               \
+    class T##Name : public exprcore::TOperatorT<TreeTraits, Family, NodeKind::Name> { \
     public:                                                                         \
-        T##Name(TEval* l, TEval* r) : TCompara(NodeKind::Name, l, r) {}            \
-        Extended Compare() override;                                                \
+        using TOperatorT::TOperatorT;                                               \
+        Extended Method() override;                                                 \
     };
-REAL_COMPARA(May)
-REAL_COMPARA(Men)
-REAL_COMPARA(Igu)
-REAL_COMPARA(MayIgu)
-REAL_COMPARA(MenIgu)
-REAL_COMPARA(Dist)
-#undef REAL_COMPARA
-
-// Logical operators: a value counts as true when it is greater than 0.
-class TLogic : public TOp {
-protected:
-    using TOp::TOp;
-};
-#define REAL_LOGIC(Name)                                                            \
-    class T##Name : public TLogic {                                                 \
-    public:                                                                         \
-        T##Name(TEval* l, TEval* r) : TLogic(NodeKind::Name, l, r) {}              \
-        Extended Compute() override;                                                \
-    };
-REAL_LOGIC(And)
-REAL_LOGIC(Or)
-REAL_LOGIC(Xor)
-#undef REAL_LOGIC
+EXPRCORE_SOLVABLE_OPERATORS(REAL_OP)
+EXPRCORE_COMPARISONS(REAL_OP)
+EXPRCORE_LOGIC_OPERATORS(REAL_OP)
+#undef REAL_OP
 
 // --------------------------------------------------------------------------
-// Function nodes.
-class TFun : public TEval {
-public:
-    TNodeMeasureProc MeasureProc;
-    TNodeDrawProc DrawProc;
-protected:
-    using TEval::TEval;
-};
+// Function nodes: one argument (cached while its argument does not change),
+// several, and user functions (which own their body).
+using TFun = exprcore::TFunT<TreeTraits>;
 
-// One-argument function, cached while its argument does not change.
-class TFun1 : public TFun {
+class TFun1 : public exprcore::TFun1T<TreeTraits, TFun> {
 public:
-    TFun1(TEvalFunc1 fn, TEval* arg, TEvalFunc1 inverse);
-    TEvalFunc1 Fn;
-    TEvalFunc1 Inverse;   // empty: cannot be solved through
-    TEval* Arg() const { return Children[0]; }
-    Extended Evaluate() override;
-    TEval* SolveFor(TEval* rhs, TVariable* variable) override;
-};
-
-// Function of several arguments; Fn evaluates the argument nodes it needs.
-class TFunN : public TFun {
-public:
-    TFunN(TEvalFuncN fn, const TEvalArray& args);
-    TEvalFuncN Fn;
-    Extended Evaluate() override;
-protected:
-    TFunN(NodeKind kind, const TEvalArray& args);
-};
-
-// A user function call: its body compiled over the argument nodes. The node owns
-// its body (released with the node) and is current only when the body is.
-class TFunUser : public TFunN {
-public:
-    TFunUser(TEval* body, const TEvalArray& args);
-    ~TFunUser() override;
-    TEval* Body;
+    using TFun1T::TFun1T;
     Extended Evaluate() override;
 };
 
-// Only to measure and draw an argument list ("a, b, c").
-class TDibListaArg : public TEval {
+class TFunN : public exprcore::TFunNT<TreeTraits, TFun> {
 public:
-    explicit TDibListaArg(const TEvalArray& items);
-    ~TDibListaArg() override;
-    TEvalArray Items;
-    bool IsValueCurrent() override { return false; }
+    using TFunNT::TFunNT;
+    Extended Evaluate() override;
+};
+
+class TFunUser : public exprcore::TFunUserT<TreeTraits, TFunN> {
+public:
+    using TFunUserT::TFunUserT;
+    Extended Evaluate() override;
+};
+
+class TDibListaArg : public exprcore::TDibListaArgT<TreeTraits> {
+public:
+    explicit TDibListaArg(const TEvalArray& items) : TDibListaArgT(items) {}
     Extended Evaluate() override;   // raises a plain exception
 };
 
@@ -546,68 +322,15 @@ Extended CheckedLn(Extended x);
 // operators and one-argument functions are reached without a virtual call.
 Extended EvaluateNode(TEval* node);
 
+inline Extended TreeTraits::Evaluate(TEval* node) { return EvaluateNode(node); }
+
 // --------------------------------------------------------------------------
-// Name-table entries: each builds the node of a name found in a text.
-class TMake {
-public:
-    virtual ~TMake() = default;
-    std::uint8_t MinArgs = 0;
-    std::uint8_t MaxArgs = 0;
-    std::uint8_t Category = 0;   // 0 constant, 1 variable, 2 no arguments, 3 one argument, 4 several, 5 user
-    QString Description;
-    TEvalArray Args;             // argument nodes of the call being compiled
-    TNodeMeasureProc MeasureProc;
-    TNodeDrawProc DrawProc;
-    // A new node (RefCount 0); none for user functions, which the compiler expands.
-    virtual TEval* Make() = 0;
-};
-
-class TMakeConst : public TMake {
-public:
-    explicit TMakeConst(Extended value);
-    Extended Value;
-    TEval* Make() override;
-};
-
-// Owns its variable: the variable lives as long as the name table that holds the
-// entry, so every tree compiled against the table can read it.
-class TMakeVar : public TMake {
-public:
-    TMakeVar();
-    TVariable* Variable;
-    TEval* Make() override;
-private:
-    std::unique_ptr<TVariable> m_owned;
-};
-
-class TMakeFun0 : public TMake {
-public:
-    TMakeFun0(TEvalFunc0 fn, std::uint8_t category);
-    TEvalFunc0 Fn;
-    TEval* Make() override;
-};
-
-class TMakeFun1 : public TMake {
-public:
-    TMakeFun1(TEvalFunc1 fn, TEvalFunc1 inverse);
-    TEvalFunc1 Fn;
-    TEvalFunc1 Inverse;
-    TEval* Make() override;
-};
-
-// Fn empty builds TLogN of the first argument to the base of the second.
-class TMakeFunN : public TMake {
-public:
-    TMakeFunN(TEvalFuncN fn, std::uint8_t minArgs, std::uint8_t maxArgs);
-    TEvalFuncN Fn;
-    TEval* Make() override;
-};
-
-class TMakeUser : public TMake {
-public:
-    TMakeUser(const QString& body, std::uint8_t params);
-    QString Body;   // preprocessed body text
-    TEval* Make() override { return nullptr; }
-};
+// Name-table entries: each builds the node of a name found in a text
+// (engine/treecore.h). Category: 0 constant, 1 variable, 2 no arguments,
+// 3 one argument, 4 several, 5 user. TMakeVar owns its variable, which lives as
+// long as the name table that holds the entry. TMakeFunN with an empty Fn
+// builds TLogN of the first argument to the base of the second. TMakeUser holds
+// the preprocessed body text and makes no node (the compiler expands it).
+EXPRCORE_NAME_TABLE_ENTRIES(TreeTraits)
 
 } // namespace real

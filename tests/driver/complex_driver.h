@@ -10,6 +10,7 @@
 //   #fun NAME BODY      registers a user function
 //   anything else       compiled, solved for "?" when it uses "?", else evaluated
 
+#include "driver_common.h"
 #include "engine/complex/expresion.h"
 #include "foundation/core/basicos.h"
 #include "foundation/core/format.h"
@@ -24,12 +25,7 @@ public:
     ComplexDriver()
     {
         complex::StartUp();
-        m_main.SetUseBuiltIns(true);
-        m_main.Silent = true;
-        m_main.EnsureTable();
-        m_solve = m_main.AddVariable(QStringLiteral("?"));
-        m_input.Parent = &m_main;
-        m_input.Silent = true;
+        m_solve = evaldriver::SetUpExpressions(m_main, m_input, true);
     }
 
     void line(const QString& text)
@@ -40,16 +36,13 @@ public:
             explicit Sink(MessageSink* mine) : saved(Basicos().Messages) { Basicos().Messages = mine; }
             ~Sink() { Basicos().Messages = saved; }
         } sink(&m_boxes);
-        if (text.startsWith(QLatin1String("#set ")))
-            return set(text.mid(5));
-        if (text.startsWith(QLatin1String("#var ")))
-            return var(text.mid(5));
-        if (text.startsWith(QLatin1String("#fun ")))
-            return fun(text.mid(5));
-        expression(text);
+        evaldriver::DispatchLine(*this, text);
     }
 
 private:
+    template <class D>
+    friend void evaldriver::DispatchLine(D&, const QString&);
+
     // Boxes shown while a line is answered go in front of its answer, each as
     // "[caja: text] ", so that every line still gets one line of output.
     class Boxes : public MessageSink {
@@ -70,8 +63,8 @@ private:
 
     void set(const QString& args)
     {
-        const QString name = args.section(QLatin1Char(' '), 0, 0).toLower();
-        const QString value = args.section(QLatin1Char(' '), 1).trimmed();
+        const auto [rawName, value] = evaldriver::SplitDirective(args);
+        const QString name = rawName.toLower();
         Extended v = 0;
         if (!TryStrToFloat(value, v)) {
             out(QStringLiteral("Valor no válido: ") + value);
@@ -89,8 +82,7 @@ private:
 
     void var(const QString& args)
     {
-        const QString name = args.section(QLatin1Char(' '), 0, 0);
-        const QString value = args.section(QLatin1Char(' '), 1).trimmed();
+        const auto [name, value] = evaldriver::SplitDirective(args);
         complex::TComplex v;
         try {
             v = complex::StrToComplex(value);
@@ -102,21 +94,12 @@ private:
                 return;
             }
         }
-        auto it = m_vars.find(name.toUpper());
-        if (it == m_vars.end())
-            it = m_vars.emplace(name.toUpper(), m_main.AddVariable(name)).first;
-        it->second->SetValue(v);
+        evaldriver::VariableOnce(m_vars, m_main, name)->SetValue(v);
     }
 
     void fun(const QString& args)
     {
-        const QString name = args.section(QLatin1Char(' '), 0, 0);
-        const QString body = args.section(QLatin1Char(' '), 1);
-        try {
-            m_main.AddUserFunction(name, body, QString());
-        } catch (const Exception& e) {
-            out(QStringLiteral("ECompilacion: ") + e.message());
-        }
+        evaldriver::DefineFunction<Exception>(m_main, args, [this](const QString& s) { out(s); });
     }
 
     void expression(const QString& text)

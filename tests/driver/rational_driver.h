@@ -16,6 +16,7 @@
 //                       a failed evaluation by "; valor V" (what Evaluate
 //                       returned: 0 with a box, else the last good value)
 
+#include "driver_common.h"
 #include "engine/rational/expresion.h"
 #include "foundation/core/format.h"
 
@@ -30,12 +31,7 @@ public:
     RationalDriver()
     {
         rational::StartUp();
-        m_main.SetUseBuiltIns(true);
-        m_main.Silent = true;
-        m_main.EnsureTable();
-        m_solve = m_main.AddVariable(QStringLiteral("?"));
-        m_input.Parent = &m_main;
-        m_input.Silent = true;
+        m_solve = evaldriver::SetUpExpressions(m_main, m_input, true);
         rational::messageHook() = [this](const QString&, const QString&, rational::MessageIcon) {
             m_box = true;
         };
@@ -44,17 +40,14 @@ public:
 
     void line(const QString& text)
     {
-        if (text.startsWith(QLatin1String("#set ")))
-            return set(text.mid(5));
-        if (text.startsWith(QLatin1String("#var ")))
-            return var(text.mid(5));
-        if (text == QLatin1String("#again"))
-            return again();
-        expression(text);
+        evaldriver::DispatchLine(*this, text);
     }
 
 private:
-    static void out(const QString& s) { std::cout << s.toStdString() << '\n'; }
+    template <class D>
+    friend void evaldriver::DispatchLine(D&, const QString&);
+
+    static void out(const QString& s) { evaldriver::out(s); }
     void answer(const QString& s)
     {
         out(m_box ? QStringLiteral("[caja] ") + s : s);
@@ -63,8 +56,8 @@ private:
 
     void set(const QString& args)
     {
-        const QString name = args.section(QLatin1Char(' '), 0, 0).toLower();
-        const QString value = args.section(QLatin1Char(' '), 1).trimmed();
+        const auto [rawName, value] = evaldriver::SplitDirective(args);
+        const QString name = rawName.toLower();
         long long v = 0;
         if (!TryStrToInt(value, v) || v < 0 || v > 0xFFFFFFFFLL) {
             out(QStringLiteral("Valor no válido: ") + value);
@@ -86,8 +79,7 @@ private:
 
     void var(const QString& args)
     {
-        const QString name = args.section(QLatin1Char(' '), 0, 0);
-        const QString value = args.section(QLatin1Char(' '), 1).trimmed();
+        const auto [name, value] = evaldriver::SplitDirective(args);
         m_input.SetText(value);
         const rational::TFrac v = m_input.Evaluate();
         if (m_input.HasError) {

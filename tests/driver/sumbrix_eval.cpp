@@ -14,6 +14,7 @@
 #include "engine/bases.h"
 #include "engine/real/expresion.h"
 #include "complex_driver.h"
+#include "driver_common.h"
 #include "rational_driver.h"
 #include "foundation/core/cp1252.h"
 #include "foundation/core/format.h"
@@ -23,6 +24,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <random>
@@ -36,11 +38,7 @@ class Driver {
 public:
     Driver()
     {
-        m_main.SetUseBuiltIns(true);
-        m_main.EnsureTable();
-        m_solve = m_main.AddVariable(QStringLiteral("?"));
-        m_input.Parent = &m_main;
-        m_input.Silent = true;
+        m_solve = evaldriver::SetUpExpressions(m_main, m_input, m_main.Silent);
     }
 
     void line(const QString& raw)
@@ -48,19 +46,13 @@ public:
         QString text = raw;
         if (text.endsWith(QLatin1Char('\r')))
             text.chop(1);
-        if (text.startsWith(QLatin1String("#set ")))
-            return set(text.mid(5));
-        if (text.startsWith(QLatin1String("#var ")))
-            return var(text.mid(5));
-        if (text.startsWith(QLatin1String("#fun ")))
-            return fun(text.mid(5));
-        if (text == QLatin1String("#again"))
-            return again();
-        expression(text);
+        evaldriver::DispatchLine(*this, text);
     }
 
 private:
-    static void out(const QString& s) { std::cout << s.toStdString() << '\n'; }
+    template <class D>
+    friend void evaldriver::DispatchLine(D&, const QString&);
+    static void out(const QString& s) { evaldriver::out(s); }
 
     // The main window's new truth values: r * 2^k and -(r' * 2^k').
     void drawTruthValues()
@@ -78,8 +70,8 @@ private:
 
     void set(const QString& args)
     {
-        const QString name = args.section(QLatin1Char(' '), 0, 0).toLower();
-        const QString value = args.section(QLatin1Char(' '), 1).trimmed();
+        const auto [rawName, value] = evaldriver::SplitDirective(args);
+        const QString name = rawName.toLower();
         Extended v = 0;
         if (name == QLatin1String("domain")) {
             if (value != QLatin1String("real"))
@@ -119,8 +111,7 @@ private:
 
     void var(const QString& args)
     {
-        const QString name = args.section(QLatin1Char(' '), 0, 0);
-        const QString value = args.section(QLatin1Char(' '), 1).trimmed();
+        const auto [name, value] = evaldriver::SplitDirective(args);
         Extended v = 0;
         if (!TryStrToFloat(value, v)) {
             try {
@@ -130,22 +121,10 @@ private:
                 return;
             }
         }
-        auto it = m_vars.find(name.toUpper());
-        if (it == m_vars.end())
-            it = m_vars.emplace(name.toUpper(), m_main.AddVariable(name)).first;
-        it->second->SetValue(v);
+        evaldriver::VariableOnce(m_vars, m_main, name)->SetValue(v);
     }
 
-    void fun(const QString& args)
-    {
-        const QString name = args.section(QLatin1Char(' '), 0, 0);
-        const QString body = args.section(QLatin1Char(' '), 1);
-        try {
-            m_main.AddUserFunction(name, body, QString());
-        } catch (const real::ECompilacion& e) {
-            out(QStringLiteral("ECompilacion: ") + e.message());
-        }
-    }
+    void fun(const QString& args) { evaldriver::DefineFunction<real::ECompilacion>(m_main, args, out); }
 
     void expression(const QString& text)
     {
@@ -223,43 +202,32 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     Driver driver;
     ComplexDriver complexDriver;
-    bool complexDomain = false;
     RationalDriver rationalDriver;
-    bool rationalDomain = false;
+    // "#set domain complex" / "#set domain rational" send the following lines to
+    // that engine's half (complex_driver.h, rational_driver.h) until another
+    // "#set domain"; the real half answers every other domain itself.
+    const std::function<void(const QString&)> realLine = [&](const QString& l) { driver.line(l); };
+    const std::function<void(const QString&)> complexLine = [&](const QString& l) { complexDriver.line(l); };
+    const std::function<void(const QString&)> rationalLine = [&](const QString& l) { rationalDriver.line(l); };
+    const std::function<void(const QString&)>* current = &realLine;
     std::string raw;
     while (std::getline(std::cin, raw)) {
         // Input is UTF-8 (the golden files); "£" is one character either way.
         QString line = QString::fromUtf8(raw.data(), static_cast<qsizetype>(raw.size()));
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
-        // "#set domain rational" sends the following lines to the rational
-        // engine (rational_driver.h) until another "#set domain".
-        if (line.simplified() == QLatin1String("#set domain rational")) {
-            rationalDomain = true;
-            complexDomain = false;
+        const QString simple = line.simplified();
+        if (simple == QLatin1String("#set domain complex")) {
+            current = &complexLine;
+            continue;
+        }
+        if (simple == QLatin1String("#set domain rational")) {
+            current = &rationalLine;
             continue;
         }
         if (line.startsWith(QLatin1String("#set domain ")))
-            rationalDomain = false;
-        if (rationalDomain) {
-            rationalDriver.line(line);
-            std::cout.flush();
-            continue;
-        }
-        // "#set domain complex" sends the following lines to the complex engine
-        // until another "#set domain".
-        if (line.simplified() == QLatin1String("#set domain complex")) {
-            complexDomain = true;
-            continue;
-        }
-        if (line.startsWith(QLatin1String("#set domain ")))
-            complexDomain = false;
-        if (complexDomain) {
-            complexDriver.line(line);
-            std::cout.flush();
-            continue;
-        }
-        driver.line(line);
+            current = &realLine;
+        (*current)(line);
         std::cout.flush();
     }
     return 0;

@@ -1,0 +1,166 @@
+#pragma once
+// Formula drawing shared by the engines' trees, over the layouts of
+// engine/formuladraw.h: a node as a part of its parent's layout, the leaves the
+// complex and rational engines draw alike, a node between parentheses, the
+// product's dot and the comparison signs. Each engine keeps the drawing of its
+// numbers and of its function calls.
+//
+// QtCore only.
+
+#include "engine/formuladraw.h"
+#include "engine/treecore.h"
+
+#include <vector>
+
+namespace exprcore {
+
+inline void BoxOut(const formuladraw::Box& b, int& width, int& above, int& below)
+{
+    width = b.width;
+    above = b.above;
+    below = b.below;
+}
+
+// The node's box at a size, measured once while a measuring pass is open.
+template <class Node>
+formuladraw::Box CachedNodeBox(Node* node, Canvas& canvas, int size)
+{
+    return formuladraw::CachedMeasure(node, canvas, size, [node](Canvas& c, int s) {
+        formuladraw::Box b;
+        node->Measure(c, s, b.width, b.above, b.below);
+        return b;
+    });
+}
+
+// A child as a part of its parent's drawing.
+template <class Node>
+formuladraw::Part NodePartT(Node* node)
+{
+    return formuladraw::Part{[node](Canvas& c, int s) { return CachedNodeBox(node, c, s); },
+                             [node](Canvas& c, int x, int y, int s) { node->Draw(c, x, y, s); }};
+}
+
+template <class Node>
+std::vector<formuladraw::Part> NodePartsT(const std::vector<Node*>& nodes)
+{
+    std::vector<formuladraw::Part> parts;
+    parts.reserve(nodes.size());
+    for (Node* n : nodes)
+        parts.push_back(NodePartT(n));
+    return parts;
+}
+
+// The node, or the node between parentheses when withParens.
+template <class Node>
+void MeasureWithParensT(Node* node, Canvas& canvas, int size, bool withParens, int& width, int& above, int& below)
+{
+    BoxOut(formuladraw::Parenthesised(NodePartT(node), withParens).Measure(canvas, size), width, above, below);
+}
+
+template <class Node>
+void DrawWithParensT(Node* node, Canvas& canvas, int x, int y, int size, bool withParens)
+{
+    formuladraw::Parenthesised(NodePartT(node), withParens).Draw(canvas, x, y, size);
+}
+
+// The leaves drawn from their text: constants, variables, quoted messages; a
+// resolver's value (Ext) and a function without arguments (Fun0) with their
+// own procedures when they have them, as constants otherwise. Any other node
+// has an empty box and draws nothing.
+template <class Ext, class Fun0, class Node>
+void MeasureLeafT(Node* node, Canvas& canvas, int size, int& width, int& above, int& below)
+{
+    using namespace formuladraw;
+    const NodeKind kind = node->Kind();
+    if (kind == NodeKind::Ext || kind == NodeKind::Fun0) {
+        const auto& proc = kind == NodeKind::Ext ? static_cast<Ext*>(node)->MeasureProc
+                                                 : static_cast<Fun0*>(node)->MeasureProc;
+        if (proc) {
+            proc(node, canvas, size, width, above, below);
+            return;
+        }
+    }
+    switch (kind) {
+    case NodeKind::Const:
+    case NodeKind::Ext:
+    case NodeKind::Fun0: BoxOut(MeasureConstant(canvas, size, node->Text), width, above, below); break;
+    case NodeKind::Var: BoxOut(MeasureVariable(canvas, size, node->Text), width, above, below); break;
+    case NodeKind::ExprMsg: BoxOut(MeasureMessage(canvas, size, node->Text), width, above, below); break;
+    default: width = above = below = 0; break;
+    }
+}
+
+template <class Ext, class Fun0, class Node>
+void DrawLeafT(Node* node, Canvas& canvas, int x, int y, int size)
+{
+    using namespace formuladraw;
+    const NodeKind kind = node->Kind();
+    if (kind == NodeKind::Ext || kind == NodeKind::Fun0) {
+        const auto& proc = kind == NodeKind::Ext ? static_cast<Ext*>(node)->DrawProc
+                                                 : static_cast<Fun0*>(node)->DrawProc;
+        if (proc) {
+            proc(node, canvas, x, y, size);
+            return;
+        }
+    }
+    switch (kind) {
+    case NodeKind::Const:
+    case NodeKind::Ext:
+    case NodeKind::Fun0: DrawConstant(canvas, x, y, size, node->Text); break;
+    case NodeKind::Var: DrawVariable(canvas, x, y, size, node->Text); break;
+    case NodeKind::ExprMsg: DrawMessage(canvas, x, y, size, node->Text); break;
+    default: break;
+    }
+}
+
+// Whether a product shows its dot, from its operands: needsParens tells which
+// operand goes between parentheses, isNumber which is a literal.
+template <class Node, class NeedsParens, class IsNumber>
+bool ProductDotT(const Node* l, const Node* r, NeedsParens&& needsParens, IsNumber&& isNumber)
+{
+    formuladraw::ProductOperands o;
+    o.leftNeedsParens = needsParens(l);
+    o.rightNeedsParens = needsParens(r);
+    o.leftIsNumber = isNumber(l);
+    o.rightIsNumber = isNumber(r);
+    o.rightIsOperator = r->IsOp();
+    o.rightIsPowerOfNonNumber = r->Kind() == NodeKind::Pot && !isNumber(r->Children[0]);
+    return formuladraw::ProductHasDot(o);
+}
+
+// The sign a comparison node shows.
+inline formuladraw::CompareSign CompareSignOf(NodeKind kind)
+{
+    using formuladraw::CompareSign;
+    switch (kind) {
+    case NodeKind::May: return CompareSign::Greater;
+    case NodeKind::Men: return CompareSign::Less;
+    case NodeKind::MayIgu: return CompareSign::GreaterEqual;
+    case NodeKind::MenIgu: return CompareSign::LessEqual;
+    case NodeKind::Dist: return CompareSign::NotEqual;
+    default: return CompareSign::Equal;
+    }
+}
+
+} // namespace exprcore
+
+// The base node's drawing in an engine that draws only its leaves there (every
+// other node class has its own): written inside the engine's namespace.
+#define EXPRCORE_LEAF_DRAWING(TExt, TFun0)                                                          \
+    void TEval::Measure(Canvas& canvas, int size, int& width, int& above, int& below)               \
+    {                                                                                               \
+        exprcore::MeasureLeafT<TExt, TFun0>(this, canvas, size, width, above, below);               \
+    }                                                                                               \
+    void TEval::Draw(Canvas& canvas, int x, int y, int size)                                        \
+    {                                                                                               \
+        exprcore::DrawLeafT<TExt, TFun0>(this, canvas, x, y, size);                                 \
+    }                                                                                               \
+    void TEval::MeasureWithParens(Canvas& canvas, int size, bool withParens, int& width, int& above, \
+                                  int& below)                                                       \
+    {                                                                                               \
+        exprcore::MeasureWithParensT(this, canvas, size, withParens, width, above, below);          \
+    }                                                                                               \
+    void TEval::DrawWithParens(Canvas& canvas, int x, int y, int size, bool withParens)             \
+    {                                                                                               \
+        exprcore::DrawWithParensT(this, canvas, x, y, size, withParens);                            \
+    }
