@@ -7,6 +7,17 @@
 #include <cmath>
 #include <cstdint>
 
+// The hand-written x87 sequences keep constants and roundings where GCC would
+// move them; other compilers (the fuzzing build) take the plain expressions,
+// which give the same bits.
+#ifndef SUMBRIX_X87_ASM
+#if defined(__GNUC__) && !defined(__clang__) && (defined(__x86_64__) || defined(__i386__))
+#define SUMBRIX_X87_ASM 1
+#else
+#define SUMBRIX_X87_ASM 0
+#endif
+#endif
+
 namespace real::builtins {
 
 namespace sincos {
@@ -52,23 +63,35 @@ struct Split {
 constexpr Split SplitOf(Extended c) { return {static_cast<double>(c), static_cast<double>(c - static_cast<double>(c))}; }
 [[gnu::always_inline]] inline Extended Load(const Split& s)
 {
+#if SUMBRIX_X87_ASM
     Extended r;
     // In asm, or the compiler folds the sum back into an 80-bit constant.
     asm("fldl %1\n\tfaddl %2" : "=t"(r) : "m"(s.hi), "m"(s.lo));
     return r;
+#else
+    return static_cast<Extended>(s.hi) + static_cast<Extended>(s.lo);
+#endif
 }
 // c + v and c * v (the same bits as with the 80-bit constant), c loaded where
 // it is used: loaded early, it would be spilled. They take one more x87
 // register for a moment (the clobber keeps it free).
 [[gnu::always_inline]] inline Extended AddC(const Split& c, Extended v)
 {
+#if SUMBRIX_X87_ASM
     asm("fldl %1\n\tfaddl %2\n\tfaddp" : "+t"(v) : "m"(c.hi), "m"(c.lo) : "st(7)");
     return v;
+#else
+    return Load(c) + v;
+#endif
 }
 [[gnu::always_inline]] inline Extended MulC(const Split& c, Extended v)
 {
+#if SUMBRIX_X87_ASM
     asm("fldl %1\n\tfaddl %2\n\tfmulp" : "+t"(v) : "m"(c.hi), "m"(c.lo) : "st(7)");
     return v;
+#else
+    return Load(c) * v;
+#endif
 }
 inline constexpr Split kInvPio2s = SplitOf(kInvPio2);
 inline constexpr Split kPio2cs = SplitOf(kPio2c);
@@ -132,8 +155,12 @@ template <class T1>
     // k is a whole number: stored as a 64-bit integer exactly. (Reading the
     // low bits of the 80-bit sum instead waits for a store that cannot be
     // forwarded.)
+#if SUMBRIX_X87_ASM
     std::int64_t whole;
     asm("fistpll %0" : "=m"(whole) : "t"(k) : "st");
+#else
+    const auto whole = static_cast<std::int64_t>(k);
+#endif
     quadrant = static_cast<unsigned>(whole & 3);
     const Extended r1 = x - k * kPio2a;   // exact
     const Extended w = k * kPio2b;        // exact

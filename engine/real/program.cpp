@@ -251,9 +251,13 @@ Extended SquareRoot(const Node* n)
     const Extended x = Operand<Leaf>(n);
     if (__builtin_expect(x < 0, 0))
         throw EInvalidOp();
+#if SUMBRIX_X87_ASM
     Extended r;
     asm("fsqrt" : "=t"(r) : "0"(x));
     return r;
+#else
+    return __builtin_sqrtl(x);
+#endif
 }
 
 template <bool LeftLeaf, bool RightLeaf>
