@@ -93,20 +93,32 @@ struct LogNOp {
 enum Mode { kLeaf, kStep, kPair, kTwin };
 enum PairOp : std::uint8_t { kNoPair, kPairAdd, kPairSub, kPairMul, kPairDiv };
 
-[[gnu::always_inline]] inline Extended ReadA(const Node* n)
+// Bits of Node::dmask.
+enum : std::uint8_t { kDoubleA = 1, kDoubleB = 2, kSameAB = 4, kMainA = 8, kMainB = 16 };
+
+// The main variable, for a step reading it in place: loaded once per step, as
+// an 80-bit load costs several times an operation (three loads of x made up
+// half of the run of "x*x+2*x-3/(x+1)"). Loaded after any call the step makes,
+// so that it is not kept in memory across it.
+[[gnu::always_inline]] inline Extended LoadMain(const Node* n)
 {
-    return (n->dmask & 1) ? static_cast<Extended>(n->da) : *n->a;
+    return n->xv ? *n->xv : Extended(0);
 }
 
-[[gnu::always_inline]] inline Extended ReadB(const Node* n)
+[[gnu::always_inline]] inline Extended ReadA(const Node* n, Extended x)
 {
-    return (n->dmask & 2) ? static_cast<Extended>(n->db) : *n->b;
+    return (n->dmask & kMainA) ? x : (n->dmask & kDoubleA) ? static_cast<Extended>(n->da) : *n->a;
 }
 
-[[gnu::always_inline]] inline Extended PairValue(const Node* c)
+[[gnu::always_inline]] inline Extended ReadB(const Node* n, Extended x)
 {
-    const Extended a = ReadA(c);
-    const Extended b = (c->dmask & 4) ? a : ReadB(c);
+    return (n->dmask & kMainB) ? x : (n->dmask & kDoubleB) ? static_cast<Extended>(n->db) : *n->b;
+}
+
+[[gnu::always_inline]] inline Extended PairValue(const Node* c, Extended x)
+{
+    const Extended a = ReadA(c, x);
+    const Extended b = (c->dmask & kSameAB) ? a : ReadB(c, x);
     switch (c->pair) {
     case kPairAdd: return a + b;
     case kPairSub: return a - b;
@@ -117,10 +129,10 @@ enum PairOp : std::uint8_t { kNoPair, kPairAdd, kPairSub, kPairMul, kPairDiv };
 
 // An operation of two operands, each a leaf or a pair, done in place: a small
 // subtree without a call (and without values kept across one).
-[[gnu::always_inline]] inline Extended TwinValue(const Node* c)
+[[gnu::always_inline]] inline Extended TwinValue(const Node* c, Extended x)
 {
-    const Extended a = (c->twinModes & 1) ? PairValue(c->l) : ReadA(c);
-    const Extended b = (c->twinModes & 2) ? PairValue(c->r) : ReadB(c);
+    const Extended a = (c->twinModes & 1) ? PairValue(c->l, x) : ReadA(c, x);
+    const Extended b = (c->twinModes & 2) ? PairValue(c->r, x) : ReadB(c, x);
     switch (c->twin) {
     case kPairAdd: return a + b;
     case kPairSub: return a - b;
@@ -129,33 +141,46 @@ enum PairOp : std::uint8_t { kNoPair, kPairAdd, kPairSub, kPairMul, kPairDiv };
     }
 }
 
-// Operand a (with l) or, Second, operand b (with r) of n.
+// Operand a (with l) or, Second, operand b (with r) of n; x is n's main
+// variable (LoadMain) unless the operand is a step.
 template <int M, bool Second>
-[[gnu::always_inline]] inline Extended Value(const Node* n)
+[[gnu::always_inline]] inline Extended Value(const Node* n, [[maybe_unused]] Extended x)
 {
     const Node* step = Second ? n->r : n->l;
     if constexpr (M == kLeaf)
-        return Second ? ReadB(n) : ReadA(n);
+        return Second ? ReadB(n, x) : ReadA(n, x);
     else if constexpr (M == kPair)
-        return PairValue(step);
+        return PairValue(step, x);
     else if constexpr (M == kTwin)
-        return TwinValue(step);
+        return TwinValue(step, x);
     else
         return Eval(step);
 }
 
-// The step runs first and a leaf is read after it: nothing is kept across
+// The step runs first and leaves are read after it: nothing is kept across
 // the call. Of two steps the longer runs last (RightFirst when that is the
 // left one), so that its value is not kept in memory across the other.
 template <class Op, int L, int R, bool RightFirst = false>
 Extended Binary(const Node* n)
 {
-    if constexpr ((L != kStep && R == kStep) || RightFirst) {
+    if constexpr (L == kStep && R == kStep) {
+        if constexpr (RightFirst) {
+            const Extended b = Eval(n->r);
+            return Op::Apply(Eval(n->l), b);
+        } else {
+            const Extended a = Eval(n->l);
+            return Op::Apply(a, Eval(n->r));
+        }
+    } else if constexpr (R == kStep) {
         const Extended b = Eval(n->r);
-        return Op::Apply(Value<L, false>(n), b);
+        return Op::Apply(Value<L, false>(n, LoadMain(n)), b);
+    } else if constexpr (L == kStep) {
+        const Extended a = Eval(n->l);
+        return Op::Apply(a, Value<R, true>(n, LoadMain(n)));
     } else {
-        const Extended a = Value<L, false>(n);
-        return Op::Apply(a, Value<R, true>(n));
+        const Extended x = LoadMain(n);
+        const Extended a = Value<L, false>(n, x);
+        return Op::Apply(a, Value<R, true>(n, x));
     }
 }
 
@@ -184,7 +209,10 @@ Fn BinaryFn(int l, int r)
 template <int M>
 [[gnu::always_inline]] inline Extended Operand(const Node* n)
 {
-    return Value<M, false>(n);
+    if constexpr (M == kStep)
+        return Eval(n->l);
+    else
+        return Value<M, false>(n, LoadMain(n));
 }
 
 // a^2: CheckedPower multiplies a by itself (0 for a zero base, as a * a is).
@@ -363,6 +391,7 @@ public:
             return !m_failed;
         }
         CountUses(root);
+        ChooseMain(root);
         m_p.m_top = Step(root);
         return !m_failed;
     }
@@ -373,6 +402,7 @@ private:
     std::unordered_map<const TEval*, const Extended*> m_folded;
     std::unordered_map<TEval*, const Node*> m_shared;
     std::unordered_map<TEval*, int> m_weight;
+    const Extended* m_main = nullptr;   // the variable read most often
     bool m_failed = false;
 
     // The address of a node's Value when the tree gives that stored value
@@ -442,6 +472,53 @@ private:
                     todo.push_back(c);
             }
         }
+    }
+
+    // The main variable: the one most leaves read (each node counted once; of
+    // equals, the first met from the root).
+    void ChooseMain(TEval* root)
+    {
+        std::unordered_map<const Extended*, int> reads;
+        std::unordered_map<const TEval*, bool> seen;
+        std::vector<TEval*> todo{root};
+        int best = 0;
+        while (!todo.empty()) {
+            TEval* n = todo.back();
+            todo.pop_back();
+            for (TEval* c : n->Children) {
+                if (Folded(c))
+                    continue;
+                if (c->Kind() != NodeKind::Var) {
+                    if (!seen[c])
+                        todo.push_back(c);
+                    seen[c] = true;
+                    continue;
+                }
+                const TVariable* v = static_cast<TVar*>(c)->Variable;
+                if (!v)
+                    continue;
+                const int k = ++reads[&v->Value];
+                if (k > best) {
+                    best = k;
+                    m_main = &v->Value;
+                }
+            }
+        }
+    }
+
+    // Marks the leaves of s that are the main variable, and gives s the
+    // variable when it or an operand read in place (modes l, r) reads it.
+    void MarkMain(Node* s, int l, int r)
+    {
+        if (!m_main)
+            return;
+        if (l == kLeaf && s->a == m_main && !(s->dmask & kDoubleA))
+            s->dmask |= kMainA;
+        if (r == kLeaf && s->b == m_main && !(s->dmask & kDoubleB))
+            s->dmask |= kMainB;
+        const auto inPlace = [](int mode, const Node* c) { return (mode == kPair || mode == kTwin) && c->xv; };
+        if ((s->dmask & (kMainA | kMainB)) || inPlace(l, s->l) || inPlace(r, s->r))
+            s->xv = m_main;
     }
 
     // A rough cost of computing a node: its steps, functions counting more.
@@ -528,10 +605,11 @@ private:
         Node* s = NewNode();
         const int l = Operand(n->Children[0], s->a, s->l);
         const int r = Operand(n->Children[1], s->b, s->r);
-        ConstOperand(s, n->Children[0], s->a, 1, s->da);
-        ConstOperand(s, n->Children[1], s->b, 2, s->db);
-        if (l == kLeaf && r == kLeaf && s->a == s->b && !(s->dmask & 3))
-            s->dmask |= 4;
+        ConstOperand(s, n->Children[0], s->a, kDoubleA, s->da);
+        ConstOperand(s, n->Children[1], s->b, kDoubleB, s->db);
+        if (l == kLeaf && r == kLeaf && s->a == s->b && !(s->dmask & (kDoubleA | kDoubleB)))
+            s->dmask |= kSameAB;
+        MarkMain(s, l, r);
         s->fn = BinaryFn<Op>(l, r);
         if (l == kStep && r == kStep && Weight(n->Children[0]) > Weight(n->Children[1]))
             s->fn = &Binary<Op, kStep, kStep, true>;
@@ -563,7 +641,8 @@ private:
     {
         Node* s = NewNode();
         const int m = Operand(arg, s->a, s->l);
-        ConstOperand(s, arg, s->a, 1, s->da);
+        ConstOperand(s, arg, s->a, kDoubleA, s->da);
+        MarkMain(s, m, kStep);
         s->fn = m == kLeaf ? &F<kLeaf>::Run : m == kPair ? &F<kPair>::Run : m == kTwin ? &F<kTwin>::Run : &F<kStep>::Run;
         return s;
     }
@@ -579,10 +658,11 @@ private:
             if (const Extended* leaf = LeafOf(n->Children[0])) {
                 Node* s = NewNode();
                 s->a = s->b = leaf;
-                ConstOperand(s, n->Children[0], leaf, 1, s->da);
-                ConstOperand(s, n->Children[0], leaf, 2, s->db);
-                if (!(s->dmask & 3))
-                    s->dmask |= 4;
+                ConstOperand(s, n->Children[0], leaf, kDoubleA, s->da);
+                ConstOperand(s, n->Children[0], leaf, kDoubleB, s->db);
+                if (!(s->dmask & (kDoubleA | kDoubleB)))
+                    s->dmask |= kSameAB;
+                MarkMain(s, kLeaf, kLeaf);
                 s->fn = &Binary<MulOp, kLeaf, kLeaf>;
                 s->pair = kPairMul;
                 return s;

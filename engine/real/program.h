@@ -80,10 +80,13 @@ public:
         std::uint8_t twinModes = 0;                          // bit 0: l is a pair, bit 1: r is a pair
         // Leaves that are literals exact in a double are read from da and db
         // (bits 0 and 1): the 80-bit load is slow. Bit 2: b is a's variable
-        // (x*x), read once. a and b stay valid for the readers that ignore this.
+        // (x*x), read once. Bits 3 and 4: a, b is the program's main variable,
+        // loaded once by the step that reads this node in place (from xv). a
+        // and b stay valid for the readers that ignore these bits.
         std::uint8_t dmask = 0;
         double da = 0;
         double db = 0;
+        const Extended* xv = nullptr;                        // the main variable, when this step reads it in place
         const std::uint64_t* run = nullptr;                  // shared steps: the program's run number
         mutable std::uint64_t mark = 0;                      // run in which `cache` was computed
         mutable Extended cache = 0;

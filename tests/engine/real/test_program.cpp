@@ -122,6 +122,10 @@ TEST_F(ProgramTest, SameValuesAndFaultsAsTheTree)
         // Literals read as doubles when exact, in place otherwise; a square read once.
         "0.1*x+x/0.3-2.5", "1e400/x+x*1e-400", "x*3.0000000000000001+y*y", "sqrt(x*x+0.1)-sqrt(x+2)",
         "y*y-x*x/(y*y)", "sin(x*7)+cos(y*3+0.5)", "cos(x)*sin(y)-sin(x+y)",
+        // The variable read most often loaded once per step, next to other
+        // variables, literals, steps and shared pairs (which run on their own).
+        "y*y+x*y-x/(y+1)", "(x+y)*(x-y)/(y*2+x)", "x^2+y^3-y^2*x", "sqrt(x+1)*x-(x*x)^2+y",
+        "a:x+1;a*a+x*a-y/a", "a:x*y;b:y-x;a/b+b*x-y", "sin(x)*x-cos(x+y)/(y*y)", "x/(x-y)+y/(y-x)",
     };
     for (const char* t : texts)
         ExpectSameAsTree(t, common);
