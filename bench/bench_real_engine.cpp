@@ -28,6 +28,8 @@ using real::TExpresion;
 
 // A typical expression in the syntax both parsers read.
 const char* const kTypical = "sin(x)*x+2*x^2-3/(x+1)+sqrt(x*x+1)";
+// Only arithmetic, in the same syntax.
+const char* const kArithmetic = "x*x+2*x-3/(x+1)";
 
 std::string Nested(int depth)
 {
@@ -117,10 +119,11 @@ void BM_Real_CompileEvaluateTypical(benchmark::State& state)
 }
 BENCHMARK(BM_Real_CompileEvaluateTypical)->Unit(benchmark::kMicrosecond);
 
-void BM_Real_ReEvaluateTypical(benchmark::State& state)
+// Compiles text once, then times setting x to the next argument and evaluating.
+void ReEvaluate(benchmark::State& state, const char* text)
 {
     Engine eng;
-    eng.compileAndEvaluate(QString::fromLatin1(kTypical));
+    eng.compileAndEvaluate(QString::fromLatin1(text));
     const Extended* const v = args().ext;
     std::size_t i = 0;
     for (auto _ : state) {
@@ -128,20 +131,12 @@ void BM_Real_ReEvaluateTypical(benchmark::State& state)
         benchmark::DoNotOptimize(eng.e.Evaluate());
     }
 }
+
+void BM_Real_ReEvaluateTypical(benchmark::State& state) { ReEvaluate(state, kTypical); }
 BENCHMARK(BM_Real_ReEvaluateTypical)->Unit(benchmark::kNanosecond);
 
 // Only arithmetic: the cost of the tree itself.
-void BM_Real_ReEvaluateArithmetic(benchmark::State& state)
-{
-    Engine eng;
-    eng.compileAndEvaluate(QStringLiteral("x*x+2*x-3/(x+1)"));
-    const Extended* const v = args().ext;
-    std::size_t i = 0;
-    for (auto _ : state) {
-        eng.x->SetValue(v[i++ & (kArgCount - 1)]);
-        benchmark::DoNotOptimize(eng.e.Evaluate());
-    }
-}
+void BM_Real_ReEvaluateArithmetic(benchmark::State& state) { ReEvaluate(state, kArithmetic); }
 BENCHMARK(BM_Real_ReEvaluateArithmetic)->Unit(benchmark::kNanosecond);
 
 // The fixed cost of asking for a value that is still current.
@@ -167,12 +162,13 @@ void BM_Muparser_ParseEvaluateTypical(benchmark::State& state)
 }
 BENCHMARK(BM_Muparser_ParseEvaluateTypical)->Unit(benchmark::kMicrosecond);
 
-void BM_Muparser_ReEvaluateTypical(benchmark::State& state)
+// The same as ReEvaluate, with muparser.
+void MuparserReEvaluate(benchmark::State& state, const char* text)
 {
     double x = 0.5;
     mu::Parser p;
     p.DefineVar("x", &x);
-    p.SetExpr(kTypical);
+    p.SetExpr(text);
     p.Eval();
     const double* const v = args().dbl;
     std::size_t i = 0;
@@ -181,22 +177,11 @@ void BM_Muparser_ReEvaluateTypical(benchmark::State& state)
         benchmark::DoNotOptimize(p.Eval());
     }
 }
+
+void BM_Muparser_ReEvaluateTypical(benchmark::State& state) { MuparserReEvaluate(state, kTypical); }
 BENCHMARK(BM_Muparser_ReEvaluateTypical)->Unit(benchmark::kNanosecond);
 
-void BM_Muparser_ReEvaluateArithmetic(benchmark::State& state)
-{
-    double x = 0.5;
-    mu::Parser p;
-    p.DefineVar("x", &x);
-    p.SetExpr("x*x+2*x-3/(x+1)");
-    p.Eval();
-    const double* const v = args().dbl;
-    std::size_t i = 0;
-    for (auto _ : state) {
-        x = v[i++ & (kArgCount - 1)];
-        benchmark::DoNotOptimize(p.Eval());
-    }
-}
+void BM_Muparser_ReEvaluateArithmetic(benchmark::State& state) { MuparserReEvaluate(state, kArithmetic); }
 BENCHMARK(BM_Muparser_ReEvaluateArithmetic)->Unit(benchmark::kNanosecond);
 
 void BM_Muparser_ParseNested100(benchmark::State& state)

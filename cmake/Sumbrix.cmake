@@ -1,5 +1,6 @@
-# sumbrix_library(NAME DIR [LINKS libs...])
-# One library per folder: every .cpp below DIR (but the folders named in EXCLUDE) is part of it.
+# sumbrix_library(NAME [GLOBS patterns...] [RECURSE_OFF] [EXCLUDE folders...] [LINKS libs...])
+# One library per folder: every file matching GLOBS (default *.cpp *.h) in the current
+# folder and, unless RECURSE_OFF, below it (but the folders named in EXCLUDE) is part of it.
 function(sumbrix_library name)
   cmake_parse_arguments(ARG "RECURSE_OFF" "" "LINKS;EXCLUDE;GLOBS" ${ARGN})
   if(NOT ARG_GLOBS)

@@ -314,19 +314,6 @@ void DrawMessage(Canvas& canvas, int x, int y, int size, const QString& text)
     TextAt(canvas, x, y, Quoted(text));
 }
 
-Box MeasureName(Canvas& canvas, int size, const QString& text)
-{
-    SetFont(canvas, TimesFace(), 0, size);
-    const int h = canvas.textHeight(text);
-    return Box{canvas.textWidth(text), h / 2, h / 2};
-}
-
-void DrawName(Canvas& canvas, int x, int y, int size, const QString& text)
-{
-    SetFont(canvas, TimesFace(), 0, size);
-    TextAt(canvas, x, y, text);
-}
-
 // ---- operators ----
 
 Box MeasureSum(Canvas& canvas, int size, const Part& l, const Part& r)

@@ -123,9 +123,6 @@ void DrawVariable(Canvas& canvas, int x, int y, int size, const QString& text);
 // Quoted messages ("Arial", between double quotes).
 Box MeasureMessage(Canvas& canvas, int size, const QString& text);
 void DrawMessage(Canvas& canvas, int x, int y, int size, const QString& text);
-// A plain upright name in "Times New Roman" (what a function name looks like).
-Box MeasureName(Canvas& canvas, int size, const QString& text);
-void DrawName(Canvas& canvas, int x, int y, int size, const QString& text);
 
 // ---- operators (children already wrapped in Parenthesised where they need it) ----
 Box MeasureSum(Canvas& canvas, int size, const Part& l, const Part& r);

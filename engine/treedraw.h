@@ -113,6 +113,14 @@ void DrawLeafT(Node* node, Canvas& canvas, int x, int y, int size)
     }
 }
 
+// Whether an operand goes between parentheses where its parent asks: sums,
+// differences, comparisons and logical operators.
+template <class Node>
+bool NeedsParensT(const Node* n)
+{
+    return n->Kind() == NodeKind::Suma || n->Kind() == NodeKind::Resta || (n->IsOp() && !n->IsOpDespejable());
+}
+
 // Whether a product shows its dot, from its operands: needsParens tells which
 // operand goes between parentheses, isNumber which is a literal.
 template <class Node, class NeedsParens, class IsNumber>

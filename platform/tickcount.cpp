@@ -1,6 +1,6 @@
 #include "platform/tickcount.h"
 
-#include <chrono>
+#include "foundation/core/basicos.h"
 
 namespace platform {
 
@@ -21,9 +21,7 @@ std::uint32_t GetTickCount()
     const TickState& s = state();
     if (s.fake)
         return s.value;
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now().time_since_epoch()).count();
-    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(ms));
+    return ::TickCount();
 }
 
 namespace tickcount {

@@ -28,12 +28,9 @@ void changeWindowFlag(QWidget* w, Qt::WindowType flag, bool on)
     const Qt::WindowFlags now = on ? (old | flag) : (old & ~Qt::WindowFlags(flag));
     if (now == old)
         return;
-    if (top->testAttribute(Qt::WA_WState_Created) && top->windowHandle()) {
-        top->overrideWindowFlags(now);
+    top->overrideWindowFlags(now);
+    if (top->testAttribute(Qt::WA_WState_Created) && top->windowHandle())
         top->windowHandle()->setFlags(now);
-    } else {
-        top->overrideWindowFlags(now);
-    }
 }
 
 struct ClipState {

@@ -24,9 +24,10 @@ cmake -S "$root" -B "$build" -G Ninja \
   -DSUMBRIX_FUZZ=ON -DSUMBRIX_TESTS=ON -DSUMBRIX_SANITIZE=OFF \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address -fno-omit-frame-pointer" \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address" >/dev/null
-for d in "${domains[@]}"; do
-  ninja -C "$build" "fuzz_${d}_expression"
-done
+# One ninja run for all the targets, so that they build side by side.
+targets=()
+for d in "${domains[@]}"; do targets+=("fuzz_${d}_expression"); done
+ninja -C "$build" "${targets[@]}"
 
 cd "$build"
 export QT_QPA_PLATFORM=offscreen

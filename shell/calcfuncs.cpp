@@ -11,6 +11,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <numeric>
 #include <optional>
 
 namespace calcfuncs {
@@ -125,17 +126,6 @@ std::uint64_t Magnitude(std::int64_t v)
     return v < 0 ? std::uint64_t(0) - std::uint64_t(v) : std::uint64_t(v);
 }
 
-// Euclid's repeated remainder; b is never 0 here.
-std::uint64_t GcdOf(std::uint64_t a, std::uint64_t b)
-{
-    while (b != 0) {
-        const std::uint64_t r = a % b;
-        a = b;
-        b = r;
-    }
-    return a;
-}
-
 void RefuseZeros(const std::vector<std::int64_t>& values)
 {
     // The remainder by 0 of the repeated-remainder rule: a clear error, never a
@@ -162,7 +152,7 @@ Extended Gcd(const std::vector<std::int64_t>& values)
     RefuseZeros(values);
     std::uint64_t g = Magnitude(values[0]);
     for (std::size_t i = 1; i < values.size(); ++i)
-        g = GcdOf(g, Magnitude(values[i]));
+        g = std::gcd(g, Magnitude(values[i]));
     return Extended(g);
 }
 
@@ -177,7 +167,7 @@ Extended Lcm(const std::vector<std::int64_t>& values)
     std::uint64_t l = Magnitude(values[0]);
     for (std::size_t i = 1; i < values.size(); ++i) {
         const std::uint64_t v = Magnitude(values[i]);
-        const std::uint64_t q = l / GcdOf(l, v);
+        const std::uint64_t q = l / std::gcd(l, v);
         std::uint64_t p = 0;
         if (__builtin_mul_overflow(q, v, &p))
             throw EOverflow();

@@ -33,7 +33,7 @@ void PolarFn(const TEvalArray& a, TComplex& r)
 void RegisterBuiltins(TExpresion& e)
 {
     TComplex v;
-    e.AddConstant(QStringLiteral("Pi"), TComplex{3.1415926535897932385L, 0}, QStringLiteral("Pi"));
+    e.AddConstant(QStringLiteral("Pi"), TComplex{kPi, 0}, QStringLiteral("Pi"));
     ComplexExp(TComplex{1, 0}, v);
     e.AddConstant(QStringLiteral("e"), v, QStringLiteral("Base Log. Naturales"));
     ComplexSqrt(TComplex{2, 0}, v);

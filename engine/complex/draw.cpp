@@ -18,10 +18,7 @@ namespace {
 Part P(TEval* n) { return exprcore::NodePartT(n); }
 
 // Sums, differences and comparisons go between parentheses as operands.
-bool NeedsParens(const TEval* n)
-{
-    return n->Kind() == NodeKind::Suma || n->Kind() == NodeKind::Resta || (n->IsOp() && !n->IsOpDespejable());
-}
+bool NeedsParens(const TEval* n) { return exprcore::NeedsParensT(n); }
 
 bool IsNumWith(const TEval* n, Extended re)
 {

@@ -56,12 +56,7 @@ struct ExprTraits : exprcore::TCoreTypes<TComplex, TEval, TMake, TMakeVar, TVari
     using QuietScope = ComplexQuietErrors;
     using Fields = exprcore::TAngleFields<TComplexNameResolver, TNodeMeasureProc, TNodeDrawProc>;
     static constexpr exprcore::FaultPolicy kFaults = exprcore::FaultPolicy::All;
-    static TComplex EvaluateTree(TEval* tree)
-    {
-        TComplex v;
-        tree->Evaluate(v);
-        return v;
-    }
+    static TComplex EvaluateTree(TEval* tree) { return tree->Eval(); }
     static void Show(const QString& text, bool error);
 };
 

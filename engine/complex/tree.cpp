@@ -70,47 +70,26 @@ void TOp::Evaluate(TComplex& result)
     result = exprcore::SharedValueT(this, [this] { return Compute(); });
 }
 
+namespace {
+
 // The right operand first: it decides the order of the variable prompts and
 // which fault is reported when both operands would fail.
-TComplex TSuma::Compute()
+template <void (*Op)(TComplex, TComplex, TComplex&)>
+TComplex RightFirst(TEval* l, TEval* r)
 {
-    const TComplex b = Right()->Eval();
-    TComplex r;
-    ComplexAdd(Left()->Eval(), b, r);
-    return r;
+    const TComplex b = r->Eval();
+    TComplex v;
+    Op(l->Eval(), b, v);
+    return v;
 }
 
-TComplex TResta::Compute()
-{
-    const TComplex b = Right()->Eval();
-    TComplex r;
-    ComplexSub(Left()->Eval(), b, r);
-    return r;
-}
+} // namespace
 
-TComplex TMul::Compute()
-{
-    const TComplex b = Right()->Eval();
-    TComplex r;
-    ComplexMul(Left()->Eval(), b, r);
-    return r;
-}
-
-TComplex TDiv::Compute()
-{
-    const TComplex b = Right()->Eval();
-    TComplex r;
-    ComplexDiv(Left()->Eval(), b, r);
-    return r;
-}
-
-TComplex TPot::Compute()
-{
-    const TComplex b = Right()->Eval();
-    TComplex r;
-    ComplexPower(Left()->Eval(), b, r);
-    return r;
-}
+TComplex TSuma::Compute() { return RightFirst<ComplexAdd>(Left(), Right()); }
+TComplex TResta::Compute() { return RightFirst<ComplexSub>(Left(), Right()); }
+TComplex TMul::Compute() { return RightFirst<ComplexMul>(Left(), Right()); }
+TComplex TDiv::Compute() { return RightFirst<ComplexDiv>(Left(), Right()); }
+TComplex TPot::Compute() { return RightFirst<ComplexPower>(Left(), Right()); }
 
 TComplex TLogN::Compute()
 {

@@ -63,8 +63,6 @@ bool ValuesEqual(TComplex a, TComplex b);
 // A condition is true when its real part is above 0.
 inline bool IsTrue(TComplex z) { return z.Re > 0; }
 
-using DepSet = exprcore::DepSetT<TVariable>;
-
 // What the shared tree code of engine/treecore.h needs of this engine.
 struct TreeTraits
     : exprcore::TTreeTypes<TComplex, TEval, TVariable, TVar, TComplexFunc0, TComplexFunc1, TComplexFuncN,

@@ -25,10 +25,7 @@ bool IsNum(const TEval* n) { return n->Kind() == NodeKind::Num; }
 
 // Sums, differences, comparisons and logical operators go between parentheses
 // as operands of a difference or a product.
-bool NeedsParens(const TEval* n)
-{
-    return n->Kind() == NodeKind::Suma || n->Kind() == NodeKind::Resta || (n->IsOp() && !n->IsOpDespejable());
-}
+bool NeedsParens(const TEval* n) { return exprcore::NeedsParensT(n); }
 
 // The base of a power and the argument of a superscript: operators, functions
 // and literals that are not integers (a stacked fraction).

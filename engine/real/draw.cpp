@@ -231,11 +231,7 @@ void DrawOwn(TEval* n, Canvas& c, int x, int y, int size)
 
 } // namespace
 
-bool NeedsParens(const TEval* node)
-{
-    const NodeKind k = node->Kind();
-    return k == NodeKind::Suma || k == NodeKind::Resta || (node->IsOp() && !node->IsOpDespejable());
-}
+bool NeedsParens(const TEval* n) { return exprcore::NeedsParensT(n); }
 
 Box MeasureBox(TEval* node, Canvas& canvas, int size)
 {

@@ -2,10 +2,7 @@
 
 #include "foundation/core/format.h"
 
-#if __has_include("engine/real/builtins.h")
 #include "engine/real/builtins.h"
-#define SUMBRIX_REAL_HAS_BUILTINS 1
-#endif
 
 #include <cstddef>
 
@@ -53,12 +50,7 @@ void TExpresion::AddAlwaysPresent()
     AddFunctionN(QStringLiteral("LogBase/LogN"), nullptr, 2, 2, QStringLiteral("Logaritmo base N"));
 }
 
-void TExpresion::RegisterBuiltIns()
-{
-#ifdef SUMBRIX_REAL_HAS_BUILTINS
-    RegisterBuiltins(*this);
-#endif
-}
+void TExpresion::RegisterBuiltIns() { RegisterBuiltins(*this); }
 
 // --------------------------------------------------------------------------
 // Text, evaluation, solving.
@@ -73,11 +65,11 @@ void TExpresion::StartEvaluation(bool solving)
     // nodes) that read variables, so that the next evaluation computes them
     // under the settings of now (a new angle unit). Functions of constants keep
     // the value they were folded to.
-    if (!solving && Dirty)
-        exprcore::ForgetFunctionCachesT<TFunUser>(Root, [](TEval* n) { return !n->Deps()->empty(); });
     // A new text (or unit) makes the object dirty: the program of the old tree goes.
-    if (!solving && Dirty)
+    if (!solving && Dirty) {
+        exprcore::ForgetFunctionCachesT<TFunUser>(Root, [](TEval* n) { return !n->Deps()->empty(); });
         m_program.Reset();
+    }
 }
 
 void TExpresion::EvaluateRoot()

@@ -129,7 +129,6 @@ public:
     EngineState& State() const { return *m_state; }
     // The tree was replaced or its names reloaded: forget the program.
     void Reset();
-    bool HasProgram() const { return m_program != nullptr; }
 
 private:
     Extended EvaluateSlow(TEval* root);

@@ -16,7 +16,6 @@
 #include "complex_driver.h"
 #include "driver_common.h"
 #include "rational_driver.h"
-#include "foundation/core/cp1252.h"
 #include "foundation/core/format.h"
 
 #include <QCoreApplication>
@@ -41,13 +40,8 @@ public:
         m_solve = evaldriver::SetUpExpressions(m_main, m_input, m_main.Silent);
     }
 
-    void line(const QString& raw)
-    {
-        QString text = raw;
-        if (text.endsWith(QLatin1Char('\r')))
-            text.chop(1);
-        evaldriver::DispatchLine(*this, text);
-    }
+    // main() has already cut the line's "\r".
+    void line(const QString& text) { evaldriver::DispatchLine(*this, text); }
 
 private:
     template <class D>

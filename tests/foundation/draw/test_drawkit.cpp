@@ -1,6 +1,7 @@
 // Rectangle arithmetic, proportional fitting, bitmaps, regions, lines and text
 // placement of the drawing kit.
 #include "foundation/draw/drawkit.h"
+#include "inkimage.h"
 #include "testsupport.h"
 
 #include <QFontDatabase>
@@ -9,39 +10,6 @@
 #include <climits>
 
 namespace {
-
-// The bounding box of the pixels that differ from the background.
-QRect inkBox(const QImage& img, QRgb background)
-{
-    int l = INT_MAX, t = INT_MAX, r = INT_MIN, b = INT_MIN;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if ((img.pixel(x, y) & 0xFFFFFF) != (background & 0xFFFFFF)) {
-                l = std::min(l, x);
-                t = std::min(t, y);
-                r = std::max(r, x);
-                b = std::max(b, y);
-            }
-    if (l == INT_MAX)
-        return QRect();
-    return QRect(QPoint(l, t), QPoint(r, b));
-}
-
-int inkCount(const QImage& img, QRgb background)
-{
-    int n = 0;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            n += (img.pixel(x, y) & 0xFFFFFF) != (background & 0xFFFFFF);
-    return n;
-}
-
-QImage whiteImage(int w, int h)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    img.fill(Qt::white);
-    return img;
-}
 
 QFont serif(int px)
 {

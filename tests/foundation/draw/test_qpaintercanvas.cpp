@@ -3,6 +3,7 @@
 #include "engine/formulapicture.h"
 #include "foundation/draw/drawkit.h"
 #include "foundation/draw/qpaintercanvas.h"
+#include "inkimage.h"
 #include "testsupport.h"
 
 #include <QFontInfo>
@@ -11,38 +12,6 @@
 #include <climits>
 
 namespace {
-
-QImage whiteImage(int w, int h)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    img.fill(Qt::white);
-    return img;
-}
-
-QRect inkBox(const QImage& img)
-{
-    int l = INT_MAX, t = INT_MAX, r = INT_MIN, b = INT_MIN;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if ((img.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF) {
-                l = std::min(l, x);
-                t = std::min(t, y);
-                r = std::max(r, x);
-                b = std::max(b, y);
-            }
-    if (l == INT_MAX)
-        return QRect();
-    return QRect(QPoint(l, t), QPoint(r, b));
-}
-
-int inkCount(const QImage& img)
-{
-    int n = 0;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            n += (img.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF;
-    return n;
-}
 
 CanvasFont font(const QString& name, int height, TFontStyles style = 0)
 {
