@@ -6,7 +6,7 @@
 // node measured once per drawing through the measuring pass).
 
 #include "engine/real/expresion.h"
-#include "foundation/draw/qpaintercanvas.h"
+#include "drawkit/qpaintercanvas.h"
 
 #include <benchmark/benchmark.h>
 

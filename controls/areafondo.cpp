@@ -2,8 +2,8 @@
 
 #include "controls/application.h"
 
-#include "foundation/draw/drawkit.h"
-#include "foundation/draw/gradients.h"
+#include "drawkit/drawkit.h"
+#include "drawkit/gradients.h"
 
 #include <QPainter>
 #include <algorithm>

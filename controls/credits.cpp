@@ -3,7 +3,7 @@
 #include "controls/application.h"
 #include "foundation/core/exceptions.h"
 #include "foundation/core/format.h"
-#include "foundation/draw/drawkit.h"
+#include "drawkit/drawkit.h"
 
 #include <QFontMetrics>
 #include <QMouseEvent>

@@ -1,7 +1,7 @@
 #include "controls/formmx.h"
 
 #include "controls/application.h"
-#include "foundation/draw/drawkit.h"
+#include "drawkit/drawkit.h"
 #include "platform/tickcount.h"
 #include "platform/workarea.h"
 #include "platform/window.h"

@@ -4,7 +4,7 @@
 #include "controls/formmx.h"
 #include "controls/sharedwindow.h"
 #include "foundation/core/basicos.h"
-#include "foundation/draw/gradients.h"
+#include "drawkit/gradients.h"
 #include "platform/window.h"
 
 #include <QCursor>

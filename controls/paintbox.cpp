@@ -1,7 +1,7 @@
 #include "controls/paintbox.h"
 
 #include "controls/application.h"
-#include "foundation/draw/drawkit.h"
+#include "drawkit/drawkit.h"
 
 #include <QApplication>
 #include <QMouseEvent>

@@ -1,6 +1,6 @@
 #include "controls/transedit.h"
 
-#include "foundation/draw/drawkit.h"
+#include "drawkit/drawkit.h"
 
 #include <QPalette>
 #include <QTextDocument>

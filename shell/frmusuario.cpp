@@ -7,7 +7,7 @@
 #include "foundation/core/basicos.h"
 #include "foundation/core/format.h"
 #include "foundation/core/zelini.h"
-#include "foundation/draw/drawkit.h"
+#include "drawkit/drawkit.h"
 
 #include <QHBoxLayout>
 #include <QInputDialog>

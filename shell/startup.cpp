@@ -3,7 +3,7 @@
 #include "engine/formulapicture.h"
 #include "engine/real/expresion.h"
 #include "foundation/core/basicos.h"
-#include "foundation/draw/qpaintercanvas.h"
+#include "drawkit/qpaintercanvas.h"
 #include "platform/msgbox.h"
 #include "shell/frmcalc.h"
 #include "shell/frminput.h"

@@ -1,4 +1,4 @@
-#include "foundation/draw/colorscale.h"
+#include "drawkit/colorscale.h"
 
 #include "foundation/core/extended.h"
 

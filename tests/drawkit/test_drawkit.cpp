@@ -1,6 +1,6 @@
 // Rectangle arithmetic, proportional fitting, bitmaps, regions, lines and text
 // placement of the drawing kit.
-#include "foundation/draw/drawkit.h"
+#include "drawkit/drawkit.h"
 #include "inkimage.h"
 #include "testsupport.h"
 

@@ -1,6 +1,6 @@
-#include "foundation/draw/gradients.h"
+#include "drawkit/gradients.h"
 
-#include "foundation/draw/drawkit.h"
+#include "drawkit/drawkit.h"
 
 #include <QPaintDevice>
 #include <QPainter>

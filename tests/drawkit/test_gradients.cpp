@@ -1,6 +1,6 @@
 // Colour ramps, linear, split and radial gradients, and the bevel painter.
-#include "foundation/draw/drawkit.h"
-#include "foundation/draw/gradients.h"
+#include "drawkit/drawkit.h"
+#include "drawkit/gradients.h"
 #include "testsupport.h"
 
 #include <QPainter>

@@ -1,7 +1,7 @@
-#include "foundation/draw/qpaintercanvas.h"
+#include "drawkit/qpaintercanvas.h"
 
 #include "engine/formulapicture.h"
-#include "foundation/draw/drawkit.h"
+#include "drawkit/drawkit.h"
 
 #include <QFontMetricsF>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "foundation/draw/drawkit.h"
+#include "drawkit/drawkit.h"
 
 #include <QFontMetrics>
 #include <QPainter>

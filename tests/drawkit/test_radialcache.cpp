@@ -1,6 +1,6 @@
 // The radial gradient drawn again from its kept image: the same pixels as
 // drawing the ellipses, for the same size, centre and colours.
-#include "foundation/draw/gradients.h"
+#include "drawkit/gradients.h"
 #include "testsupport.h"
 
 #include <QPainter>

@@ -1,5 +1,5 @@
 // Hue, saturation and lightness to colours, and the value scale.
-#include "foundation/draw/colorscale.h"
+#include "drawkit/colorscale.h"
 #include "testsupport.h"
 
 #include <cmath>

@@ -2,7 +2,7 @@
 // picture has the measured size, and ink lies where the layout says.
 #include "engine/formuladraw.h"
 #include "engine/formulapicture.h"
-#include "foundation/draw/qpaintercanvas.h"
+#include "drawkit/qpaintercanvas.h"
 #include "testsupport.h"
 
 #include <QPainter>

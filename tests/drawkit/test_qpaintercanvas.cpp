@@ -1,8 +1,8 @@
 // The engine's canvas over a QPainter: fonts, measuring, placement, shapes, and
 // the recorded picture replayed onto the screen.
 #include "engine/formulapicture.h"
-#include "foundation/draw/drawkit.h"
-#include "foundation/draw/qpaintercanvas.h"
+#include "drawkit/drawkit.h"
+#include "drawkit/qpaintercanvas.h"
 #include "inkimage.h"
 #include "testsupport.h"
 
