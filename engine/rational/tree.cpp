@@ -210,22 +210,21 @@ TFrac TDist::Compare()
     return Truth(!ValuesEqual(Left()->Evaluate(), b));
 }
 
+// >= and <= are the strict comparison or the tolerant equality, over one
+// evaluation of each side (a second one would double the work at every level of
+// a nested comparison).
 TFrac TMayIgu::Compare()
 {
     const TFrac a = Left()->Evaluate();
-    if (a.ToFloat() >= Right()->Evaluate().ToFloat())
-        return Truth(true);
-    const TFrac b2 = Right()->Evaluate();
-    return Truth(ValuesEqual(Left()->Evaluate(), b2));
+    const TFrac b = Right()->Evaluate();
+    return Truth(a.ToFloat() >= b.ToFloat() || ValuesEqual(a, b));
 }
 
 TFrac TMenIgu::Compare()
 {
     const TFrac a = Left()->Evaluate();
-    if (!(a.ToFloat() > Right()->Evaluate().ToFloat()))
-        return Truth(true);
-    const TFrac b2 = Right()->Evaluate();
-    return Truth(ValuesEqual(Left()->Evaluate(), b2));
+    const TFrac b = Right()->Evaluate();
+    return Truth(!(a.ToFloat() > b.ToFloat()) || ValuesEqual(a, b));
 }
 
 TFrac TAnd::Compute()
