@@ -313,6 +313,7 @@ Extended ParseNumberInBase(const QString& text, int base)
 {
     NumberTextState& st = numtext();
     st.BaseError = false;
+    st.BaseOverflow = false;
     if (base < 2 || base > 36) {
         SetBaseError(kBaseRange);
         return 0;
@@ -355,8 +356,22 @@ Extended ParseNumberInBase(const QString& text, int base)
     }
     if (base >= 14 && ePos >= 0 && lowerOther)
         SetBaseError(QStringLiteral("Expresión ambigua"));
-    if (base <= 13 && ePos == len - 1)
-        SetBaseError(QStringLiteral("Falta exponente despues de \"e\""));
+    // Digits on both sides of the exponent letter: "2e-" and "e5" are no numbers
+    // (from base 14 on a last "e" is read as no exponent at all: "2e[16]" is 2).
+    if (base <= 13 && ePos >= 0) {
+        bool expDigits = false;
+        for (int i = ePos + 1; i < len; ++i)
+            expDigits = expDigits || (s[i] != '+' && s[i] != '-');
+        if (!expDigits)
+            SetBaseError(QStringLiteral("Falta exponente despues de \"e\""));
+    }
+    {
+        bool mantDigits = false;
+        for (int i = 0; i < (ePos >= 0 ? ePos : len); ++i)
+            mantDigits = mantDigits || (s[i] != '+' && s[i] != '-' && s[i] != '.');
+        if (!mantDigits)
+            SetBaseError(QStringLiteral("Falta mantisa"));
+    }
     if (ePos >= 0 && pointPos >= 0 && ePos < pointPos)
         SetBaseError(QStringLiteral("Exponente debe ser entero"));
 
@@ -416,6 +431,7 @@ Extended ParseNumberInBase(const QString& text, int base)
             dec += 'e' + std::to_string(scale);
             if (ValFloat(QString::fromLatin1(dec.c_str()), value) != 0) {
                 SetBaseError(QStringLiteral("Desbordamiento"));
+                st.BaseOverflow = true;
                 return 0;
             }
         } else {
@@ -425,6 +441,7 @@ Extended ParseNumberInBase(const QString& text, int base)
         }
         if (!std::isfinite(value)) {
             SetBaseError(QStringLiteral("Desbordamiento"));
+            st.BaseOverflow = true;
             return 0;
         }
     }
@@ -438,6 +455,7 @@ Extended ParseNumberWithBase(const QString& text)
 {
     NumberTextState& st = numtext();
     st.BaseError = false;
+    st.BaseOverflow = false;
     QString s = RemoveBlanks(text);
     const int p = s.indexOf('[') + 1; // 1-based, 0 when absent
     const int q = s.indexOf(']') + 1;

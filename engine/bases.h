@@ -40,6 +40,8 @@ struct NumberTextState {
     // The last read failed, and why.
     bool BaseError = false;
     QString BaseErrorMessage;
+    // The last read failed because the number is beyond the extended range.
+    bool BaseOverflow = false;
 
     void reset() { *this = NumberTextState(); }
 };

@@ -43,6 +43,12 @@ inline Extended ln(Extended x)
     return logl(x);
 }
 
+// base to a whole power, 1/base^n when `negative`: repeated squaring with the
+// faults of the processor's integer power. A result too large is an overflow; a
+// reciprocal too small to hold goes to the subnormal or 0 without error, as every
+// underflow does; 0 to a negative power divides by zero.
+Extended IntPower(Extended base, bool negative, std::uint64_t n);
+
 // Conversion to a 64-bit integer, toward zero; out of range is an invalid operation.
 inline int64_t toInt64(Extended x)
 {

@@ -125,7 +125,7 @@ public:
     {
         ParseLocalDefinitionsT<Memo, Error>(
             text, e.m_memo, [&](const QString& def, bool& ok) { return level(e, kLevelExpr, def, params, ok); },
-            [&](const QString& ident, Node* tree) { e.SubExpressions.emplace_back(ident, tree); });
+            [&](const QString& ident, Node* tree) { e.AddSubExpression(ident, tree); });
     }
 
     static bool checkSyntax(Expr& e, QStringView text)
@@ -189,7 +189,10 @@ public:
     // (Rule::literalChar) and not where no literal ends (Rule::inside(text, b)),
     // when the text before b reads as a literal (Rule::read) and the text from b
     // on compiles as a factor: Rule::make(literal) times the factor. The longest
-    // literal is tried first.
+    // literal is tried first, and only the first kLiteralTries places: each read
+    // costs the length of the text, and a long run of letters ("aaaa...") would
+    // otherwise be read at every one of its places.
+    static constexpr int kLiteralTries = 64;
     template <class Rule>
     [[gnu::noinline]] static Node* implicitProduct(Expr& e, QStringView text, const Params& params, bool& ok)
     {
@@ -197,9 +200,12 @@ public:
         qsizetype limit = 0;
         while (limit < n && Rule::literalChar(text[limit]))
             ++limit;
+        int tries = 0;
         for (qsizetype b = std::min(n - 1, limit); b >= 1; --b) {
             if (Rule::inside(text, b))
                 continue;
+            if (++tries > kLiteralTries)
+                break;
             typename Rule::Literal v{};
             if (!Rule::read(text.left(b), v))
                 continue;
@@ -458,10 +464,11 @@ private:
         }
         // A named sub-expression, shared. The latest definition of a name wins:
         // the list also holds the definitions of earlier texts (EvaluateText).
-        for (auto it = e.SubExpressions.rbegin(); it != e.SubExpressions.rend(); ++it) {
-            if (QStringView(it->first).compare(text, Qt::CaseInsensitive) == 0) {
+        if (!e.SubExpressionIndex.isEmpty()) {
+            const auto it = e.SubExpressionIndex.constFind(text.toString().toCaseFolded());
+            if (it != e.SubExpressionIndex.constEnd()) {
                 ok = true;
-                return it->second;
+                return it.value();
             }
         }
         // The resolver tried before the table.

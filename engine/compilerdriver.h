@@ -228,10 +228,15 @@ void ParseLocalDefinitionsT(QString& text, Memo*& memoSlot, Parse&& parse, Add&&
     // Text macros can make a text grow at every definition; past this length the
     // text is refused rather than left to exhaust memory.
     constexpr qsizetype kMaxText = 65536;
-    while (text.contains(QLatin1Char(';'))) {
-        const qsizetype p = text.indexOf(QLatin1Char(';'));
-        const qsizetype c = text.indexOf(QLatin1Char(':'));
-        const QString ident = c > 0 ? text.left(c) : QString();
+    // What is still to read starts at `start` (the text is cut once at the end,
+    // not at every definition).
+    qsizetype start = 0;
+    while (true) {
+        const qsizetype p = text.indexOf(QLatin1Char(';'), start);
+        if (p < 0)
+            break;
+        const qsizetype c = text.indexOf(QLatin1Char(':'), start);
+        const QString ident = c > start ? text.mid(start, c - start) : QString();
         if (ident.isEmpty())
             throw CompileError(QStringLiteral("Falta indentificador de expresión"));
         if (c + 1 < text.size() && text[c + 1] == QLatin1Char('"')) {
@@ -245,13 +250,14 @@ void ParseLocalDefinitionsT(QString& text, Memo*& memoSlot, Parse&& parse, Add&&
                 throw CompileError(QStringLiteral("Expresión demasiado larga"));
             rest.replace(ident, value, Qt::CaseInsensitive);
             text = rest;
+            start = 0;
             continue;
         }
         const qsizetype n = p - c - 1;
         const QString& def = memoSlot->keep(n > 0 ? text.mid(c + 1, n) : QString());
         bool ok = false;
         auto* tree = parse(def, ok);
-        text = text.mid(p + 1);
+        start = p + 1;
         // Attempts remembered so far were made without this name.
         memoSlot->forget(ok ? tree : nullptr);
         if (!ok)
@@ -259,6 +265,8 @@ void ParseLocalDefinitionsT(QString& text, Memo*& memoSlot, Parse&& parse, Add&&
         MarkNamedT(tree);
         add(ident, tree);
     }
+    if (start > 0)
+        text = text.mid(start);
 }
 
 // Holds the argument nodes of a call while it is built.

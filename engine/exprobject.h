@@ -27,6 +27,7 @@
 #include "engine/splitter.h"
 #include "foundation/core/format.h"
 
+#include <QHash>
 #include <QString>
 
 #include <cstddef>
@@ -34,6 +35,7 @@
 #include <functional>
 #include <memory>
 #include <new>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -203,6 +205,8 @@ public:
 
     // ---- fields (public like the rest of the program reads them) ----
     std::vector<std::pair<QString, Node*>> SubExpressions;   // named sub-expressions, owned
+    // The latest of SubExpressions under each name (case folded).
+    QHash<QString, Node*> SubExpressionIndex;
     Node* Root = nullptr;          // compiled tree of Text (owned)
     ValueType Value{};             // value of the last successful evaluation
     QString Text;
@@ -476,18 +480,24 @@ public:
             OnChange(&self());
     }
 
+    void AddSubExpression(const QString& name, Node* tree)
+    {
+        SubExpressions.emplace_back(name, tree);
+        SubExpressionIndex.insert(name.toCaseFolded(), tree);
+    }
+
     void FreeSubExpressions()
     {
         // Later definitions may hold earlier ones (and "b:a" names a's very
         // tree): free last to first, each tree at the place it was first
         // defined, so that every holder goes before what it holds. Whatever its
         // count, the tree is the list's to free.
+        std::unordered_map<const Node*, std::size_t> first;
+        for (std::size_t i = 0; i < SubExpressions.size(); ++i)
+            first.try_emplace(SubExpressions[i].second, i);
         for (std::size_t i = SubExpressions.size(); i-- > 0;) {
             Node* t = SubExpressions[i].second;
-            bool earlier = false;
-            for (std::size_t j = 0; j < i && !earlier; ++j)
-                earlier = SubExpressions[j].second == t;
-            if (!t || earlier)
+            if (!t || first[t] != i)
                 continue;
             try {
                 delete t;
@@ -495,6 +505,7 @@ public:
             }
         }
         SubExpressions.clear();
+        SubExpressionIndex.clear();
     }
 
     // The text of an error code (18, not stored by the object, is the

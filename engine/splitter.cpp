@@ -1,6 +1,7 @@
 #include "engine/splitter.h"
 
 #include "engine/bases.h"
+#include "engine/errors.h"
 #include "foundation/core/exceptions.h"
 #include "foundation/core/format.h"
 
@@ -138,6 +139,10 @@ bool ReadNumberWithBase(const QString& text, BaseNumber& number)
         // A base between brackets that is not an integer: not a number.
         return false;
     }
+    // A number too large for the extended range is an error of the text, not
+    // something else to try reading it as.
+    if (numtext().BaseOverflow)
+        throw EOverflow();
     if (numtext().BaseError)
         return false;
     number.base = numtext().LastBase;

@@ -48,7 +48,8 @@ inline bool IsAsciiDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1
 bool IsBaseNumberChar(QChar c);
 
 // A number literal in any base ("12", "FF[16]", "1.5E3"); false when the text
-// is not one. `base` is the base it was written in.
+// is not one. `base` is the base it was written in. A number beyond the
+// extended range raises EOverflow.
 struct BaseNumber {
     Extended value = 0;
     std::uint8_t base = 10;

@@ -34,6 +34,7 @@
 #include <iterator>
 #include <memory>
 #include <type_traits>
+#include <unordered_set>
 #include <vector>
 
 namespace exprcore {
@@ -614,25 +615,34 @@ Node* NewOperatorT(NodeKind kind, Node* left, Node* right)
 
 // Whether the subtree reads the variable (a user function's body is not searched:
 // its parameters are its children).
+// Each node is visited once: a tree of shared sub-expressions (a1:a+a;
+// a2:a1+a1;...) is a graph far smaller than the tree it stands for.
 template <class Traits>
 bool ContainsVariableT(typename Traits::Node* node, typename Traits::Variable* variable)
 {
+    using Node = typename Traits::Node;
     using Var = typename Traits::Var;
-    if (!node)
-        return false;
-    if (node->Kind() == NodeKind::Var)
-        return static_cast<Var*>(node)->Variable == variable;
-    if constexpr (requires { node->HasVariables(); }) {
-        if (!node->HasVariables())
-            return false;
-    }
-    for (auto* c : node->Children) {
-        if (c->Kind() == NodeKind::Var) {
-            if (static_cast<Var*>(c)->Variable == variable)
+    std::vector<Node*> pending;
+    std::unordered_set<const Node*> seen;
+    if (node)
+        pending.push_back(node);
+    while (!pending.empty()) {
+        Node* n = pending.back();
+        pending.pop_back();
+        if (n->Kind() == NodeKind::Var) {
+            if (static_cast<Var*>(n)->Variable == variable)
                 return true;
-        } else if (ContainsVariableT<Traits>(c, variable)) {
-            return true;
+            continue;
         }
+        if constexpr (requires { n->HasVariables(); }) {
+            if (!n->HasVariables())
+                continue;
+        }
+        // Only a node with several parents can be met twice.
+        if (n->RefCount >= 2 && !seen.insert(n).second)
+            continue;
+        for (auto* c : n->Children)
+            pending.push_back(c);
     }
     return false;
 }
@@ -656,6 +666,16 @@ typename Traits::Node* SolveEquationT(typename Traits::Node* tree, typename Trai
     return inLeft ? l->SolveFor(r, variable) : r->SolveFor(l, variable);
 }
 
+// Whether a value of any engine is zero.
+template <class V>
+bool IsZeroValue(const V& v)
+{
+    if constexpr (requires { v.Re; v.Im; })
+        return v.Re == 0 && v.Im == 0;
+    else
+        return v == V{};
+}
+
 // The inverse operations of the seven solvable operators: given that op(a, b)
 // equals r, a tree equal to a (IsolateLeft) or to b (IsolateRight).
 template <class Traits>
@@ -665,7 +685,12 @@ typename Traits::Node* IsolateLeftT(NodeKind kind, typename Traits::Node* r, typ
     case NodeKind::Suma: return CreateOp(NodeKind::Resta, r, b);
     case NodeKind::Resta: return CreateOp(NodeKind::Suma, r, b);
     case NodeKind::Mul: return CreateOp(NodeKind::Div, r, b);
-    case NodeKind::Div: return CreateOp(NodeKind::Mul, r, b);
+    case NodeKind::Div:
+        // a / b = r gives a = r * b only for a divisor other than 0 (the solved
+        // tree is built for the values in force, so b's value now is its value).
+        if (IsZeroValue(Traits::Evaluate(b)))
+            throw EZeroDivide();
+        return CreateOp(NodeKind::Mul, r, b);
     case NodeKind::Pot: return CreateOp(NodeKind::Raiz, r, b);
     case NodeKind::Raiz: return CreateOp(NodeKind::Pot, r, b);
     case NodeKind::LogN: return CreateOp(NodeKind::Pot, b, r);

@@ -44,8 +44,12 @@ bool ReadIntegral(QStringView text, int64_t& value)
 bool ReadNumber(QStringView text, TFrac& value)
 {
     Extended v = 0;
-    if (!TryStrToFloat(text, v))
+    bool overflow = false;
+    if (!TryStrToFloat(text, v, &overflow)) {
+        if (overflow)
+            throw EOverflow();
         return false;
+    }
     if (v == truncl(v))
         value = TFrac(ToInteger(v));
     else

@@ -163,26 +163,9 @@ Extended Ale() { return RandomState::next(); }
 
 Extended IntPower(Extended base, int64_t exponent)
 {
-    bool negative = exponent < 0;
-    uint64_t e = negative ? 0 - static_cast<uint64_t>(exponent) : static_cast<uint64_t>(exponent);
-    Extended r = 1;
-    Extended b = base;
-    // Squaring only while bits remain keeps every intermediate below the result
-    // in size, so an overflow here is an overflow of the result.
-    while (e != 0) {
-        if (e & 1u)
-            r = negative ? r * b : mul(r, b);
-        e >>= 1;
-        if (e != 0)
-            b = negative ? b * b : mul(b, b);
-    }
-    if (!negative)
-        return r;
-    // A negative power is the reciprocal: a power too large to hold gives a
-    // result too small to hold, which goes to 0 as every underflow does.
-    if (std::isinf(r))
-        return (std::signbit(r) ? -0.0L : 0.0L);
-    return div(1, r);
+    const bool negative = exponent < 0;
+    return checked::IntPower(base, negative,
+                             negative ? 0 - static_cast<uint64_t>(exponent) : static_cast<uint64_t>(exponent));
 }
 
 int64_t RoundCount(Extended x)

@@ -47,8 +47,8 @@ struct CompilerTraits : exprcore::TCompilerTypes<TExpresion, TEval, TEvalArray, 
         return nullptr;
     }
 
-    // After a fraction or plain decimal (0x, 3|4x): never within its digits or
-    // after a bar.
+    // After a fraction or plain decimal (0x, 3|4x): never within its digits, at
+    // its point or after a bar (2.5^2 is no 2 times .5^2).
     struct FractionRule {
         using Literal = Extended;
         static bool literalChar(QChar c)
@@ -58,7 +58,7 @@ struct CompilerTraits : exprcore::TCompilerTypes<TExpresion, TEval, TEvalArray, 
         }
         static bool inside(QStringView text, qsizetype b)
         {
-            return exprcore::IsAsciiDigit(text[b]) || text[b] == QLatin1Char('|');
+            return exprcore::IsAsciiDigit(text[b]) || text[b] == QLatin1Char('|') || text[b] == QLatin1Char('.');
         }
         static bool read(QStringView text, Extended& v) { return ReadFraction(text.toString(), v); }
         static TEval* make(Extended v) { return new TNum(v, 10); }

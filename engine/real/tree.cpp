@@ -44,20 +44,15 @@ Extended CheckedPower(Extended base, Extended exponent)
     // twice, which costs more than the rest of a small power).
     const auto whole = magnitude <= 2147483647.0L
         ? static_cast<std::int64_t>(static_cast<double>(magnitude)) : std::int64_t(-1);
-    if (whole >= 0 && static_cast<Extended>(whole) == magnitude) {
-        // Integer exponents by repeated squaring, as the platform's integer power.
-        auto n = static_cast<std::uint32_t>(whole);
-        Extended r = 1, b = base;
-        while (true) {
-            if (n & 1u)
-                r *= b;
-            n >>= 1;
-            if (!n)
-                break;
-            b *= b;
-        }
-        r = checked::result(r);
-        return exponent < 0 ? checked::div(1, r) : r;
+    // Integer exponents by repeated squaring, as the platform's integer power.
+    if (whole >= 0 && static_cast<Extended>(whole) == magnitude)
+        return checked::IntPower(base, exponent < 0, static_cast<std::uint64_t>(whole));
+    if (magnitude < 0x1p64L) {
+        if (truncl(magnitude) == magnitude)
+            return checked::IntPower(base, exponent < 0, static_cast<std::uint64_t>(magnitude));
+    } else if (std::isfinite(magnitude)) {
+        // From 2^64 on every value is an even integer: the power of |base|.
+        return checked::result(powl(fabsl(base), exponent));
     }
     if (base < 0)
         throw EInvalidOp();

@@ -299,9 +299,11 @@ QString Format(const QString& pattern, std::initializer_list<FormatArg> args)
     return out;
 }
 
-int ValFloat(QStringView text, Extended& value)
+int ValFloat(QStringView text, Extended& value, bool* overflow)
 {
     value = 0;
+    if (overflow)
+        *overflow = false;
     const int n = text.size();
     int i = 0;
     // Each part steps over what it accepts: an optional sign, a run of digits
@@ -340,16 +342,19 @@ int ValFloat(QStringView text, Extended& value)
     Extended v = strtold_l(s.constData(), nullptr, cLocale);
     // Underflow reads as zero or a subnormal, as the platform's reader did;
     // overflow is refused.
-    if (!std::isfinite(v))
+    if (!std::isfinite(v)) {
+        if (overflow)
+            *overflow = true;
         return 1;
+    }
     value = v;
     return 0;
 }
 
-bool TryStrToFloat(QStringView text, Extended& value)
+bool TryStrToFloat(QStringView text, Extended& value, bool* overflow)
 {
     Extended v;
-    if (ValFloat(text, v) != 0)
+    if (ValFloat(text, v, overflow) != 0)
         return false;
     value = v;
     return true;

@@ -61,13 +61,15 @@ QString Format(const QString& pattern, std::initializer_list<FormatArg> args);
 
 // The strict number reader: optional sign, digits, optional "." and digits,
 // optional E/e exponent with optional sign. No blanks, no "inf", "nan" or
-// hexadecimal. A value beyond the extended range is refused.
-bool TryStrToFloat(QStringView text, Extended& value);
+// hexadecimal. A value beyond the extended range is refused; `overflow`, when
+// given, tells whether that was the reason (the text is a number, too large).
+bool TryStrToFloat(QStringView text, Extended& value, bool* overflow = nullptr);
 
 // Like TryStrToFloat, but tells where the text stopped being a number: 0 when
 // the whole text was read, otherwise the 1-based position of the first
-// character refused (the length + 1 when the text ended too early).
-int ValFloat(QStringView text, Extended& value);
+// character refused (the length + 1 when the text ended too early). A number
+// beyond the extended range answers 1, and sets `overflow` when given.
+int ValFloat(QStringView text, Extended& value, bool* overflow = nullptr);
 
 // Optional sign and decimal digits, within 64 bits.
 bool TryStrToInt(QStringView text, long long& value);
