@@ -3,16 +3,14 @@
 #include "controls/frmteclado.h"
 #include "foundation/core/basicos.h"
 #include "foundation/core/cp1252.h"
+#include "foundation/core/filesafe.h"
 
 #include <QApplication>
 #include <QCompleter>
 #include <QCursor>
-#include <QFile>
-#include <QFileInfo>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QSaveFile>
 
 void ComboExprGlobals::reset()
 {
@@ -65,30 +63,6 @@ bool isFrameworkFocusChange(const QFocusEvent* e)
 QColor grayText()
 {
     return QApplication::palette().color(QPalette::Disabled, QPalette::Text);
-}
-
-// Splits at CR, LF or CR LF; a line end at the very end makes no extra line.
-QStringList splitLines(const QString& s)
-{
-    QStringList lines;
-    QString line;
-    bool open = false;
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        const QChar c = s[i];
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            lines << line;
-            line.clear();
-            open = false;
-            if (c == QLatin1Char('\r') && i + 1 < s.size() && s[i + 1] == QLatin1Char('\n'))
-                ++i;
-        } else {
-            line += c;
-            open = true;
-        }
-    }
-    if (open)
-        lines << line;
-    return lines;
 }
 
 } // namespace
@@ -405,21 +379,17 @@ void TComboExpr::LoadHistory()
     if (m_fileName.isEmpty())
         return;
     const QString path = ExeDir() + m_fileName;
-    if (!QFileInfo::exists(path))
-        return;
-    QFile f(path);
-    QByteArray bytes;
-    bool ok = f.open(QIODevice::ReadOnly);
-    if (ok) {
-        bytes = f.readAll();
-        ok = f.error() == QFileDevice::NoError;
-    }
-    if (!ok) {
+    // Only the lines the box keeps are read: a huge file neither slows the
+    // start nor fills the memory.
+    QStringList lines;
+    try {
+        if (!ReadFirstLines(path, m_maxItems, lines))
+            return;
+    } catch (const EInOutError&) {
         m_unreadableFile = path;
         throw EInOutError(QStringLiteral("No se puede leer el archivo de historial \"%1\".").arg(path));
     }
     m_unreadableFile.clear();
-    const QStringList lines = splitLines(cp1252::decode(bytes));
     changeItems([&] {
         clear();
         addItems(lines);
@@ -439,9 +409,18 @@ void TComboExpr::SaveHistory()
         out += cp1252::encode(itemText(i));
         out += "\r\n";
     }
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(out) != out.size() || !f.commit())
+    try {
+        WriteWholeFile(path, out);
+        m_failedSave.clear();
+    } catch (const EInOutError&) {
+        // The same list failing again (the save on the way out) is not
+        // reported a second time.
+        const QByteArray attempt = path.toUtf8() + '\0' + out;
+        if (attempt == m_failedSave)
+            return;
+        m_failedSave = attempt;
         throw EInOutError(QStringLiteral("No se puede escribir el archivo de historial \"%1\".").arg(path));
+    }
 }
 
 void AddExprHistory(TComboExpr* box, const QString& text)

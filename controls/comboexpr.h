@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QString>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -77,8 +78,12 @@ public:
     }
 
     // ---- history ----
-    // Replaces the items by the lines of ExeDir + FileName when that file
-    // exists. A file that cannot be read raises EInOutError, and the box then
+    // The most lines LoadHistory reads (kMaxHistory unless the owner keeps a
+    // longer list itself).
+    int MaxItems() const { return m_maxItems; }
+    void SetMaxItems(int n) { m_maxItems = std::max(1, n); }
+    // Replaces the items by the first MaxItems lines of ExeDir + FileName when
+    // that file exists. A file that cannot be read raises EInOutError, and the box then
     // never writes over it.
     void LoadHistory();
     // Writes the items to ExeDir + FileName (nothing without a FileName);
@@ -141,6 +146,8 @@ private:
     bool m_autoComplete = true;
     int m_quiet = 0;            // programmatic edits that are not reported as changes
     QString m_unreadableFile;   // the history file that could not be read
+    QByteArray m_failedSave;    // the file and text of the last save that failed
+    int m_maxItems = kMaxHistory;
 };
 
 // Puts the text (at most 255 characters are kept) at the top of the box's

@@ -530,9 +530,15 @@ public:
     // at (2, 2) on a second; none without a tree. `metrics` answers the
     // measuring (PictureMetrics::current() when null; it must outlive the
     // picture).
+    static constexpr std::size_t kMaxDrawnNodes = 200000;
     std::unique_ptr<FormulaPicture> DrawToMetafile(CanvasMetrics* metrics = nullptr)
     {
         if (!Root)
+            return nullptr;
+        // Shared sub-expressions (a1:a+a;a2:a1+a1;...) stand for a tree that
+        // may be far too large to draw: beyond kMaxDrawnNodes there is no
+        // picture, as for an expression without a tree.
+        if (ExpandedSizeT(Root, kMaxDrawnNodes) > kMaxDrawnNodes)
             return nullptr;
         constexpr int kSize = 20;
         // Each node measured once per canvas for the whole drawing.

@@ -34,6 +34,7 @@
 #include <iterator>
 #include <memory>
 #include <type_traits>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -645,6 +646,37 @@ bool ContainsVariableT(typename Traits::Node* node, typename Traits::Variable* v
             pending.push_back(c);
     }
     return false;
+}
+
+// The number of nodes the tree stands for, a shared sub-expression counted
+// once per use (as a drawing meets it), or `limit` + 1 as soon as it is more
+// than `limit`. Each node is visited once.
+template <class Node>
+std::size_t ExpandedSizeT(Node* root, std::size_t limit)
+{
+    if (!root)
+        return 0;
+    std::unordered_map<const Node*, std::size_t> sizes;
+    // Depth first, children before their parent.
+    std::vector<std::pair<Node*, bool>> pending{{root, false}};
+    while (!pending.empty()) {
+        auto [n, childrenDone] = pending.back();
+        pending.pop_back();
+        if (sizes.count(n))
+            continue;
+        if (!childrenDone) {
+            pending.push_back({n, true});
+            for (Node* c : n->Children)
+                if (!sizes.count(c))
+                    pending.push_back({c, false});
+            continue;
+        }
+        std::size_t size = 1;
+        for (Node* c : n->Children)
+            size = std::min(limit + 1, size + sizes[c]);
+        sizes[n] = size;
+    }
+    return sizes[root];
 }
 
 // Solves the equation (a TIgu at the top) for the variable: a tree whose value

@@ -159,6 +159,28 @@ bool ProfileEraseSection(const QString& fileName, const QString& section)
     });
 }
 
+bool ProfileWriteSection(const QString& fileName, const QString& section,
+                         const QList<QPair<QString, QString>>& entries)
+{
+    bool ok;
+    QStringList lines = readLines(fileName, ok);
+    if (!ok)
+        return false;
+    // Every copy of the section goes; the new one, when it has lines, is put
+    // at the end of the file.
+    int h, e;
+    while (findSection(lines, section, h, e))
+        lines.erase(lines.begin() + h, lines.begin() + e);
+    if (!entries.isEmpty()) {
+        if (!lines.isEmpty() && !lines.last().isEmpty())
+            lines.append(QString());
+        lines.append(QLatin1Char('[') + cleanSection(section) + QLatin1Char(']'));
+        for (const auto& [name, value] : entries)
+            lines.append((cleanName(name) + QLatin1Char('=') + OneIniLine(value)).left(255));
+    }
+    return writeLines(fileName, lines);
+}
+
 namespace {
 
 // The lines of the first section of that name, its header left out; none

@@ -10,6 +10,8 @@
 // of them; a file that exists but cannot be read is never written.
 #include "foundation/core/placement.h"
 
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +19,11 @@ QString ProfileReadString(const QString& fileName, const QString& section, const
 bool ProfileWriteString(const QString& fileName, const QString& section, const QString& name, const QString& value);
 bool ProfileDeleteKey(const QString& fileName, const QString& section, const QString& name);
 bool ProfileEraseSection(const QString& fileName, const QString& section);
+// Replaces the section (every copy of it) by one at the end of the file with
+// `entries` (name, value), or by none when there are none, in one write of
+// the file: it holds the old section or the new one, never a part of either.
+bool ProfileWriteSection(const QString& fileName, const QString& section,
+                         const QList<QPair<QString, QString>>& entries);
 // The names of the section's lines that have one, in file order.
 QStringList ProfileReadSection(const QString& fileName, const QString& section);
 QStringList ProfileReadSections(const QString& fileName);

@@ -20,6 +20,9 @@
 #include "shell/frminput.h"
 #include "shell/frmusuario.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -542,6 +545,15 @@ void TfrmCalcu::BuildInsertAndToolsMenus()
     Constante1->addSeparator();
     FunciondeUsuario1 = PopupMenu4->addMenu(QStringLiteral("Función de &usuario"));
     FunciondeUsuario1->setObjectName(QStringLiteral("FunciondeUsuario1"));
+    // "&Constante" keeps Pi, Euler and the separator before the user's items.
+    connect(Constante1, &QMenu::aboutToShow, this, [this] {
+        if (std::exchange(m_constantsMenuStale, false))
+            FillUserMenu(Constante1, UserConstants, 3);
+    });
+    connect(FunciondeUsuario1, &QMenu::aboutToShow, this, [this] {
+        if (std::exchange(m_functionsMenuStale, false))
+            FillUserMenu(FunciondeUsuario1, UserFunctions, 0);
+    });
     btnInsertar->setMenu(PopupMenu4);
 
     // The tools menu: the user definitions.
@@ -569,23 +581,39 @@ void TfrmCalcu::BuildInsertAndToolsMenus()
 
 void TfrmCalcu::RebuildUserMenus()
 {
-    // "&Constante" keeps Pi, Euler and the separator.
-    const QList<QAction*> constants = Constante1->actions();
-    for (int i = 3; i < constants.size(); ++i) {
-        Constante1->removeAction(constants[i]);
-        delete constants[i];
+    // A real.duf may hold a great many definitions: their menus are filled
+    // when they are about to show, not at every load.
+    m_constantsMenuStale = true;
+    m_functionsMenuStale = true;
+}
+
+void TfrmCalcu::FillUserMenu(QMenu* menu, const QList<userdefs::TUserMenuItem>& items, int keep)
+{
+    const QList<QAction*> old = menu->actions();
+    for (int i = keep; i < old.size(); ++i) {
+        menu->removeAction(old[i]);
+        delete old[i];
     }
-    FunciondeUsuario1->clear();
-    auto add = [this](QMenu* menu, const userdefs::TUserMenuItem& item) {
-        QAction* a = menu->addAction(item.Caption);
+    auto add = [this](QMenu* into, const userdefs::TUserMenuItem& item) {
+        QAction* a = into->addAction(item.Caption);
         a->setData(item.Tag);
         const int tag = item.Tag;
         connect(a, &QAction::triggered, this, [this, tag] { InsertUserName(tag); });
     };
-    for (const userdefs::TUserMenuItem& item : UserConstants)
-        add(Constante1, item);
-    for (const userdefs::TUserMenuItem& item : UserFunctions)
-        add(FunciondeUsuario1, item);
+    // A long list is split into submenus of kGroup items, each named after its
+    // first and last item, so that every menu stays short enough to open at once.
+    constexpr qsizetype kGroup = 500;
+    if (items.size() <= kGroup) {
+        for (const userdefs::TUserMenuItem& item : items)
+            add(menu, item);
+        return;
+    }
+    for (qsizetype from = 0; from < items.size(); from += kGroup) {
+        const qsizetype to = std::min(items.size(), from + kGroup);
+        QMenu* group = menu->addMenu(items[from].Caption + QStringLiteral(" … ") + items[to - 1].Caption);
+        for (qsizetype i = from; i < to; ++i)
+            add(group, items[i]);
+    }
 }
 
 void TfrmCalcu::Constantes1Click(int tag)
@@ -648,7 +676,7 @@ void TfrmCalcu::FormCreate()
                         QStringLiteral("Presione F1 para ayuda sensible al contexto."));
 
     {
-        TZelIniFile ini(SettingsFileName());
+        TAppIniFile ini;
         Step([&] {
             if (ini.ReadInteger(QStringLiteral("Opciones"), QStringLiteral("Ver"), 0) != 280) {
                 const int answer = MsgBoxApp(QStringLiteral("Parece que es la primera vez que utiliza este programa.") +
@@ -672,7 +700,11 @@ void TfrmCalcu::FormCreate()
     }
     // Layout and colours of the settings are applied here by the window's
     // settings.
-    Step([this] { cmbEdit->LoadHistory(); });
+    Step([this] {
+        // The box keeps as many expressions as the history list.
+        cmbEdit->SetMaxItems(Calc().MaxList);
+        cmbEdit->LoadHistory();
+    });
     UpdateTotalDisplay();
 }
 
@@ -690,8 +722,23 @@ void TfrmCalcu::ReadHistoryLines(TZelIniFile& ini)
 {
     QStringList lines;
     ini.ReadSectionValues(QStringLiteral("Calculos"), lines);
+    // Only the numbered keys are history lines, in the order of their numbers:
+    // a stray line (a hand-made "Cant=...") must not shift the pairs.
+    std::vector<std::pair<long long, QString>> numbered;
     for (const QString& line : lines) {
-        const QString value = ValueOrAll(line);
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        const QString name = line.left(eq).trimmed();
+        long long n = 0;
+        bool digits = eq > 0 && !name.isEmpty();
+        for (QChar c : name)
+            digits = digits && c >= '0' && c <= '9';
+        if (digits && TryStrToInt(name, n))
+            numbered.emplace_back(n, line.mid(eq + 1));
+    }
+    std::stable_sort(numbered.begin(), numbered.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& entry : numbered) {
+        const QString& value = entry.second;
         const qsizetype p = value.lastIndexOf(QLatin1Char('_'));
         QString text = value;
         int object = 0;
@@ -716,7 +763,6 @@ void TfrmCalcu::WriteHistoryLines(TZelIniFile& ini)
 {
     const QString section = QStringLiteral("Calculos");
     ini.EraseSection(section);
-    ini.UpdateFile();
     const int last = std::min(HistoryCount() - 1, Calc().MaxList);
     for (int i = 0; i <= last; ++i)
         ini.WriteString(section, Format(QStringLiteral("%d"), {i}),
@@ -732,6 +778,8 @@ void TfrmCalcu::SaveSettings()
         ini.WriteFloat(QStringLiteral("Memoria"), Format(QStringLiteral("M%d"), {i}), Calc().Memories[size_t(i)]);
     WriteHistoryLines(ini);
     WriteFormPos(this, ini);
+    // The file is replaced once, with everything; a failure is reported once.
+    ini.UpdateFile();
 }
 
 void TfrmCalcu::CloseQuery()

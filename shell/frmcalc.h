@@ -236,6 +236,7 @@ private:
     void BuildHistoryMenu();
     void BuildInsertAndToolsMenus();
     void RebuildUserMenus();
+    void FillUserMenu(QMenu* menu, const QList<userdefs::TUserMenuItem>& items, int keep);
     void ReadSettings(TZelIniFile& ini);
     void ReadHistoryLines(TZelIniFile& ini);
     void WriteHistoryLines(TZelIniFile& ini);
@@ -261,6 +262,9 @@ private:
     // The expression history is being rearranged: no live drawing.
     bool m_updatingHistory = false;
     bool m_closed = false;
+    // The user menus are filled when they are first shown after a load.
+    bool m_constantsMenuStale = false;
+    bool m_functionsMenuStale = false;
 };
 
 // The main window (made by the program's start-up).

@@ -7,6 +7,8 @@
 #include "foundation/core/zelini.h"
 #include "platform/profile.h"
 
+#include <QSet>
+
 namespace userdefs {
 
 QString FileName() { return ExeDir() + QStringLiteral("real.duf"); }
@@ -176,17 +178,19 @@ bool TUserDefsEditor::Load()
         m_loadError = x.message();
         return false;
     }
-    const TIniFile ini(m_fileName);
-    QStringList names;
-    ini.ReadSection(m_section, names);
-    for (const QString& name : names) {
-        // Two lines of one name read as the first everywhere; one entry.
-        bool seen = false;
-        for (const TUserEntry& e : m_entries)
-            seen = seen || QString::compare(e.Name, name, Qt::CaseInsensitive) == 0;
-        if (seen || name.isEmpty())
+    // The section is read once; two lines of one name read as the first
+    // everywhere: one entry.
+    QSet<QString> seen;
+    for (const QString& line : ProfileReadSectionValues(m_fileName, m_section)) {
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq <= 0)
             continue;
-        m_entries.push_back(TUserEntry{name, ini.ReadString(m_section, name, QString()), false});
+        const QString name = line.left(eq);
+        const QString key = name.toCaseFolded();
+        if (seen.contains(key))
+            continue;
+        seen.insert(key);
+        m_entries.push_back(TUserEntry{name, line.mid(eq + 1), false});
     }
     return true;
 }
@@ -265,16 +269,12 @@ bool TUserDefsEditor::Write()
 {
     if (!m_readable)
         return false;
-    TIniFile ini(m_fileName);
-    ini.EraseSection(m_section);
-    if (!ini.LastWriteOk())
-        return false;
-    for (const TUserEntry& e : m_entries) {
-        ini.WriteString(m_section, e.Name, e.Value);
-        if (!ini.LastWriteOk())
-            return false;
-    }
-    return true;
+    // One write of the whole file: a failure leaves the old section whole.
+    QList<QPair<QString, QString>> lines;
+    lines.reserve(qsizetype(m_entries.size()));
+    for (const TUserEntry& e : m_entries)
+        lines.append({e.Name, e.Value});
+    return ProfileWriteSection(m_fileName, m_section, lines);
 }
 
 } // namespace userdefs

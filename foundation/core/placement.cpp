@@ -1,5 +1,7 @@
 #include "foundation/core/placement.h"
 
+#include <algorithm>
+
 namespace {
 
 const QString kFirst = QStringLiteral("First");
@@ -43,13 +45,15 @@ bool ReadPlacement(PlacementTarget& form, PlacementStore& store, TPosition defau
         form.SetPosition(defaultPosition);
         return true;
     }
+    // A stored size is never larger than the screen (a hand-edited or damaged
+    // file may hold anything), and the window is then kept on the screen.
+    const QSize screen = form.ScreenSize();
+    form.SetWidth(std::clamp(store.ReadInteger(section, kWidth, form.Width()), 0, std::max(0, screen.width())));
+    form.SetHeight(std::clamp(store.ReadInteger(section, kHeight, form.Height()), 0, std::max(0, screen.height())));
     form.SetTop(store.ReadInteger(section, kTop, form.Top()));
     form.SetLeft(store.ReadInteger(section, kLeft, form.Left()));
-    // The clamp uses the size the window has now, before the stored one.
     if (form.WindowState() == TWindowState::Normal)
         KeepOnScreen(form);
-    form.SetWidth(store.ReadInteger(section, kWidth, form.Width()));
-    form.SetHeight(store.ReadInteger(section, kHeight, form.Height()));
     applyState(form, store.ReadInteger(section, kShow, static_cast<int>(form.WindowState())));
     return false;
 }
@@ -70,17 +74,19 @@ bool ReadPlace(PlacementTarget& form, PlacementStore& store)
 
 void KeepOnScreen(PlacementTarget& form)
 {
+    // In 64 bits: a stored coordinate near the 32-bit limit plus the size must
+    // not wrap around.
     const QSize screen = form.ScreenSize();
-    const int h = screen.height();
-    const int w = screen.width();
-    const int top = form.Top();
+    const long long h = screen.height();
+    const long long w = screen.width();
+    const long long top = form.Top();
     if (top < 0)
         form.SetTop(0);
     else if (top + form.Height() > h)
-        form.SetTop(h - form.Height());
-    const int left = form.Left();
+        form.SetTop(static_cast<int>(h - form.Height()));
+    const long long left = form.Left();
     if (left < 0)
         form.SetLeft(0);
     else if (left + form.Width() > w)
-        form.SetLeft(w - form.Width());
+        form.SetLeft(static_cast<int>(w - form.Width()));
 }

@@ -161,29 +161,6 @@ QString NotOverwrittenMessage(const QString& fileName)
                   {QDir::toNativeSeparators(fileName)});
 }
 
-bool ReadWholeFile(const QString& fileName, QByteArray& bytes)
-{
-    const QFileInfo fi(fileName);
-    if (!fi.exists())
-        return false;
-    if (fi.isDir())
-        throw EInOutError(CannotReadMessage(fileName));
-    QFile f(fileName);
-    if (!f.open(QIODevice::ReadOnly))
-        throw EInOutError(CannotReadMessage(fileName));
-    bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError)
-        throw EInOutError(CannotReadMessage(fileName));
-    return true;
-}
-
-void WriteWholeFile(const QString& fileName, const QByteArray& bytes)
-{
-    QSaveFile f(fileName);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
-        throw EInOutError(CannotWriteMessage(fileName));
-}
-
 QStringList SplitLines(const QString& text)
 {
     QStringList lines;
@@ -241,6 +218,8 @@ TZelIniFile::~TZelIniFile()
     try {
         if (Modified && !FileName_.isEmpty() && sameFile(Unread_, FileName_))
             return;
+        if (!FailedImage_.isNull() && WrittenImage() == FailedImage_)
+            return;
         UpdateFile();
     } catch (const Exception& e) {
         try {
@@ -258,6 +237,7 @@ void TZelIniFile::Open(const QString& fileName)
     SectionCursor_ = 0;
     FileName_ = fileName;
     LoadError_.clear();
+    Unrecognised_ = false;
     Unread_.clear();
     if (!FileName_.isEmpty()) {
         try {
@@ -484,7 +464,14 @@ void TZelIniFile::UpdateFile()
     }
     if (sameFile(Unread_, FileName_))
         throw EInOutError(NotOverwrittenMessage(FileName_));
-    WriteWholeFile(FileName_, WrittenImage());
+    const QByteArray image = WrittenImage();
+    try {
+        WriteWholeFile(FileName_, image);
+    } catch (const EInOutError&) {
+        FailedImage_ = image;
+        throw;
+    }
+    FailedImage_ = QByteArray();
     Modified = false;
 }
 
@@ -497,12 +484,18 @@ void TZelIniFile::LoadFromFile(const QString& fileName)
     if (Scrambled_) {
         Scramble(bytes, cp1252::encode(Key_));
     } else {
-        // In a plain text file the first Ctrl+Z ends the text.
+        // In a plain text file the first Ctrl+Z ends the text; a UTF-8 mark
+        // at the start is no part of the first line.
         const qsizetype eof = bytes.indexOf('\x1A');
         if (eof >= 0)
             bytes.truncate(eof);
+        if (bytes.startsWith("\xEF\xBB\xBF"))
+            bytes.remove(0, 3);
     }
+    const int before = Sections_.Count();
     ParseLines(SplitLines(cp1252::decode(bytes)));
+    if (Sections_.Count() == before && !bytes.trimmed().isEmpty())
+        Unrecognised_ = true;
     RemoveDuplicateSections();
     if (sameFile(Unread_, fileName))
         Unread_.clear();
@@ -666,4 +659,23 @@ void TZelIniFile::Scramble(QByteArray& image, const QByteArray& key)
 // ---------------------------------------------------------------------------
 // TAppIniFile
 
-TAppIniFile::TAppIniFile() : TZelIniFile(SettingsFileName(), QString()) {}
+void TZelIniFile::KeepUnrecognisedAside()
+{
+    if (!Unrecognised_ || FileName_.isEmpty())
+        return;
+    Unrecognised_ = false;
+    const QString backup = MoveAsideAsBackup(FileName_);
+    if (backup.isEmpty()) {
+        Unread_ = FileName_;
+        LoadError_ = CannotReadMessage(FileName_);
+        MsgBoxApp(LoadError_ + QStringLiteral(" Se usan los valores por omisión y el archivo no se modificará."),
+                  mb::Ok | mb::IconWarning);
+        return;
+    }
+    MsgBoxApp(Format(QStringLiteral("El archivo \"%s\" no tiene un formato reconocible. Se conserva como \"%s\" "
+                                    "y se usan los valores por omisión."),
+                     {QDir::toNativeSeparators(FileName_), QDir::toNativeSeparators(backup)}),
+              mb::Ok | mb::IconWarning);
+}
+
+TAppIniFile::TAppIniFile() : TZelIniFile(SettingsFileName(), QString()) { KeepUnrecognisedAside(); }

@@ -8,6 +8,7 @@
 // characters, section names to 253 so that their header line stays whole.
 #include "foundation/core/basicos.h"
 #include "foundation/core/extended.h"
+#include "foundation/core/filesafe.h"
 #include "foundation/core/placement.h"
 
 #include <QByteArray>
@@ -97,6 +98,8 @@ public:
     // The message of a file that existed but could not be read when the
     // engine was opened; empty when it was read (or did not exist).
     const QString& LoadError() const { return LoadError_; }
+    // The file had text but not one section (another encoding, binary data).
+    bool Unrecognised() const { return Unrecognised_; }
 
     // The contents differ from the file; a caller may set it to force a write.
     bool Modified = false;
@@ -107,6 +110,9 @@ public:
 protected:
     // Opens FileName: flush, clear, load (a failure is recorded and reported).
     void Open(const QString& fileName);
+    // An unrecognised file is moved aside as a backup and the user told; when
+    // it cannot be moved it is treated as unread (never overwritten).
+    void KeepUnrecognisedAside();
 
 private:
     int FindSection(const QString& section);
@@ -123,11 +129,17 @@ private:
     TSectionList Sections_;
     int SectionCursor_ = 0;
     QString LoadError_;
+    bool Unrecognised_ = false;
+    // What the last write that failed (and was raised to its caller) held:
+    // the destructor does not try and report the same contents again.
+    QByteArray FailedImage_;
     // The file named here could not be read: it is never overwritten.
     QString Unread_;
 };
 
 // The engine bound to the settings file named after the program (in ExeDir).
+// A settings file without one section it can read is not overwritten: it is
+// moved aside as a backup, and the user is told.
 class TAppIniFile : public TZelIniFile {
 public:
     TAppIniFile();
@@ -138,11 +150,6 @@ QString CannotReadMessage(const QString& fileName);
 QString CannotWriteMessage(const QString& fileName);
 QString NotOverwrittenMessage(const QString& fileName);
 
-// Reads a whole file as Windows-1252 bytes; false when it does not exist.
-// Raises EInOutError when it exists but cannot be read.
-bool ReadWholeFile(const QString& fileName, QByteArray& bytes);
-// Writes bytes to a temporary file renamed into place; raises EInOutError.
-void WriteWholeFile(const QString& fileName, const QByteArray& bytes);
 // Splits text at CR LF, CR or LF.
 QStringList SplitLines(const QString& text);
 

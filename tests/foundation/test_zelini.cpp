@@ -10,7 +10,16 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+
 namespace {
+
+// The bytes of a literal, the zeros inside included.
+template <std::size_t N>
+QByteArray raw(const char (&s)[N])
+{
+    return QByteArray(s, qsizetype(N - 1));
+}
 
 class ZelIni : public ::testing::Test, protected TempFolder {
 protected:
@@ -494,19 +503,119 @@ TEST_F(ZelIni, UnreadableFileIsReportedAndNeverOverwritten)
     EXPECT_TRUE(QFileInfo(path("bad.ini")).isDir());
 }
 
-TEST_F(ZelIni, FailedWriteIsRaisedByUpdateFileAndReportedByTheDestructor)
+TEST_F(ZelIni, AFailedWriteIsReportedOnce)
 {
     const QString where = path("no/such/folder/x.ini");
     {
+        // Raised by UpdateFile; the destructor does not try the same contents again.
         TZelIniFile ini(where);
         ini.WriteString("A", "x", "1");
         EXPECT_THROW(ini.UpdateFile(), EInOutError);
         EXPECT_TRUE(ini.Modified) << "a later UpdateFile tries again";
         EXPECT_EQ(ini.ReadString("A", "x", ""), QStringLiteral("1"));
     }
-    ASSERT_EQ(sink.boxes.size(), 1);
+    EXPECT_TRUE(sink.boxes.isEmpty());
+    {
+        // Changed after the failure: the destructor tries and reports it.
+        TZelIniFile ini(where);
+        ini.WriteString("A", "x", "1");
+        EXPECT_THROW(ini.UpdateFile(), EInOutError);
+        ini.WriteString("A", "y", "2");
+    }
+    {
+        // Never written by its caller: the destructor writes and reports.
+        TZelIniFile ini(where);
+        ini.WriteString("A", "x", "1");
+    }
+    ASSERT_EQ(sink.boxes.size(), 2);
     EXPECT_EQ(sink.boxes[0].text, CannotWriteMessage(where));
     EXPECT_EQ(sink.boxes[0].flags, mb::Ok | mb::IconError);
+}
+
+TEST_F(ZelIni, AKillOrAFullDiskWhileSavingLosesNothing)
+{
+    put("s.ini", "[Calculos]\r\n0=1+1\r\n");
+    struct Killed {};
+    for (bool kill : {false, true}) {
+        for (FileWriteStep step : {FileWriteStep::Create, FileWriteStep::Write, FileWriteStep::Rename}) {
+            SCOPED_TRACE(testing::Message() << kill << int(step));
+            bool dead = false;
+            FileWriting().BeforeStep = [&](const QString&, FileWriteStep s) {
+                if (dead)
+                    return false; // nothing more reaches the disk
+                if (s == step && kill) {
+                    dead = true;
+                    throw Killed{};
+                }
+                return s != step;
+            };
+            try {
+                TZelIniFile ini(path("s.ini"));
+                ini.WriteString("Calculos", "1", "2+2");
+                ini.UpdateFile();
+                ADD_FAILURE() << "the write went through";
+            } catch (const Killed&) {
+            } catch (const EInOutError&) {
+            }
+            FileWriting().reset();
+            // The next start reads the old file whole, and cleans up.
+            TZelIniFile again(path("s.ini"));
+            EXPECT_EQ(again.ReadString("Calculos", "0", ""), QStringLiteral("1+1"));
+            EXPECT_EQ(again.ReadString("Calculos", "1", "none"), QStringLiteral("none"));
+            EXPECT_FALSE(QFileInfo::exists(path("s.ini.tmp")));
+        }
+    }
+}
+
+TEST_F(ZelIni, AUtf8MarkIsReadPast)
+{
+    put("s.ini", "\xEF\xBB\xBF[Memoria]\r\nM0=5\r\n");
+    TZelIniFile ini(path("s.ini"));
+    EXPECT_EQ(ini.ReadInteger("Memoria", "M0", 0), 5);
+    EXPECT_FALSE(ini.Unrecognised());
+}
+
+TEST_F(ZelIni, AnUnrecognisedSettingsFileIsKeptAsABackup)
+{
+    Basicos().ExeFile = dir.path() + QStringLiteral("/Sumbrix");
+    const QByteArray cases[] = {
+        raw("\xFF\xFE[\0M\0e\0m\0]\0\r\0\n\0M\0\x30\0=\0\x35\0"), // UTF-16
+        raw("\x7F" "ELF\x02\x01\x01\0\0\0binary"),
+    };
+    for (const QByteArray& bytes : cases) {
+        sink.boxes.clear();
+        QFile::remove(path("Sumbrix.ini.bak"));
+        put("Sumbrix.ini", bytes);
+        {
+            TAppIniFile ini;
+            EXPECT_EQ(ini.ReadInteger("Memoria", "M0", 7), 7);
+            ini.WriteInteger("Opciones", "Ver", 280);
+        }
+        EXPECT_EQ(get("Sumbrix.ini.bak"), bytes);
+        EXPECT_EQ(get("Sumbrix.ini"), QByteArray("[Opciones]\r\nVer=280\r\n\r\n"));
+        ASSERT_EQ(sink.boxes.size(), 1);
+        EXPECT_TRUE(sink.boxes[0].text.contains(QStringLiteral("no tiene un formato reconocible")));
+        EXPECT_TRUE(sink.boxes[0].text.contains(QStringLiteral("Sumbrix.ini.bak")));
+    }
+    // An empty file is no damage.
+    sink.boxes.clear();
+    put("Sumbrix.ini", "");
+    { TAppIniFile ini; }
+    EXPECT_TRUE(sink.boxes.isEmpty());
+}
+
+TEST_F(ZelIni, ASettingsFifoDoesNotBlockTheStart)
+{
+    Basicos().ExeFile = dir.path() + QStringLiteral("/Sumbrix");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("Sumbrix.ini")).constData(), 0600), 0);
+    {
+        TAppIniFile ini;
+        EXPECT_FALSE(ini.LoadError().isEmpty());
+        ini.WriteInteger("Opciones", "Ver", 280);
+    }
+    ASSERT_FALSE(sink.boxes.isEmpty());
+    EXPECT_TRUE(sink.boxes[0].text.startsWith(QStringLiteral("No se puede leer el archivo")));
+    EXPECT_FALSE(QFileInfo(path("Sumbrix.ini")).isFile()) << "the FIFO was replaced";
 }
 
 TEST_F(ZelIni, MemoryOnlyStoreNeverWrites)

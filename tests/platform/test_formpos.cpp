@@ -69,7 +69,7 @@ TEST_F(FormPos, FirstUseIsCentredOnTheDesktop)
     EXPECT_EQ(other->pos(), w->pos());
 }
 
-TEST_F(FormPos, ClampedWithTheSizeItHasNow)
+TEST_F(FormPos, ClampedWithTheStoredSize)
 {
     TIniFile ini(SettingsFileName());
     for (auto [k, v] : {std::pair{"First", 0}, {"Show", 0}, {"Top", screen.height() - 100}, {"Left", -50},
@@ -78,7 +78,7 @@ TEST_F(FormPos, ClampedWithTheSizeItHasNow)
     auto w = window("fmFechas"); // designed height 100
     w->resize(200, 300);
     EXPECT_FALSE(LoadFormPos(w.get(), TPosition::poDesktopCenter));
-    EXPECT_EQ(w->y(), screen.height() - 300);
+    EXPECT_EQ(w->y(), screen.height() - 400);
     EXPECT_EQ(w->x(), 0);
     EXPECT_EQ(w->size(), QSize(300, 400));
 

@@ -12,6 +12,7 @@
 #include "engine/real/expresion.h"
 #include "foundation/core/basicos.h"
 #include "foundation/core/cp1252.h"
+#include "foundation/core/filesafe.h"
 #include "foundation/core/zelini.h"
 #include "shell/frmusuario.h"
 #include "shell/startup.h"
@@ -665,6 +666,81 @@ TEST_F(FrmCalcTest, AnUnreadableHistoryFileIsReportedAndTheStartGoesOn)
     EXPECT_EQ(ini.ReadString(QStringLiteral("Calculos"), QStringLiteral("0"), QString()), QStringLiteral("2_0"));
 }
 
+// Closing replaces the settings file once, whole: a kill or a full disk at
+// any step of that write leaves the old file, history lines included.
+TEST_F(FrmCalcTest, AKillWhileClosingNeverLosesTheHistory)
+{
+    writeSettings("[Calculos]\r\n0=7_0\r\n1=7\r\n");
+    struct Killed {};
+    int writes = 0;
+    bool dead = false;
+    FileWriting().BeforeStep = [&](const QString& name, FileWriteStep step) {
+        if (dead)
+            return false; // nothing more reaches the disk
+        if (!name.endsWith(QStringLiteral("sumbrix.ini")))
+            return true;
+        writes += step == FileWriteStep::Create;
+        if (step == FileWriteStep::Rename) {
+            dead = true;
+            throw Killed{};
+        }
+        return true;
+    };
+    open();
+    enter(QStringLiteral("2"));
+    EXPECT_THROW(w->SaveSettings(), Killed);
+    FileWriting().reset();
+    EXPECT_EQ(writes, 1);
+    w.reset();
+    sink.boxes.clear();
+    // The old file, whole, at the next start; the leftover is gone.
+    open();
+    EXPECT_EQ(lines(), (QStringList{"7", "7"}));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("sumbrix.ini.tmp"))));
+}
+
+TEST_F(FrmCalcTest, AFullDiskAtCloseIsReportedOncePerFile)
+{
+    writeSettings();
+    open();
+    enter(QStringLiteral("2"));
+    FileWriting().BeforeStep = [](const QString&, FileWriteStep step) { return step != FileWriteStep::Write; };
+    sink.boxes.clear();
+    w->close();
+    w.reset();
+    FileWriting().reset();
+    ASSERT_EQ(sink.boxes.size(), 2) << "the settings and expr.lst";
+    EXPECT_TRUE(sink.boxes[0].text.contains(QStringLiteral("sumbrix.ini")));
+    EXPECT_TRUE(sink.boxes[1].text.contains(QStringLiteral("expr.lst")));
+    // The old settings stand.
+    EXPECT_EQ(file(QStringLiteral("sumbrix.ini")), QByteArray("[Opciones]\r\nVer=280\r\n"));
+}
+
+TEST_F(FrmCalcTest, OnlyNumberedKeysAreHistoryLines)
+{
+    writeSettings("[Calculos]\r\nCant=999999999\r\n1=4_0\r\n0=2+2\r\nx=1\r\n");
+    open();
+    EXPECT_EQ(lines(), (QStringList{"2+2", "4"}));
+    EXPECT_EQ(w->HistoryObject(1), 0);
+}
+
+// Only the expressions the box keeps are read from a long expr.lst.
+TEST_F(FrmCalcTest, ALongExpressionHistoryIsReadUpToTheBoxsLength)
+{
+    writeSettings();
+    QFile f(dir.filePath(QStringLiteral("expr.lst")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    for (int i = 0; i < 20000; ++i)
+        f.write(QByteArray::number(i) + "+1\r\n");
+    f.close();
+    open();
+    ASSERT_EQ(history().size(), Calc().MaxList);
+    EXPECT_EQ(history().first(), QStringLiteral("0+1"));
+    w->close();
+    w.reset();
+    EXPECT_EQ(file(QStringLiteral("expr.lst")).count('\n'), Calc().MaxList);
+}
+
 // ---------------------------------------------------------------------------
 // Calculator functions and user definitions through the window
 
@@ -716,6 +792,7 @@ TEST_F(FrmCalcTest, DefinitionsDialogOkRegistersTheNamesAgain)
     w->Constantes1Click(0);
     enter(QStringLiteral("k2*2"));
     EXPECT_EQ(result(), QStringLiteral("12"));
+    emit w->Constante1->aboutToShow();
     const QList<QAction*> items = w->Constante1->actions();
     ASSERT_EQ(items.size(), 4);
     EXPECT_EQ(items[3]->text(), QStringLiteral("dos veces tres"));
@@ -759,3 +836,28 @@ TEST_F(FrmCalcTest, UserDefinitionsLoadAtStartAndAFaultyOneIsReportedOnce)
 }
 
 } // namespace
+
+// Many constants: the menu is filled when it opens, in groups that each open
+// at once, and every constant is reachable.
+TEST_F(FrmCalcTest, ManyUserConstantsOpenInGroups)
+{
+    {
+        QFile f(dir.filePath(QStringLiteral("real.duf")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[Constantes]\r\n");
+        for (int i = 0; i < 1200; ++i)
+            f.write("c" + QByteArray::number(i) + "=" + QByteArray::number(i) + "\r\n");
+    }
+    openNotFirstRun();
+    EXPECT_EQ(w->Constante1->actions().size(), 3) << "filled only when shown";
+    emit w->Constante1->aboutToShow();
+    const QList<QAction*> items = w->Constante1->actions();
+    ASSERT_EQ(items.size(), 6);
+    EXPECT_EQ(items[3]->text(), QStringLiteral("c0 … c499"));
+    EXPECT_EQ(items[5]->text(), QStringLiteral("c1000 … c1199"));
+    const QList<QAction*> last = items[5]->menu()->actions();
+    ASSERT_EQ(last.size(), 200);
+    w->cmbEdit->SetText(QString());
+    last.back()->trigger();
+    EXPECT_EQ(w->cmbEdit->Text(), QStringLiteral("c1199"));
+}

@@ -7,6 +7,7 @@
 #include "engine/real/expresion.h"
 #include "foundation/core/basicos.h"
 #include "foundation/core/cp1252.h"
+#include "foundation/core/filesafe.h"
 #include "shell/calcfuncs.h"
 #include "testsupport.h"
 
@@ -396,4 +397,44 @@ TEST_F(UserDefsTest, UnreadableFileIsNotWritten)
     ASSERT_EQ(c.Add("nueva", &main), TUserDefsEditor::TAddResult::Added);
     EXPECT_FALSE(c.Write());
     EXPECT_TRUE(QFileInfo(FileName()).isDir());
+}
+
+// Aceptar writes the new section in one write of the file: when that write
+// fails (a full disk), the file on disk is the old one, whole.
+TEST_F(UserDefsTest, AFailedWriteLeavesTheOldFileWhole)
+{
+    put(QString::fromLatin1(kFile));
+    const QByteArray before = get();
+    int writes = 0;
+    FileWriting().BeforeStep = [&](const QString&, FileWriteStep s) {
+        writes += s == FileWriteStep::Create;
+        return s != FileWriteStep::Write;
+    };
+    TUserDefsEditor c(0, FileName());
+    ASSERT_TRUE(c.Load());
+    ASSERT_EQ(c.Add("nueva", &main), TUserDefsEditor::TAddResult::Added);
+    ASSERT_EQ(c.Add("otra", &main), TUserDefsEditor::TAddResult::Added);
+    EXPECT_FALSE(c.Write());
+    FileWriting().reset();
+    EXPECT_EQ(writes, 1);
+    EXPECT_EQ(get(), before);
+    EXPECT_FALSE(QFileInfo::exists(FileName() + ".tmp"));
+}
+
+// Many definitions, repeated names among them: the editor reads each section
+// once and keeps the first line of a name.
+TEST_F(UserDefsTest, ManyDefinitionsKeepTheFirstOfEachName)
+{
+    QString text = QStringLiteral("[Constantes]\r\n");
+    for (int i = 0; i < 20000; ++i)
+        text += QStringLiteral("c%1=%1_n%1\r\n").arg(i);
+    text += QStringLiteral("C5=99\r\n");
+    put(text);
+    TUserDefsEditor c(0, FileName());
+    ASSERT_TRUE(c.Load());
+    ASSERT_EQ(c.Count(), 20000);
+    EXPECT_EQ(c.Names().at(5), QStringLiteral("c5"));
+    const TUserDefsLoad r = LoadUserDefinitions(main, input, FileName(), false);
+    EXPECT_EQ(r.Constants.size(), 20000);
+    EXPECT_EQ(eval(main, "c19999+c5"), 20004);
 }

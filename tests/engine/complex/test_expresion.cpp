@@ -407,6 +407,23 @@ TEST_F(ComplexExpresionTest, ResolversMakeExtNodes)
     EXPECT_EQ(drawn, 1);
 }
 
+// Shared sub-expressions stand for a tree of 2^30 sums: it evaluates at once
+// and has no picture (drawing it would never end); a smaller one is drawn.
+TEST_F(ComplexExpresionTest, TooLargeADrawingHasNoPicture)
+{
+    e.Silent = true;
+    auto chain = [](int levels) {
+        QString t = QStringLiteral("a:1;a1:a+a");
+        for (int i = 2; i <= levels; ++i)
+            t += QStringLiteral(";a%1:a%2+a%2").arg(i).arg(i - 1);
+        return t + QStringLiteral(";a%1").arg(levels);
+    };
+    ExpectNear(Eval(chain(30)), 1073741824.0L, 0);
+    EXPECT_EQ(e.DrawToMetafile(), nullptr);
+    ExpectNear(Eval(chain(8)), 256, 0);
+    EXPECT_NE(e.DrawToMetafile(), nullptr);
+}
+
 TEST_F(ComplexExpresionTest, DeepNestingEndsAsCode18)
 {
     e.Silent = true;
