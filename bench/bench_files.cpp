@@ -7,7 +7,7 @@
 #include "foundation/core/filesafe.h"
 #include "foundation/core/zelini.h"
 #include "engine/real/expresion.h"
-#include "shell/userdefs.h"
+#include "services/userdefs.h"
 
 #include <benchmark/benchmark.h>
 

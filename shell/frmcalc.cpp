@@ -16,9 +16,9 @@
 #include "drawkit/drawkit.h"
 #include "drawkit/qpaintercanvas.h"
 #include "platform/formpos.h"
-#include "shell/calcfuncs.h"
-#include "shell/frminput.h"
-#include "shell/frmusuario.h"
+#include "services/calcfuncs.h"
+#include "services/frminput.h"
+#include "services/frmusuario.h"
 
 #include <algorithm>
 #include <utility>
@@ -45,166 +45,6 @@
 #include <cmath>
 
 TfrmCalcu* frmCalcu = nullptr;
-
-// ---------------------------------------------------------------------------
-// Letter variables and the process-wide values
-
-const QString& LetterVariables()
-{
-    static const QString letters = QStringLiteral("abcdfhijklmnopqrstuvwxyz");
-    return letters;
-}
-
-int LetterIndex(QChar letter)
-{
-    return int(LetterVariables().indexOf(letter));
-}
-
-CalcGlobals::CalcGlobals()
-{
-    reset();
-}
-
-void CalcGlobals::reset()
-{
-    LastResult = 0;
-    Memories.fill(0);
-    MaxList = 50;
-    MainAngleMode = 0;
-    InputEvaluator = nullptr;
-    AskedFlag.fill(false);
-    VarValue.fill(0);
-    // o, p and q start without a proposed text; every other letter proposes 1.
-    for (int i = 0; i < kLetterCount; ++i) {
-        const QChar c = LetterVariables().at(i);
-        VarText[size_t(i)] = (c == 'o' || c == 'p' || c == 'q') ? QString() : QStringLiteral("1");
-    }
-    Assignments.clear();
-    Prompter = nullptr;
-    FixedSeed.reset();
-}
-
-CalcGlobals& Calc()
-{
-    static CalcGlobals g;
-    return g;
-}
-
-QString WindowTitle()
-{
-    return QStringLiteral("Sumbrix 2.84");
-}
-
-bool InputBoxPrompter::Ask(const QString& caption, real::TExpresion* names, QString& text)
-{
-    if (!fmInput)
-        fmInput = new TfmInput(frmCalcu);
-    fmInput->setWindowTitle(caption);
-    if (names)
-        fmInput->SetNameTable(names->GetTable());
-    else
-        fmInput->SetNameTable(nullptr);
-    fmInput->Texto->SetText(text);
-    fmInput->Texto->SetSel(0, int(text.size()));
-    if (fmInput->exec() == TfmInput::mrCancel)
-        return false;
-    text = fmInput->Texto->Text();
-    return true;
-}
-
-namespace {
-
-// The letters whose prompt is open: an answer that names one of them would ask
-// it again from inside its own prompt.
-std::array<bool, kLetterCount>& PromptOpen()
-{
-    static std::array<bool, kLetterCount> open{};
-    return open;
-}
-
-} // namespace
-
-void AskVariableValue(QChar letter, Extended& value, QString& text)
-{
-    CalcGlobals& g = Calc();
-    real::TExpresion* input = g.InputEvaluator;
-    const int li = LetterIndex(letter);
-    struct OpenMark {
-        int i;
-        explicit OpenMark(int index) : i(index) { if (i >= 0) PromptOpen()[size_t(i)] = true; }
-        ~OpenMark() { if (i >= 0) PromptOpen()[size_t(i)] = false; }
-    } mark(li);
-    InputBoxPrompter inputBox;
-    VariablePrompter* prompter = g.Prompter ? g.Prompter : &inputBox;
-    const QString caption = Format(QStringLiteral("Indique el valor de la variable %s"), {QString(letter)});
-    for (;;) {
-        QString typed = text;
-        if (!prompter->Ask(caption, input, typed))
-            throw real::EExprMsj(QStringLiteral("Cálculo cancelado"));
-        text = typed.left(255);
-        // The answer gets an evaluator of its own over the input evaluator's
-        // names: an answer that uses x or n may ask that letter, and the
-        // evaluator that is running the outer answer must not be re-entered.
-        real::TExpresion answer;
-        if (input) {
-            answer.Parent = input;
-            answer.AngleMode = input->AngleMode;
-        } else {
-            answer.SetUseBuiltIns(true);
-        }
-        answer.Silent = false;
-        answer.SetText(text);
-        Extended v = 0;
-        if (!answer.HasError)
-            v = answer.Evaluate();
-        if (!answer.HasError) {
-            value = v;
-            break;
-        }
-        // The evaluator has shown its own box; the prompt comes back.
-    }
-    g.Assignments += Format(QStringLiteral("{%s=%s} "), {QString(letter), text});
-}
-
-Extended LetterVariableValue(QChar letter)
-{
-    CalcGlobals& g = Calc();
-    const int i = LetterIndex(letter);
-    if (i < 0)
-        return 0;
-    const size_t k = size_t(i);
-    if (!g.AskedFlag[k]) {
-        if (PromptOpen()[k])
-            throw real::EExprMsj(
-                Format(QStringLiteral("El valor de %s no puede depender de %s"), {QString(letter), QString(letter)}));
-        Extended v = g.VarValue[k];
-        QString t = g.VarText[k];
-        AskVariableValue(letter, v, t);
-        g.VarValue[k] = v;
-        g.VarText[k] = t;
-    }
-    g.AskedFlag[k] = true;
-    return g.VarValue[k];
-}
-
-Extended MemoryValue(int i)
-{
-    return i >= 0 && i < 10 ? Calc().Memories[size_t(i)] : 0;
-}
-
-Extended LastResultValue()
-{
-    return Calc().LastResult;
-}
-
-Extended NowValue()
-{
-    const QDateTime now = QDateTime::currentDateTime();
-    static const QDate epoch(1899, 12, 30);
-    const qint64 days = epoch.daysTo(now.date());
-    const qint64 ms = QTime(0, 0).msecsTo(now.time());
-    return Extended(days) + Extended(ms) / 86400000.0L;
-}
 
 // ---------------------------------------------------------------------------
 // The formula picture of an expression.
@@ -338,11 +178,10 @@ TfrmCalcu::~TfrmCalcu()
     if (m_closed)
         TApplication::Guarded([this] { cmbEdit->SaveHistory(); });
     CalcGlobals& g = Calc();
-    if (g.InputEvaluator == m_input.get())
+    if (m_calc && g.InputEvaluator == &m_calc->Input())
         g.InputEvaluator = nullptr;
     m_picture.reset();
-    m_main.reset();
-    m_input.reset();
+    m_calc.reset();
     if (frmCalcu == this)
         frmCalcu = nullptr;
 }
@@ -618,10 +457,10 @@ void TfrmCalcu::FillUserMenu(QMenu* menu, const QList<userdefs::TUserMenuItem>& 
 
 void TfrmCalcu::Constantes1Click(int tag)
 {
-    TfmUsuario dlg(tag, m_main.get(), m_input.get(), this);
+    TfmUsuario dlg(tag, &m_calc->Main(), &m_calc->Input(), this);
     const int result = RunDialog ? RunDialog(dlg) : dlg.exec();
     if (result == TfmUsuario::mrOk) {
-        calcfuncs::ReloadCalcTables(*m_main, *m_input);
+        calcfuncs::ReloadCalcTables(m_calc->Main(), m_calc->Input());
         RegisterNames();
     }
 }
@@ -664,13 +503,8 @@ void TfrmCalcu::FormCreate()
 
     setWindowTitle(WindowTitle());
 
-    m_main = std::make_unique<real::TExpresion>();
-    m_main->SetUseBuiltIns(true);
-    m_main->Silent = true;
-    m_input = std::make_unique<real::TExpresion>();
-    m_input->SetUseBuiltIns(true);
-    m_input->Silent = false;
-    g.InputEvaluator = m_input.get();
+    m_calc = std::make_unique<TCalcModel>();
+    g.InputEvaluator = &m_calc->Input();
 
     cmbEdit->setToolTip(QStringLiteral("Escriba aquí la expresión a calcular.") + QStringLiteral("\r\n") +
                         QStringLiteral("Presione F1 para ayuda sensible al contexto."));
@@ -812,10 +646,10 @@ void TfrmCalcu::RegisterNames()
     const auto n = size_t(LetterIndex(QLatin1Char('n')));
     h.X = {&g.VarValue[x], &g.AskedFlag[x]};
     h.N = {&g.VarValue[n], &g.AskedFlag[n]};
-    m_solve = calcfuncs::RegisterCalcNames(*m_main, *m_input, h);
-    cmbEdit->SetNameTable(m_main->GetTable());
+    m_calc->SetSolveVariable(calcfuncs::RegisterCalcNames(m_calc->Main(), m_calc->Input(), h));
+    cmbEdit->SetNameTable(m_calc->Main().GetTable());
     // A faulty definition is reported and skipped; the rest still load.
-    const userdefs::TUserDefsLoad defs = userdefs::LoadUserDefinitions(*m_main, *m_input, userdefs::FileName());
+    const userdefs::TUserDefsLoad defs = userdefs::LoadUserDefinitions(m_calc->Main(), m_calc->Input(), userdefs::FileName());
     UserNames = defs.UserNames;
     UserConstants = defs.Constants;
     UserFunctions = defs.Functions;
@@ -862,14 +696,11 @@ void TfrmCalcu::cmbEditKeyPress(QObject*, QChar& Key)
 
 void TfrmCalcu::Calculate()
 {
-    CalcGlobals& g = Calc();
     ShowResult(QStringLiteral("Calculando..."));
     Edit2->repaint();
     SetPicture(nullptr);
     pbMeta->repaint();
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    g.Assignments.clear();
-    g.AskedFlag.fill(false);
     m_resultReady = false;
     // Whatever happens below, the cursor comes back.
     struct Finally {
@@ -881,45 +712,13 @@ void TfrmCalcu::Calculate()
     } finally;
 
     const QString text = cmbEdit->Text();
-    if (text.isEmpty()) {
-        m_emptyRequest = true;
-        ShowResult(QString());
-        return;
-    }
-    m_emptyRequest = false;
-
-    real::TExpresion& m = *m_main;
-    m.SetValueText(g.LastResult);
-    // New truth values for this calculation: r1 * 2^k1 and -(r2 * 2^k2).
-    using real::builtins::RandomState;
-    const Extended r1 = RandomState::next();
-    const int k1 = int(std::floor(RandomState::next() * 100));
-    const Extended r2 = RandomState::next();
-    const int k2 = int(std::floor(RandomState::next() * 100));
-    real::engineState().TrueValue = std::ldexp(r1, k1);
-    real::engineState().FalseValue = -std::ldexp(r2, k2);
-
-    m.SetText(text);
-    if (m.HasError) {
-        ShowResult(m.ErrorMessage);
-    } else {
-        SetPicture(DrawExpression(m));
-        if (m_solve && m.DependsOn(m_solve))
-            g.LastResult = m.SolveFor(m_solve);
-        else
-            g.LastResult = m.Evaluate();
-        if (m.HasError)
-            ShowResult(m.ErrorMessage);
-        else if (g.LastResult == real::engineState().TrueValue)
-            ShowResult(QStringLiteral("Verdadero"));
-        else if (g.LastResult == real::engineState().FalseValue)
-            ShowResult(QStringLiteral("Falso"));
-        else
-            ShowResult(FloatToStrDefBase(g.LastResult));
-        if (m.ErrorCode == 0 || m.ErrorCode >= real::errMessage)
-            UpdateExpressionHistory(text);
-        m_resultReady = true;
-    }
+    m_emptyRequest = text.isEmpty();
+    const TCalcModel::TOutcome out =
+        m_calc->Calculate(text, [this] { SetPicture(DrawExpression(m_calc->Main())); });
+    ShowResult(out.Shown);
+    if (out.Ready && out.KeepText)
+        UpdateExpressionHistory(text);
+    m_resultReady = out.Ready;
     // An invalid operation offers the complex-number window here (it comes
     // with that window).
 }
@@ -954,37 +753,35 @@ void TfrmCalcu::UpdateExpressionHistory(const QString& text)
 
 bool TfrmCalcu::AddToHistory()
 {
-    if (m_emptyRequest || !m_resultReady || !m_main || m_main->HasError || m_main->Text == QStringLiteral("0"))
+    if (m_emptyRequest || !m_resultReady || !m_calc || m_calc->Main().HasError ||
+        m_calc->Main().Text == QStringLiteral("0"))
         return false;
     CalcGlobals& g = Calc();
-    // The total is computed first, so that an overflow leaves everything as it was.
-    const Extended newTotal = checked::add(m_total, g.LastResult);
+    // The total first, so that an overflow leaves everything as it was.
+    m_calc->AddToTotal(g.LastResult);
     auto* result = new QListWidgetItem(Edit2->text() + QStringLiteral("   ") + g.Assignments);
     result->setData(kObjectRole, int(g.MainAngleMode));
     Lista->insertItem(0, result);
-    auto* expr = new QListWidgetItem(m_main->Text);
+    auto* expr = new QListWidgetItem(m_calc->Main().Text);
     expr->setData(kObjectRole, 0);
     Lista->insertItem(0, expr);
     Lista->setCurrentRow(0);
-    m_previousTotal = m_total;
-    m_total = newTotal;
-    ++m_count;
     UpdateTotalDisplay();
     return true;
 }
 
 void TfrmCalcu::UpdateTotalDisplay()
 {
-    Label1->setText(Format(QStringLiteral("%d"), {m_count}));
-    edtTotal->setText(FloatToStrDefBase(m_total));
-    btnUndo->setEnabled(m_total != m_previousTotal);
+    Label1->setText(Format(QStringLiteral("%d"), {m_calc->Count()}));
+    edtTotal->setText(FloatToStrDefBase(m_calc->Total()));
+    btnUndo->setEnabled(m_calc->Total() != m_calc->PreviousTotal());
 }
 
 void TfrmCalcu::SetAngleMode(std::uint8_t mode)
 {
     Calc().MainAngleMode = mode;
-    m_main->SetAngleMode(mode);
-    m_main->SetText(QStringLiteral("0"));
+    m_calc->Main().SetAngleMode(mode);
+    m_calc->Main().SetText(QStringLiteral("0"));
     Calculate();
     // The recalculated result is shown as a history pair, not added to the
     // total: the addition is undone, but only when there was one.
@@ -1012,7 +809,7 @@ void TfrmCalcu::SetAutoDraw(bool on)
 
 void TfrmCalcu::cmbEditChange()
 {
-    if (!m_autoDraw || m_updatingHistory || !m_main)
+    if (!m_autoDraw || m_updatingHistory || !m_calc)
         return;
     if (cmbEdit->InAutoComplete())
         return;
@@ -1029,14 +826,15 @@ void TfrmCalcu::DrawLiveExpression()
             SetPicture(nullptr);
             return;
         }
-        m_main->SetText(text);
-        if (m_main->HasError) {
-            lblError->setText(m_main->ErrorMessage);
+        real::TExpresion& m = m_calc->Main();
+        m.SetText(text);
+        if (m.HasError) {
+            lblError->setText(m.ErrorMessage);
             lblError->show();
         } else {
             lblError->clear();
             lblError->hide();
-            SetPicture(DrawExpression(*m_main));
+            SetPicture(DrawExpression(m));
         }
     } catch (...) {
         // A text that cannot be drawn yet (an unknown name while typing) just
@@ -1066,47 +864,24 @@ void TfrmCalcu::edtTotalChange()
 
 void TfrmCalcu::SpeedButton1Click()
 {
-    m_count = 0;
-    m_previousTotal = m_total;
-    m_total = 0;
+    m_calc->ClearTotal();
     UpdateTotalDisplay();
 }
 
 void TfrmCalcu::btnUndoClick()
 {
-    if (m_total == m_previousTotal)
-        return;
-    m_total = m_previousTotal;
-    if (m_count > 0)
-        --m_count;
-    UpdateTotalDisplay();
+    if (m_calc->UndoTotal())
+        UpdateTotalDisplay();
 }
 
 void TfrmCalcu::MemoryAction(int memory, int tag)
 {
     if (memory < 0 || memory > 9)
         return;
-    CalcGlobals& g = Calc();
-    Extended& m = g.Memories[size_t(memory)];
-    switch (tag) {
-    case 1000:
+    if (tag == 1000)
         cmbEdit->SetSelText(Format(QStringLiteral("M%d"), {memory}));
-        break;
-    case 1001:
-        m = g.LastResult;
-        break;
-    case 1002:
-        m = checked::add(m, g.LastResult);
-        break;
-    case 1003:
-        m = checked::sub(m, g.LastResult);
-        break;
-    case 1004:
-        m = 0;
-        break;
-    default:
-        break;
-    }
+    else
+        TCalcModel::MemoryAction(memory, tag);
 }
 
 void TfrmCalcu::MenuMemoriaPopup()

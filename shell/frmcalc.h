@@ -6,7 +6,8 @@
 // evaluator).
 #include "controls/formmx.h"
 #include "foundation/core/extended.h"
-#include "shell/userdefs.h"
+#include "services/calcmodel.h"
+#include "services/userdefs.h"
 
 #include <QString>
 #include <QStringList>
@@ -36,72 +37,6 @@ class TExpresion;
 class TVariable;
 } // namespace real
 
-// ---------------------------------------------------------------------------
-// The letter variables: every lower-case letter but e and g.
-
-inline constexpr int kLetterCount = 24;
-// "abcdfhijklmnopqrstuvwxyz"
-const QString& LetterVariables();
-// The index of a letter variable (0..23), -1 for any other character.
-int LetterIndex(QChar letter);
-
-// How the letter prompts reach the user: the main window's input box, or a
-// test's scripted answers. Ask shows the prompt with `caption`, the input
-// evaluator's names for autocomplete and `text` proposed (all selected); it
-// returns false on Cancel, otherwise true with the typed text in `text`.
-class VariablePrompter {
-public:
-    virtual ~VariablePrompter() = default;
-    virtual bool Ask(const QString& caption, real::TExpresion* names, QString& text) = 0;
-};
-
-// The prompter over the shared input box fmInput.
-class InputBoxPrompter : public VariablePrompter {
-public:
-    bool Ask(const QString& caption, real::TExpresion* names, QString& text) override;
-};
-
-// Process-wide values of the main window, read by the calculator functions
-// and the tool windows.
-struct CalcGlobals {
-    Extended LastResult = 0;
-    std::array<Extended, 10> Memories{};
-    // Length of the expression history and of the saved history lines.
-    int MaxList = 50;
-    std::uint8_t MainAngleMode = 0;
-    // The main window's second evaluator (owned by the window): typed values of
-    // prompts, dialogs and tool windows.
-    real::TExpresion* InputEvaluator = nullptr;
-    // Per letter: asked in this calculation, the value given, the text typed.
-    std::array<bool, kLetterCount> AskedFlag{};
-    std::array<Extended, kLetterCount> VarValue{};
-    std::array<QString, kLetterCount> VarText;
-    // "{a=2} {b=3} ": the letters asked in this calculation, in order.
-    QString Assignments;
-    // Where prompts go (not owned); none: the input box.
-    VariablePrompter* Prompter = nullptr;
-    // A fixed seed instead of the clock's (tests); the window seeds the random
-    // generator with it when it is created.
-    std::optional<std::uint64_t> FixedSeed;
-
-    CalcGlobals();
-    void reset();
-};
-CalcGlobals& Calc();
-
-// The prompt of one letter variable: asks until the typed text evaluates.
-// Cancel raises EExprMsj "Cálculo cancelado".
-void AskVariableValue(QChar letter, Extended& value, QString& text);
-// The value function behind a letter: asked once per calculation.
-Extended LetterVariableValue(QChar letter);
-Extended MemoryValue(int i);
-Extended LastResultValue();
-// Local date and time as a day serial (days since 30 December 1899 plus the
-// fraction of the day).
-Extended NowValue();
-
-// The window title text: caption and application title.
-QString WindowTitle();
 
 // ---------------------------------------------------------------------------
 
@@ -138,13 +73,13 @@ public:
     QStringList UserNames;
     QList<userdefs::TUserMenuItem> UserConstants;
     QList<userdefs::TUserMenuItem> UserFunctions;
-    real::TExpresion* MainEvaluator() const { return m_main.get(); }
-    real::TVariable* SolveVariable() const { return m_solve; }
+    real::TExpresion* MainEvaluator() const { return m_calc ? &m_calc->Main() : nullptr; }
+    real::TVariable* SolveVariable() const { return m_calc ? m_calc->SolveVariable() : nullptr; }
 
     // ---- total ----
-    Extended Total() const { return m_total; }
-    Extended PreviousTotal() const { return m_previousTotal; }
-    int TotalCount() const { return m_count; }
+    Extended Total() const { return m_calc->Total(); }
+    Extended PreviousTotal() const { return m_calc->PreviousTotal(); }
+    int TotalCount() const { return m_calc->Count(); }
 
     // ---- live drawing ----
     bool AutoDraw() const { return m_autoDraw; }
@@ -245,15 +180,10 @@ private:
     void PaintPicture();
     void DrawLiveExpression();
 
-    std::unique_ptr<real::TExpresion> m_main;
-    std::unique_ptr<real::TExpresion> m_input;
-    real::TVariable* m_solve = nullptr;
+    std::unique_ptr<TCalcModel> m_calc;
     std::unique_ptr<FormulaPicture> m_picture;
     std::unique_ptr<InputBoxPrompter> m_inputBox;
 
-    Extended m_total = 0;
-    Extended m_previousTotal = 0;
-    int m_count = 0;
     bool m_autoDraw = true;
     // The last request was Enter on an empty box: nothing may be added.
     bool m_emptyRequest = true;

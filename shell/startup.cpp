@@ -6,7 +6,7 @@
 #include "drawkit/qpaintercanvas.h"
 #include "platform/msgbox.h"
 #include "shell/frmcalc.h"
-#include "shell/frminput.h"
+#include "services/frminput.h"
 
 #include <QApplication>
 

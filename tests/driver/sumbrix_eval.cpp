@@ -10,9 +10,12 @@
 //   anything else     an expression: compiled, solved for "?" when it uses "?",
 //                     else evaluated; one line of output
 // Settings and definitions print nothing (an error in them prints one line).
+// The real half calculates through the main window's own calculation model
+// (services/calcmodel.h): truth values, solving, the last result, the text.
 
 #include "engine/bases.h"
 #include "engine/real/expresion.h"
+#include "services/calcmodel.h"
 #include "complex_driver.h"
 #include "driver_common.h"
 #include "rational_driver.h"
@@ -35,9 +38,11 @@ using real::TExpresion;
 
 class Driver {
 public:
-    Driver()
+    Driver() : m_main(m_calc.Main())
     {
-        m_solve = evaldriver::SetUpExpressions(m_main, m_input, m_main.Silent);
+        m_calc.SetSolveVariable(evaldriver::SetUpExpressions(m_main, m_input, m_main.Silent));
+        // A fixed series of random numbers in [0, 1): the same truth values every run.
+        m_calc.Random = [this] { return static_cast<Extended>(m_random() >> 11) * 0x1p-53L; };
     }
 
     // main() has already cut the line's "\r".
@@ -47,20 +52,6 @@ private:
     template <class D>
     friend void evaldriver::DispatchLine(D&, const QString&);
     static void out(const QString& s) { evaldriver::out(s); }
-
-    // The main window's new truth values: r * 2^k and -(r' * 2^k').
-    void drawTruthValues()
-    {
-        auto fraction = [this] { return static_cast<Extended>(m_random() >> 11) * 0x1p-53L; };
-        auto power = [this] { return static_cast<int>(m_random() % 100); };
-        real::EngineState& st = real::engineState();
-        const Extended r1 = fraction();
-        const int k1 = power();
-        const Extended r2 = fraction();
-        const int k2 = power();
-        st.TrueValue = ldexpl(r1, k1);
-        st.FalseValue = -ldexpl(r2, k2);
-    }
 
     void set(const QString& args)
     {
@@ -122,20 +113,10 @@ private:
 
     void expression(const QString& text)
     {
-        if (text.isEmpty()) {
-            out(QString());
-            return;
-        }
         try {
-            m_main.SetValueText(m_lastResult);
-            drawTruthValues();
-            m_main.SetText(text);
-            if (m_main.HasError) {
-                out(m_main.ErrorMessage);
-                return;
-            }
-            m_compiled = true;
-            report();
+            const TCalcModel::TOutcome r = m_calc.Calculate(text);
+            m_compiled = r.Ready;
+            out(r.Shown);
         } catch (const real::ECompilacion& e) {
             m_compiled = false;
             out(QStringLiteral("ECompilacion: ") + e.message());
@@ -152,43 +133,19 @@ private:
             return;
         }
         try {
-            report();
+            out(m_calc.Evaluate().Shown);
         } catch (const Exception& e) {
             out(QStringLiteral("Excepción: ") + e.message());
         }
     }
 
-    // Evaluates (or solves) the compiled text and prints the result line.
-    void report()
-    {
-        Extended r;
-        if (m_main.DependsOn(m_solve))
-            r = m_main.SolveFor(m_solve);
-        else
-            r = m_main.Evaluate();
-        if (m_main.HasError) {
-            out(m_main.ErrorMessage);
-            return;
-        }
-        m_lastResult = r;
-        const real::EngineState& st = real::engineState();
-        if (r == st.TrueValue)
-            out(QStringLiteral("Verdadero"));
-        else if (r == st.FalseValue)
-            out(QStringLiteral("Falso"));
-        else
-            out(FloatToStrDefBase(r));
-    }
-
-    TExpresion m_main;
+    TCalcModel m_calc;
+    TExpresion& m_main;
     TExpresion m_input;
-    real::TVariable* m_solve = nullptr;
     std::map<QString, real::TVariable*> m_vars;
     std::mt19937_64 m_random{20261210};
-    Extended m_lastResult = 0;
     bool m_compiled = false;
 };
-
 } // namespace
 
 int main(int argc, char** argv)

@@ -14,7 +14,7 @@
 #include "foundation/core/cp1252.h"
 #include "foundation/core/filesafe.h"
 #include "foundation/core/zelini.h"
-#include "shell/frmusuario.h"
+#include "services/frmusuario.h"
 #include "shell/startup.h"
 #include "testsupport.h"
 

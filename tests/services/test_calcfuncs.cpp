@@ -3,7 +3,7 @@
 // roots, determinants, divisors and multiples; their messages and faults; the
 // letters x and n bound and given back; the names each evaluator gets; the
 // drawing of the three big signs.
-#include "shell/calcfuncs.h"
+#include "services/calcfuncs.h"
 
 #include "engine/errors.h"
 #include "engine/real/errors.h"

@@ -1,7 +1,7 @@
 // The input box: caption, entry, autocomplete from the caller's name table,
 // the dialog's result, and the answers kept for the next prompt. The dialog
 // runs modally; the user's keys are played from a timer inside its loop.
-#include "shell/frminput.h"
+#include "services/frminput.h"
 #include "controls/frmteclado.h"
 #include "engine/real/expresion.h"
 #include "entryboxsupport.h"

@@ -1,4 +1,4 @@
-#include "shell/frmusuario.h"
+#include "services/frmusuario.h"
 
 #include "controls/application.h"
 #include "controls/areafondo.h"

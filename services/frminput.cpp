@@ -1,4 +1,4 @@
-#include "shell/frminput.h"
+#include "services/frminput.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "shell/userdefs.h"
+#include "services/userdefs.h"
 
 #include "engine/real/errors.h"
 #include "foundation/core/basicos.h"

@@ -1,14 +1,14 @@
 // real.duf: the definitions loaded into both evaluators with the insert menus'
 // items, faulty lines skipped and reported once, and one section edited and
 // written back in place (CP1252, CR LF) with every other line untouched.
-#include "shell/userdefs.h"
+#include "services/userdefs.h"
 
 #include "engine/real/errors.h"
 #include "engine/real/expresion.h"
 #include "foundation/core/basicos.h"
 #include "foundation/core/cp1252.h"
 #include "foundation/core/filesafe.h"
-#include "shell/calcfuncs.h"
+#include "services/calcfuncs.h"
 #include "testsupport.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "shell/calcfuncs.h"
+#include "services/calcfuncs.h"
 
 #include "engine/canvas.h"
 #include "engine/checked.h"

@@ -1,13 +1,13 @@
 // The user-definitions dialog driven offscreen by objectName: selecting,
 // editing, adding, deleting, Aceptar and Cancelar, with the boxes and the
 // identifier prompt answered by the test.
-#include "shell/frmusuario.h"
+#include "services/frmusuario.h"
 
 #include "controls/frmautocomp.h"
 #include "engine/real/expresion.h"
 #include "foundation/core/basicos.h"
 #include "foundation/core/cp1252.h"
-#include "shell/calcfuncs.h"
+#include "services/calcfuncs.h"
 #include "testsupport.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 // The user-definitions dialog: edits one section of real.duf (constants,
-// functions or named expressions) over TUserDefsEditor (shell/userdefs.h).
+// functions or named expressions) over TUserDefsEditor (services/userdefs.h).
 //
 // How the main window opens it (Constantes1Click, mode = the menu item's Tag):
 //
@@ -14,7 +14,7 @@
 // Modal boxes go through the program's message boxes (Basicos().Messages);
 // the new-identifier prompt through InputQuery, which tests replace.
 #include "engine/canvas.h"
-#include "shell/userdefs.h"
+#include "services/userdefs.h"
 
 #include <QDialog>
 

@@ -14,7 +14,7 @@
 // - the main window loads the constants and functions into both evaluators
 //   and builds its insert menus from the result (LoadUserDefinitions);
 // - the user-definitions dialog edits one section (TUserDefsEditor, the
-//   computing class behind TfmUsuario in shell/frmusuario.h) and writes it
+//   computing class behind TfmUsuario in services/frmusuario.h) and writes it
 //   back in place through the profile functions (platform/profile.h).
 #include "engine/real/expresion.h"
 

@@ -20,7 +20,7 @@
 //     h.N = {&VarValue[n], &AskedFlag[n]};
 //     SolveVariable = RegisterCalcNames(main, input, h);
 //     cmbEdit->SetNameTable(main.GetTable());
-//     ... then LoadUserDefinitions (shell/userdefs.h).
+//     ... then LoadUserDefinitions (services/userdefs.h).
 //
 // After the user-definitions dialog returns OK: ReloadCalcTables(main, input),
 // then the same registration again.
