@@ -23,24 +23,38 @@ function(sumbrix_library name)
   target_link_libraries(${name} PUBLIC ${ARG_LINKS})
 endfunction()
 
+# The environment of every test program besides its display platform: the
+# fixtures' folder and a Spanish locale (QApplication hands it to the C
+# library, which then writes "0,5"), so that the tests prove the program's
+# numbers never go through the C locale.
+set(SUMBRIX_TEST_ENVIRONMENT
+    "LC_ALL=es_ES.UTF-8"
+    "SUMBRIX_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+
 # sumbrix_tests(PREFIX LINKS libs...)
 # GUI: the tests run inside a QApplication (offscreen).
 # Each test_*.cpp in the current folder becomes one test program and one ctest entry.
+# Each program is linked with the shared test support of its kind (tests/support)
+# and runs its tests in a new random order every time (the seed is printed
+# first; GTEST_RANDOM_SEED=n repeats an order), so no test can lean on what
+# another one left behind.
 function(sumbrix_tests prefix)
   cmake_parse_arguments(ARG "GUI" "" "LINKS" ${ARGN})
   set(main sumbrix_testmain)
+  set(support sumbrix_testsupport)
   if(ARG_GUI)
     set(main sumbrix_testmain_gui)
+    set(support sumbrix_testsupport_gui)
   endif()
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/test_*.cpp)
   foreach(src IN LISTS tests)
     get_filename_component(stem ${src} NAME_WE)
     set(target ${prefix}_${stem})
     add_executable(${target} ${src})
-    target_link_libraries(${target} PRIVATE ${ARG_LINKS} ${main})
-    add_test(NAME ${target} COMMAND ${target})
+    target_link_libraries(${target} PRIVATE ${ARG_LINKS} ${support} ${main})
+    add_test(NAME ${target} COMMAND ${target} --gtest_shuffle)
     set_tests_properties(${target} PROPERTIES
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SUMBRIX_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data"
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${SUMBRIX_TEST_ENVIRONMENT}"
       TIMEOUT 600)
   endforeach()
 endfunction()

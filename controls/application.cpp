@@ -12,7 +12,7 @@ bool TApplication::notify(QObject* receiver, QEvent* event)
 {
     try {
         return QApplication::notify(receiver, event);
-    } catch (...) {
+    } catch (...) {   // everything: no exception unwinds through Qt
         HandleException(std::current_exception());
         return false;
     }
@@ -26,7 +26,7 @@ QString TApplication::MessageOf(std::exception_ptr e)
         return x.message();
     } catch (const std::exception& x) {
         return QString::fromLocal8Bit(x.what());
-    } catch (...) {
+    } catch (...) {   // everything: whatever reached the boundary toward Qt has a text
         return QStringLiteral("Error desconocido");
     }
 }
@@ -39,12 +39,12 @@ void TApplication::HandleException(std::exception_ptr e)
         std::rethrow_exception(e);
     } catch (const EAbort&) {
         return; // the silent abort: the operation simply ends
-    } catch (...) {
+    } catch (...) {   // everything: any other failure that reached Qt's boundary is shown
     }
     // The box itself must not throw back into Qt.
     try {
         MsgBoxApp(MessageOf(e), mb::Ok | mb::IconError);
-    } catch (...) {
+    } catch (...) {   // everything: the box itself must not throw back into Qt
     }
 }
 
@@ -54,7 +54,7 @@ bool TApplication::Guarded(const std::function<void()>& handler)
         if (handler)
             handler();
         return true;
-    } catch (...) {
+    } catch (...) {   // everything: a handler called from Qt must not unwind through it
         HandleException(std::current_exception());
         return false;
     }

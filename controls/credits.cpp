@@ -184,7 +184,7 @@ void TScrollCredits::setCredits(const QStringList& lines)
     m_credits = lines;
     try {
         PrepareLines();
-    } catch (...) {
+    } catch (const Exception&) {   // EConvertError: a bad code
         m_credits = old; // a list with a bad code leaves the shown lines as they were
         throw;
     }

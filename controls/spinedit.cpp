@@ -452,7 +452,7 @@ void TRxCustomSpinEdit::CheckOnLeaving()
         if (CheckOnExit && Clamp(v) != v)
             throw ERangeError(RangeErrorText());
         setValue(v);
-    } catch (...) {
+    } catch (const Exception&) {   // the range error, or the value refused
         m_focused = true;
         selectAll();
         // Back into the box once the focus change in progress has ended.

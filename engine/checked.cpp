@@ -2,27 +2,19 @@
 
 namespace checked {
 
-Extended IntPower(Extended base, bool negative, std::uint64_t n)
+Extended IntPower(Extended base, bool negative, std::uint64_t n, TinyPower tiny)
 {
-    // Squaring only while bits remain keeps every intermediate below the result
-    // in size, so infinity here is an overflow of the power itself.
-    const std::uint64_t exponent = n;
-    Extended r = 1, b = base;
-    while (n != 0) {
-        if (n & 1u)
-            r *= b;
-        n >>= 1;
-        if (n != 0)
-            b *= b;
-    }
+    const Extended r = PowerBySquaring(base, n);
     if (!negative)
         return result(r);
     if (std::isinf(r)) {
         // The power overflowed, its reciprocal need not: the library's power
         // rounds it once, into the subnormals (2^-16445 is the least of them) or to 0.
-        const Extended m = powl(fabsl(base), -static_cast<Extended>(exponent));
-        return (exponent & 1u) && std::signbit(base) ? -m : m;
+        const Extended m = powl(fabsl(base), -static_cast<Extended>(n));
+        return (n & 1u) && std::signbit(base) ? -m : m;
     }
+    if (r == 0 && base != 0 && tiny == TinyPower::Overflow)
+        throw EOverflow();
     return div(1, r);
 }
 

@@ -136,24 +136,26 @@ struct TCompileDriver {
             return hit;
         checkDepth(memo, limits);
         memo.work += static_cast<std::uint64_t>(text.size());
-        ++memo.depth;
         const std::uint64_t writesBefore = writes;
         ok = false;
         Node* node = nullptr;
-        try {
-            if constexpr (std::is_member_function_pointer_v<Raw>)
-                node = (expr.*raw)(text, args..., ok);
-            else
-                node = raw(expr, text, args..., ok);
-        } catch (const UnknownName&) {
-            --memo.depth;
-            store(memo, level, text, nullptr, false, true, writesBefore);
-            throw;
-        } catch (...) {
-            --memo.depth;
-            throw;
+        {
+            // One level deeper while the level parses, however it ends.
+            struct Deeper {
+                int& depth;
+                explicit Deeper(int& d) : depth(d) { ++depth; }
+                ~Deeper() { --depth; }
+            } deeper(memo.depth);
+            try {
+                if constexpr (std::is_member_function_pointer_v<Raw>)
+                    node = (expr.*raw)(text, args..., ok);
+                else
+                    node = raw(expr, text, args..., ok);
+            } catch (const UnknownName&) {
+                store(memo, level, text, nullptr, false, true, writesBefore);
+                throw;
+            }
         }
-        --memo.depth;
         return store(memo, level, text, node, ok, false, writesBefore);
     }
 

@@ -25,6 +25,7 @@
 #include "engine/formulapicture.h"
 #include "engine/nametable.h"
 #include "engine/splitter.h"
+#include "foundation/core/basicos.h"
 #include "foundation/core/format.h"
 
 #include <QHash>
@@ -32,6 +33,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <new>
@@ -87,6 +89,13 @@ inline void ShowThroughHook(const TMessageHook& hook, const QString& text, bool 
 {
     if (hook)
         hook(MessageCaption(), text, error ? MessageIcon::Error : MessageIcon::Information);
+}
+
+// The program's message box (MsgBox) as an engine's hook: the one route the
+// start-up gives the boxes of every engine.
+inline void ShowAsMessageBox(const QString& caption, const QString& text, MessageIcon icon)
+{
+    MsgBox(text, caption, mb::Ok | (icon == MessageIcon::Error ? mb::IconError : mb::IconInformation));
 }
 
 // The arithmetic faults the engines turn into codes 11..15; 0 for any other
@@ -391,17 +400,16 @@ public:
         // The old tree goes before the sub-expressions it may share.
         FreeRoot();
         FreeSubExpressions();
+        // Until the compile returns, the same text must compile again next time
+        // instead of being taken as already done.
+        m_mustCompile = true;
         try {
             Root = Compile(text);
         } catch (const Exception& e) {
-            // The same text must compile again next time instead of being
-            // taken as already done.
-            m_mustCompile = true;
             HasError = true;
             ErrorMessage = e.message();
             throw;
-        } catch (...) {
-            m_mustCompile = true;
+        } catch (const std::exception&) {
             HasError = true;
             throw;
         }
@@ -437,7 +445,7 @@ public:
             code = CompileFailure(e.message());
         } catch (const std::bad_alloc&) {
             code = CompileFailure(QStringLiteral("Memoria insuficiente para compilar la expresión"));
-        } catch (...) {
+        } catch (const std::exception&) {
             code = CompileFailure(QStringLiteral("Error al compilar la expresión"));
         }
         Compiled = ok && !code;
@@ -499,10 +507,7 @@ public:
             Node* t = SubExpressions[i].second;
             if (!t || first[t] != i)
                 continue;
-            try {
-                delete t;
-            } catch (...) {
-            }
+            delete t;   // a destructor never raises
         }
         SubExpressions.clear();
         SubExpressionIndex.clear();
@@ -589,16 +594,17 @@ protected:
     // does not compile.
     ValueType EvaluateTextValue(const QString& text)
     {
-        const bool wasSilent = Silent;
-        Silent = false;
         Node* tree = nullptr;
-        try {
+        {
+            // Silent again however the compile ends.
+            struct Speaking {
+                bool& silent;
+                const bool was = silent;
+                explicit Speaking(bool& s) : silent(s) { silent = false; }
+                ~Speaking() { silent = was; }
+            } speaking(Silent);
             tree = Compile(text);
-        } catch (...) {
-            Silent = wasSilent;
-            throw;
         }
-        Silent = wasSilent;
         if (!tree)
             return ValueType{};
         typename Traits::NodeGuard hold(tree);
@@ -724,7 +730,7 @@ private:
             }
         } catch (const Exception&) {
             UncodedFault(solving, true);
-        } catch (...) {
+        } catch (const std::exception&) {
             UncodedFault(solving, false);
         }
     }

@@ -30,6 +30,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <iterator>
 #include <memory>
@@ -590,7 +591,7 @@ T* FoldT(T* node)
             current = current && node->Body->StampCurrent();
         if (current)
             node->StoreFolded([node] { return Traits::Evaluate(node); });
-    } catch (...) {
+    } catch (const std::exception&) {   // a fault of the arithmetic, a message, memory
         DetachChildrenT<typename Traits::Node>(node);
         if constexpr (requires { node->Body; }) {
             --node->Body->RefCount;
@@ -790,16 +791,17 @@ typename Traits::Value ChainCompareT(Compara* node)
     if (!node->Left()->IsCompara())
         return node->Compare();
     auto* inner = node->Left();
-    auto* saved = node->Children[0];
-    node->Children[0] = inner->Children[1];
     typename Traits::Value r;
-    try {
+    {
+        // The inner comparison is the left operand again however Compare ends.
+        struct StandIn {
+            typename Traits::Node*& slot;
+            typename Traits::Node* const saved = slot;
+            ~StandIn() { slot = saved; }
+        } standIn{node->Children[0]};
+        node->Children[0] = inner->Children[1];
         r = node->Compare();
-    } catch (...) {
-        node->Children[0] = saved;
-        throw;
     }
-    node->Children[0] = saved;
     if (!Traits::IsTrue(r))
         return Traits::Truth(false);
     return Traits::Truth(Traits::IsTrue(Traits::Evaluate(inner)));

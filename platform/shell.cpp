@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+#include <exception>
+
 namespace {
 
 class DesktopShell : public ShellService {
@@ -72,7 +74,7 @@ void ShellOpenFile(const QString& fileName, const QString& params)
                                                fi.absolutePath());
         else
             CurrentShellService().OpenUrl(ShellTarget(fileName));
-    } catch (...) {
+    } catch (const std::exception&) {
         // The shell calls report nothing.
     }
 }

@@ -39,6 +39,8 @@ void CalcGlobals::reset()
     Memories.fill(0);
     MaxList = 50;
     MainAngleMode = 0;
+    MinIcon = false;
+    NoAuto = true;
     InputEvaluator = nullptr;
     AskedFlag.fill(false);
     VarValue.fill(0);

@@ -54,6 +54,10 @@ struct CalcGlobals {
     // Length of the expression history and of the saved history lines.
     int MaxList = 50;
     std::uint8_t MainAngleMode = 0;
+    // Options the tool windows read: minimize to the notification area, and
+    // "NoAuto" (both written by the options dialog).
+    bool MinIcon = false;
+    bool NoAuto = true;
     // The main window's second evaluator (owned by the window): typed values of
     // prompts, dialogs and tool windows.
     real::TExpresion* InputEvaluator = nullptr;

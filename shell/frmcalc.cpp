@@ -18,6 +18,7 @@
 #include "platform/formpos.h"
 #include "services/calcfuncs.h"
 #include "services/frminput.h"
+#include "services/formulaview.h"
 #include "services/frmusuario.h"
 
 #include <algorithm>
@@ -119,28 +120,6 @@ public:
     }
 };
 
-// The paint box of the formula picture.
-class PictureBox : public QWidget {
-public:
-    explicit PictureBox(TfrmCalcu* owner) : QWidget(owner), m_owner(owner) {}
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.fillRect(rect(), palette().base());
-        const FormulaPicture* pic = m_owner->Picture();
-        if (!pic || pic->width() <= 0 || pic->height() <= 0)
-            return;
-        TRect dest;
-        FitRectProportional(TRect{0, 0, pic->width(), pic->height()}, TRect{0, 0, width(), height()}, true, dest);
-        DrawPictureStretched(p, *pic, dest);
-    }
-
-private:
-    TfrmCalcu* m_owner;
-};
-
 QToolButton* MakeButton(QWidget* parent, const char* name, const QString& text, const QString& hint)
 {
     auto* b = new QToolButton(parent);
@@ -180,7 +159,6 @@ TfrmCalcu::~TfrmCalcu()
     CalcGlobals& g = Calc();
     if (m_calc && g.InputEvaluator == &m_calc->Input())
         g.InputEvaluator = nullptr;
-    m_picture.reset();
     m_calc.reset();
     if (frmCalcu == this)
         frmCalcu = nullptr;
@@ -199,6 +177,9 @@ void TfrmCalcu::BuildControls()
     top->setContentsMargins(4, 4, 4, 4);
     top->setSpacing(4);
     cmbEdit = new TComboExpr(Panel1);
+    QFont ef = cmbEdit->font();
+    ef.setBold(true);   // as designed; the settings may change it
+    cmbEdit->setFont(ef);
     cmbEdit->setObjectName(QStringLiteral("cmbEdit"));
     cmbEdit->SetFileName(QStringLiteral("expr.lst"));
     cmbEdit->SetTextEmpty(QStringLiteral("{Ingrese aquí una expresión para evaluar}"));
@@ -237,28 +218,14 @@ void TfrmCalcu::BuildControls()
     Panel3->setObjectName(QStringLiteral("Panel3"));
     auto* mid = new QVBoxLayout(Panel3);
     mid->setContentsMargins(4, 0, 4, 0);
-    auto* split = new QSplitter(Qt::Vertical, Panel3);
+    auto* split = Splitter1 = new QSplitter(Qt::Vertical, Panel3);
     split->setObjectName(QStringLiteral("Splitter1"));
     split->setToolTip(
         QStringLiteral("Mueva arriba o abajo esta linea para\r\ncambiar el tamaño de los paneles"));
-    auto* pmeta = new QFrame(split);
-    pmeta->setObjectName(QStringLiteral("PMeta"));
-    auto* pmetaLayout = new QVBoxLayout(pmeta);
-    pmetaLayout->setContentsMargins(0, 0, 0, 0);
-    pmetaLayout->setSpacing(0);
-    pbMeta = new PictureBox(this);
-    pbMeta->setParent(pmeta);
-    pbMeta->setObjectName(QStringLiteral("pbMeta"));
-    pbMeta->setMinimumHeight(20);
-    pbMeta->setToolTip(QStringLiteral(
-        "Representación de la expresión\r\nUse el botón secundario del ratón\r\npara copiar, exportar, etc."));
-    lblError = new QLabel(pmeta);
-    lblError->setObjectName(QStringLiteral("lblError"));
-    lblError->setWordWrap(true);
-    lblError->setStyleSheet(QStringLiteral("color: #A00000"));
-    lblError->hide();
-    pmetaLayout->addWidget(lblError);
-    pmetaLayout->addWidget(pbMeta, 1);
+    FormulaView = new TFormulaView(split);
+    pbMeta = FormulaView->pbMeta;
+    lblError = FormulaView->lblError;
+    FormulaView->OnCopy = [this](const FormulaPicture& picture) { CopyPicture(picture); };
     Lista = new QListWidget(split);
     Lista->setObjectName(QStringLiteral("Lista"));
     Lista->setItemDelegate(new HistoryDelegate(Lista));
@@ -272,7 +239,7 @@ void TfrmCalcu::BuildControls()
         MenuListaPopup();
         MenuLista->popup(Lista->viewport()->mapToGlobal(pos));
     });
-    split->addWidget(pmeta);
+    split->addWidget(FormulaView);
     split->addWidget(Lista);
     split->setSizes({90, 110});
     mid->addWidget(split);
@@ -524,16 +491,18 @@ void TfrmCalcu::FormCreate()
             }
         });
         Step([&] { ReadSettings(ini); });
+        for (const TMainExtensions::Settings& part : MainExtensions().SettingsParts)
+            if (part.Read)
+                Step([&] { part.Read(ini); });
         Basicos().ApplicationTitle = WindowTitle();
-
-        // The conversion menu is built here by the unit conversion.
 
         Step([this] { RegisterNames(); });
 
         Step([&] { ReadFormPos(this, ini, TPosition::poDesktopCenter); });
     }
-    // Layout and colours of the settings are applied here by the window's
-    // settings.
+    for (const TMainExtensions::StartStep& step : MainExtensions().StartSteps)
+        if (step.Run)
+            Step(step.Run);
     Step([this] {
         // The box keeps as many expressions as the history list.
         cmbEdit->SetMaxItems(Calc().MaxList);
@@ -545,8 +514,7 @@ void TfrmCalcu::FormCreate()
 void TfrmCalcu::ReadSettings(TZelIniFile& ini)
 {
     CalcGlobals& g = Calc();
-    // The options of section "Opciones" are read here by the window's
-    // settings; the values this window keeps itself follow.
+    ReadOptions(ini);
     for (int i = 0; i < 10; ++i)
         g.Memories[size_t(i)] = ini.ReadFloat(QStringLiteral("Memoria"), Format(QStringLiteral("M%d"), {i}), 0);
     ReadHistoryLines(ini);
@@ -606,11 +574,14 @@ void TfrmCalcu::WriteHistoryLines(TZelIniFile& ini)
 void TfrmCalcu::SaveSettings()
 {
     TAppIniFile ini;
-    // The options of section "Opciones" and the recent conversions are written
-    // here by the window's settings and the unit conversion.
+    WriteOptions(ini);
+    // The recent conversions are written here by the unit conversion.
     for (int i = 0; i < 10; ++i)
         ini.WriteFloat(QStringLiteral("Memoria"), Format(QStringLiteral("M%d"), {i}), Calc().Memories[size_t(i)]);
     WriteHistoryLines(ini);
+    for (const TMainExtensions::Settings& part : MainExtensions().SettingsParts)
+        if (part.Write)
+            part.Write(ini);
     WriteFormPos(this, ini);
     // The file is replaced once, with everything; a failure is reported once.
     ini.UpdateFile();
@@ -676,10 +647,11 @@ void TfrmCalcu::ShowResult(const QString& text)
     Edit2->setText(text);
 }
 
+const FormulaPicture* TfrmCalcu::Picture() const { return FormulaView->Picture(); }
+
 void TfrmCalcu::SetPicture(std::unique_ptr<FormulaPicture> picture)
 {
-    m_picture = std::move(picture);
-    pbMeta->update();
+    FormulaView->SetPicture(std::move(picture));
 }
 
 void TfrmCalcu::cmbEditKeyPress(QObject*, QChar& Key)
@@ -692,6 +664,7 @@ void TfrmCalcu::cmbEditKeyPress(QObject*, QChar& Key)
         Calculate();
         AddToHistory();
     });
+    m_notices.Post(THostNotice::AfterCalculation);
 }
 
 void TfrmCalcu::Calculate()
@@ -787,6 +760,7 @@ void TfrmCalcu::SetAngleMode(std::uint8_t mode)
     // total: the addition is undone, but only when there was one.
     if (AddToHistory())
         btnUndoClick();
+    m_notices.Post(THostNotice::AngleChanged);
 }
 
 void TfrmCalcu::SetResultBase(int base)
@@ -804,7 +778,7 @@ void TfrmCalcu::SetAutoDraw(bool on)
 {
     m_autoDraw = on;
     if (!on)
-        lblError->hide();
+        FormulaView->ShowError(QString());
 }
 
 void TfrmCalcu::cmbEditChange()
@@ -821,22 +795,19 @@ void TfrmCalcu::DrawLiveExpression()
     try {
         const QString text = cmbEdit->IsEmpty() ? QString() : cmbEdit->Text();
         if (text.isEmpty()) {
-            lblError->clear();
-            lblError->hide();
+            FormulaView->ShowError(QString());
             SetPicture(nullptr);
             return;
         }
         real::TExpresion& m = m_calc->Main();
         m.SetText(text);
         if (m.HasError) {
-            lblError->setText(m.ErrorMessage);
-            lblError->show();
+            FormulaView->ShowError(m.ErrorMessage);
         } else {
-            lblError->clear();
-            lblError->hide();
+            FormulaView->ShowError(QString());
             SetPicture(DrawExpression(m));
         }
-    } catch (...) {
+    } catch (const Exception&) {
         // A text that cannot be drawn yet (an unknown name while typing) just
         // leaves the picture as it is.
     }
@@ -1004,3 +975,39 @@ bool TfrmCalcu::eventFilter(QObject* watched, QEvent* event)
     }
     return TFormMX::eventFilter(watched, event);
 }
+
+// ---------------------------------------------------------------------------
+// What the tool windows ask of the main window
+
+real::TExpresion* TfrmCalcu::InputEvaluator() { return m_calc ? &m_calc->Input() : nullptr; }
+
+Extended TfrmCalcu::LastResult() const { return Calc().LastResult; }
+
+std::uint8_t TfrmCalcu::AngleUnit() const { return Calc().MainAngleMode; }
+
+const TAppearance& TfrmCalcu::Appearance() const
+{
+    m_appearance.ExpressionFont = cmbEdit->font();
+    m_appearance.ResultFont = Edit2->font();
+    return m_appearance;
+}
+
+const FormulaPicture* TfrmCalcu::CurrentPicture() const { return Picture(); }
+
+void TfrmCalcu::CopyPicture(const FormulaPicture& picture)
+{
+    QGuiApplication::clipboard()->setImage(RenderPicture(picture, 0xFFFFFF));
+}
+
+VariablePrompter* TfrmCalcu::Prompter()
+{
+    if (Calc().Prompter)
+        return Calc().Prompter;
+    if (!m_inputBox)
+        m_inputBox = std::make_unique<InputBoxPrompter>();
+    return m_inputBox.get();
+}
+
+int TfrmCalcu::ShowMessage(const QString& text, unsigned flags) { return MsgBoxApp(text, flags); }
+
+void TfrmCalcu::ToolClosed(TToolWindow*) {}

@@ -7,8 +7,10 @@
 #include "controls/formmx.h"
 #include "foundation/core/extended.h"
 #include "services/calcmodel.h"
+#include "services/toolhost.h"
 #include "services/userdefs.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -26,9 +28,11 @@ class QMenu;
 class QAction;
 class QToolButton;
 class QFrame;
+class QSplitter;
 class QDialog;
 class QWidget;
 class TComboExpr;
+class TFormulaView;
 class TZelIniFile;
 class TAutoCompSource;
 
@@ -40,7 +44,7 @@ class TVariable;
 
 // ---------------------------------------------------------------------------
 
-class TfrmCalcu : public TFormMX {
+class TfrmCalcu : public TFormMX, public ToolHost {
     Q_OBJECT
 public:
     explicit TfrmCalcu(QWidget* parent = nullptr);
@@ -54,7 +58,7 @@ public:
     void UpdateTotalDisplay();
     // The new picture (owned), or none.
     void SetPicture(std::unique_ptr<FormulaPicture> picture);
-    const FormulaPicture* Picture() const { return m_picture.get(); }
+    const FormulaPicture* Picture() const;
 
     // Angle unit and result base: recalculate or reformat, and show the result
     // as a history pair without adding it to the total.
@@ -85,6 +89,40 @@ public:
     bool AutoDraw() const { return m_autoDraw; }
     void SetAutoDraw(bool on);
 
+    // ---- what the tool windows ask of it ----
+    real::TExpresion* InputEvaluator() override;
+    Extended LastResult() const override;
+    std::uint8_t AngleUnit() const override;
+    const TAppearance& Appearance() const override;
+    bool DrawsWhileTyping() const override { return m_autoDraw; }
+    bool MagneticWindows() const override { return Magnetic; }
+    const FormulaPicture* CurrentPicture() const override;
+    void CopyPicture(const FormulaPicture& picture) override;
+    // Pictures are not exported yet.
+    bool CanExportPicture() const override { return false; }
+    void ExportPicture(const FormulaPicture&, QWidget*) override {}
+    VariablePrompter* Prompter() override;
+    int ShowMessage(const QString& text, unsigned flags) override;
+    void ToolClosed(TToolWindow* tool) override;
+    TNoticeBoard& Notices() override { return m_notices; }
+
+    // ---- options (shared by the settings file and the menus) ----
+    // Digits of the result: 100 floating, else that many fixed decimals.
+    void SetDigits(int digits);
+    // 0 general, 1 scientific, 2 engineering.
+    void SetNumberFormat(int notation);
+    void SetGroupDigits(bool on);
+    void SetStayOnTop(bool on);
+    void SetShowKeyboard(bool on);
+    void SetShowTotal(bool on);
+    void SetShowHistory(bool on);
+    // Layout and colours of the window; then every open tool window's.
+    void ApplySettings();
+    // The digits the digits menu offers (100, 0, 2, ... 16).
+    static bool IsOfferedDigits(int digits);
+    // The tool windows' open flags by their settings key.
+    bool ToolFlag(const QString& key) const { return m_toolFlags.value(key); }
+
     // ---- settings and shut-down ----
     void SaveSettings();
     // What the window does when it is closed (every way of closing passes here).
@@ -114,12 +152,14 @@ public:
     QToolButton* btnUndo = nullptr;
     QToolButton* SpeedButton1 = nullptr;
     QToolButton* btnMemoria = nullptr;
-    QWidget* pbMeta = nullptr;
-    QLabel* lblError = nullptr;
+    TFormulaView* FormulaView = nullptr;
+    QWidget* pbMeta = nullptr;     // FormulaView's picture box
+    QLabel* lblError = nullptr;    // FormulaView's error line
     QListWidget* Lista = nullptr;
     QFrame* Panel1 = nullptr;
     QFrame* Panel2 = nullptr;
     QFrame* Panel3 = nullptr;
+    QSplitter* Splitter1 = nullptr;
     QToolButton* btnInsertar = nullptr;
     QToolButton* btnHerramientas = nullptr;
     QMenu* PopupMenu4 = nullptr;   // insert
@@ -173,15 +213,24 @@ private:
     void RebuildUserMenus();
     void FillUserMenu(QMenu* menu, const QList<userdefs::TUserMenuItem>& items, int keep);
     void ReadSettings(TZelIniFile& ini);
+    void ReadOptions(TZelIniFile& ini);
+    void WriteOptions(TZelIniFile& ini);
     void ReadHistoryLines(TZelIniFile& ini);
     void WriteHistoryLines(TZelIniFile& ini);
     void UpdateExpressionHistory(const QString& text);
     void ShowResult(const QString& text);
-    void PaintPicture();
     void DrawLiveExpression();
 
     std::unique_ptr<TCalcModel> m_calc;
-    std::unique_ptr<FormulaPicture> m_picture;
+    TNoticeBoard m_notices;
+    bool m_reducedMode = false;
+    bool m_chemistry = true;
+    bool m_noTitle = false;
+    bool m_showBar = true;
+    bool m_showTotal = true;
+    bool m_showHistory = true;
+    QHash<QString, bool> m_toolFlags;
+    mutable TAppearance m_appearance;
     std::unique_ptr<InputBoxPrompter> m_inputBox;
 
     bool m_autoDraw = true;

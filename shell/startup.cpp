@@ -1,6 +1,8 @@
 #include "shell/startup.h"
 
 #include "engine/formulapicture.h"
+#include "engine/complex/expresion.h"
+#include "engine/rational/expresion.h"
 #include "engine/real/expresion.h"
 #include "foundation/core/basicos.h"
 #include "drawkit/qpaintercanvas.h"
@@ -10,6 +12,21 @@
 
 #include <QApplication>
 
+namespace {
+
+// The three engines' start-up, and their boxes: the program's message boxes,
+// one route for every engine.
+void StartEngines()
+{
+    complex::StartUp();
+    rational::StartUp();
+    real::messageHook() = exprcore::ShowAsMessageBox;
+    complex::messageHook() = exprcore::ShowAsMessageBox;
+    rational::messageHook() = exprcore::ShowAsMessageBox;
+}
+
+} // namespace
+
 void StartUnits()
 {
     // The executable's folder, now that the application object knows it.
@@ -18,10 +35,7 @@ void StartUnits()
         b.ExeFile = QCoreApplication::applicationFilePath();
         SetExeDir(QCoreApplication::applicationDirPath());
     }
-    // The engine's boxes are the program's message boxes.
-    real::messageHook() = [](const QString& caption, const QString& text, real::MessageIcon icon) {
-        MsgBox(text, caption, mb::Ok | (icon == real::MessageIcon::Error ? mb::IconError : mb::IconInformation));
-    };
+    StartEngines();
     // Formula pictures measure with the screen's fonts.
     PictureMetrics::set(&QtCanvasMetrics::shared());
     // The unit conversion, the chemistry table and the help library start here

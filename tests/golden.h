@@ -6,7 +6,7 @@
 // Lines "#set ...", "#var ..." and "#fun ..." are sent and answer nothing;
 // "#again" is answered like an expression. Lines starting with "##" are
 // comments and blank lines separate groups; neither is sent.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include <QCoreApplication>
 #include <QDir>

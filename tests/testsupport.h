@@ -1,17 +1,3 @@
 #pragma once
-// Small helpers shared by the tests.
-#include <QString>
-#include <QByteArray>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
-#include <ostream>
-
-// Lets GoogleTest print QStrings in its failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-
-// The folder of golden files and fixtures (tests/data).
-inline QString testDataDir()
-{
-    QByteArray d = qgetenv("SUMBRIX_TEST_DATA");
-    return d.isEmpty() ? QStringLiteral("tests/data/") : QString::fromLocal8Bit(d) + '/';
-}
+// Moved to support/testsupport.h; kept for the tests that still include it here.
+#include "support/testsupport.h"

@@ -1,23 +1,28 @@
 #include "engine/complex/expresion.h"
 
-#include "foundation/core/basicos.h"
+#include "engine/conditional.h"
+
+#include <cstddef>
 
 namespace complex {
 
 void StartUp() { engineState().reset(); }
 
-void ExprTraits::Show(const QString& text, bool error)
+TMessageHook& messageHook()
 {
-    MsgBox(text, MessageCaption(), mb::Ok | (error ? mb::IconError : mb::IconInformation));
+    static TMessageHook hook;
+    return hook;
 }
+
+void ExprTraits::Show(const QString& text, bool error) { exprcore::ShowThroughHook(messageHook(), text, error); }
 
 namespace {
 
-// "Si" (c, a, b): only the chosen branch is evaluated; true is a real part
-// above 0.
+// "Si" (c, a, b), as in every engine (engine/conditional.h); true is a real
+// part above 0.
 void SiFn(const TEvalArray& a, TComplex& r)
 {
-    r = IsTrue(a[0]->Eval()) ? a[1]->Eval() : a[2]->Eval();
+    r = exprcore::ConditionalValue([&a](std::size_t i) { return a[i]->Eval(); }, IsTrue);
 }
 
 } // namespace

@@ -38,8 +38,12 @@ class TExpresion;
 using TComplexNameResolver = std::function<void(const QString& name, bool& ok, TComplex& value)>;
 using TNotifyEvent = std::function<void(TExpresion* sender)>;
 
-// Error codes, compile limits, MessageCaption: the engines' common ones.
+// Error codes, compile limits, MessageIcon, TMessageHook, MessageCaption: the
+// engines' common ones.
 using namespace exprcore::objectdefs;
+
+// The hook of this engine's boxes (the start-up installs the program's boxes).
+TMessageHook& messageHook();
 
 using NameTable = exprcore::TNameTable<TMake>;
 

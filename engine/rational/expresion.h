@@ -34,7 +34,7 @@ using TNotifyEvent = std::function<void(TExpresion* sender)>;
 // engines' common ones.
 using namespace exprcore::objectdefs;
 
-// The hook of this engine's boxes.
+// The hook of this engine's boxes (the start-up installs the program's boxes).
 TMessageHook& messageHook();
 
 using NameTable = exprcore::TNameTable<TMake>;

@@ -46,28 +46,14 @@ void requireFinite(Extended x)
     checked::result(x);
 }
 
-// a^n by squaring, so that an exponent of two thousand million takes some
-// thirty steps. A negative n goes through the reciprocal of |a|^|n|.
+// a^n by squaring (checked::IntPower), so that an exponent of two thousand
+// million takes some thirty steps. A negative n goes through the reciprocal of
+// |a|^|n|: when that is too small to hold, its reciprocal is beyond the range
+// (an overflow); when it is too large, the reciprocal is below any fraction.
 Extended intPower(Extended a, int64_t n)
 {
-    uint64_t m = n < 0 ? static_cast<uint64_t>(-n) : static_cast<uint64_t>(n);
-    Extended r = 1;
-    Extended base = a;
-    while (m != 0) {
-        if (m & 1)
-            r *= base;
-        m >>= 1;
-        if (m != 0)
-            base *= base;
-    }
-    if (n < 0) {
-        if (std::isinf(r))
-            return 0; // the true value is below the range: underflow stays masked
-        if (r == 0)
-            throw EOverflow(); // |a|^|n| underflowed, so its reciprocal is beyond the range
-        r = 1 / r;
-    }
-    return checked::result(r);
+    const uint64_t m = n < 0 ? 0 - static_cast<uint64_t>(n) : static_cast<uint64_t>(n);
+    return checked::IntPower(a, n < 0, m, checked::TinyPower::Overflow);
 }
 
 // The real power: 0 exponent 1; 0 base 0 or, with a negative exponent, a

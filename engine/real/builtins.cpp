@@ -29,7 +29,7 @@ TEvalFunc1 function1(const BuiltinEntry* e)
 {
     if (!e)
         return {};
-    return BuiltinFn1{e->fn1};
+    return BuiltinFn1{e->fn1, e->tag};
 }
 
 TEvalFuncN functionN(const BuiltinEntry& e)
@@ -134,6 +134,14 @@ DrawingProcs ProcsFor(BuiltinDrawing drawing)
 }
 
 } // namespace
+
+void RegisterAlwaysPresent(TExpresion& e)
+{
+    for (const BuiltinEntry& b : builtins::BuiltinTable()) {
+        if (b.alwaysPresent)   // functions of several arguments; LogBase without one (a logarithm node)
+            e.AddFunctionN(QString::fromUtf8(b.name), functionN(b), b.minArgs, b.maxArgs, builtins::Description(b));
+    }
+}
 
 void RegisterBuiltins(TExpresion& e)
 {

@@ -3,6 +3,7 @@
 #include "engine/real/builtins_sincos.h"
 
 #include "engine/checked.h"
+#include "engine/conditional.h"
 #include "engine/errors.h"
 
 #include <array>
@@ -306,21 +307,22 @@ Extended DNormStd(Extended x) { return result(std::exp(-mul(x, x) / 2) * kInvSqr
 
 // ---- Functions of several arguments ----------------------------------------
 
+// The conditionals of every engine (engine/conditional.h): a value above 0 is
+// true.
+namespace {
+bool AboveZero(Extended v) { return v > 0; }
+} // namespace
+
 Extended Si(ArgList& a)
 {
-    return a.value(0) > 0 ? a.value(1) : a.value(2);
+    return exprcore::ConditionalValue([&a](int i) { return a.value(i); }, AboveZero);
 }
 
 Extended Sim(ArgList& a)
 {
-    int n = a.count();
-    for (int i = 0; i + 1 < n; i += 2) {
-        if (a.value(i) > 0)
-            return a.value(i + 1);
-    }
-    if (n % 2 == 1)
-        return a.value(n - 1);
-    throw EInvalidArgument();
+    return exprcore::ConditionalSequenceValue(
+        static_cast<std::size_t>(a.count()), [&a](std::size_t i) { return a.value(static_cast<int>(i)); },
+        AboveZero);
 }
 
 Extended Hipot(ArgList& a)

@@ -15,22 +15,25 @@ Extended plainN(AngleMode, ArgList& a) { return F(a); }
 using K = BuiltinKind;
 using A = AngleUse;
 using D = BuiltinDrawing;
+using T = BuiltinTag;
 
 constexpr BuiltinEntry constant(const char* name, const char* description, Extended value)
 {
-    return {name, description, K::Constant, 0, 0, 0, false, A::None, value, nullptr, nullptr, nullptr, nullptr, D::Plain};
+    return {name, description, K::Constant, 0, 0, 0, false, A::None, value, nullptr, nullptr, nullptr, nullptr, D::Plain,
+            T::None};
 }
 
 constexpr BuiltinEntry fun1(const char* name, const char* description, Fn1 fn, const char* inverse,
-                            A angle = A::None, D drawing = D::Plain)
+                            A angle = A::None, D drawing = D::Plain, T tag = T::None)
 {
-    return {name, description, K::Function1, 3, 1, 1, false, angle, 0, nullptr, fn, nullptr, inverse, drawing};
+    return {name, description, K::Function1, 3, 1, 1, false, angle, 0, nullptr, fn, nullptr, inverse, drawing, tag};
 }
 
 constexpr BuiltinEntry funN(const char* name, const char* description, uint8_t minArgs, uint8_t maxArgs, FnN fn,
                             A angle = A::None, D drawing = D::Plain)
 {
-    return {name, description, K::FunctionN, 4, minArgs, maxArgs, false, angle, 0, nullptr, nullptr, fn, nullptr, drawing};
+    return {name, description, K::FunctionN, 4, minArgs, maxArgs, false, angle, 0, nullptr, nullptr, fn, nullptr, drawing,
+            T::None};
 }
 
 constexpr BuiltinEntry always(const char* name, const char* description, uint8_t minArgs, uint8_t maxArgs, FnN fn)
@@ -50,10 +53,10 @@ const BuiltinEntry kTable[] = {
     constant("R2", "Raíz cuadrada de 2", kSqrt2),
     constant("R3", "Raiz cuadrada de 3", kSqrt3),
 
-    {"Ale/Rnd", "Aleatorio", K::Function0, 3, 0, 0, false, A::None, 0, Ale, nullptr, nullptr, nullptr, D::Plain},
+    {"Ale/Rnd", "Aleatorio", K::Function0, 3, 0, 0, false, A::None, 0, Ale, nullptr, nullptr, nullptr, D::Plain, T::None},
 
-    fun1("sin/sen", "Seno", Sin, "arcsin", A::Argument),
-    fun1("cos", "Coseno", Cos, "arccos", A::Argument),
+    fun1("sin/sen", "Seno", Sin, "arcsin", A::Argument, D::Plain, T::Sin),
+    fun1("cos", "Coseno", Cos, "arccos", A::Argument, D::Plain, T::Cos),
     fun1("tan/tg", "Tangente", Tan, "arctan", A::Argument),
     fun1("arcsin/arcsen", "Arcoseno", ArcSin, "sin", A::Result),
     fun1("arccos/arcos", "Arcocoseno", ArcCos, "cos", A::Result),
@@ -71,7 +74,7 @@ const BuiltinEntry kTable[] = {
     fun1("ln", "Logarítmo natural", plain1<Ln>, "exp"),
     fun1("log", "Logarítmo base 10", plain1<Log>, "exp10"),
     fun1("sqr/cuad", "Cuadrado", plain1<Sqr>, "sqrt", A::None, D::Square),
-    fun1("sqrt/raiz", "Raíz cuadrada", plain1<Sqrt>, "sqr", A::None, D::Radical),
+    fun1("sqrt/raiz", "Raíz cuadrada", plain1<Sqrt>, "sqr", A::None, D::Radical, T::Sqrt),
     fun1("exp", "Exponencial", plain1<Exp>, "ln", A::None, D::Exp),
     fun1("exp10", "Expo base 10", plain1<Exp10>, "log", A::None, D::Exp10),
     fun1("Abs", "Valor Absoluto", plain1<Abs>, nullptr, A::None, D::Abs),

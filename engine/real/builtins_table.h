@@ -39,6 +39,17 @@ enum class BuiltinDrawing : uint8_t {
     Combination,  // n over k between parentheses
 };
 
+// The built-ins the flattened evaluation (engine/real/program.h) runs in line
+// instead of calling their function: each entry carries its tag, and every
+// callable registered from the entry carries it too (BuiltinFn1,
+// engine/real/builtins.h). Any other built-in is None.
+enum class BuiltinTag : uint8_t {
+    None,
+    Sqrt,
+    Sin,
+    Cos,
+};
+
 using Fn0 = Extended (*)();
 // One-argument functions all take the angle unit; most ignore it.
 using Fn1 = Extended (*)(AngleMode, Extended);
@@ -59,6 +70,7 @@ struct BuiltinEntry {
     FnN fnN;                  // null for "LogBase": the compiler builds a logarithm node
     const char* inverse;      // first alias of the function that undoes it; null: none
     BuiltinDrawing drawing;
+    BuiltinTag tag;           // None but for the functions the program runs in line
 };
 
 // Every entry: the three always present first, then the 58 built-ins in the

@@ -43,7 +43,7 @@ NumberText LiteralText(TNum* num)
         QString written;
         try {
             written = FloatToStrBase(num->Base, num->Value);
-        } catch (...) {
+        } catch (const Exception&) {
             // A base the writer refuses still draws, in decimal.
             written = FloatToStr(num->Value);
         }

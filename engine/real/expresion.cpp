@@ -16,28 +16,6 @@ TMessageHook& messageHook()
 
 void ExprTraits::Show(const QString& text, bool error) { exprcore::ShowThroughHook(messageHook(), text, error); }
 
-namespace {
-
-// "Si" (c, a, b): only the chosen branch is evaluated.
-Extended SiFn(const TEvalArray& a)
-{
-    return a[0]->Evaluate() > 0 ? a[1]->Evaluate() : a[2]->Evaluate();
-}
-
-// "Sim" (c1, w1, c2, w2, ..., [d]).
-Extended SimFn(const TEvalArray& a)
-{
-    const std::size_t n = a.size();
-    for (std::size_t i = 0; i + 1 < n; i += 2)
-        if (a[i]->Evaluate() > 0)
-            return a[i + 1]->Evaluate();
-    if (n % 2 == 1)
-        return a[n - 1]->Evaluate();
-    throw EInvalidArgument();
-}
-
-} // namespace
-
 // --------------------------------------------------------------------------
 // Name table.
 
@@ -45,9 +23,8 @@ void TExpresion::AddAlwaysPresent()
 {
     // The table is made or reloaded: a program reading the old variables goes.
     m_program.Reset();
-    AddFunctionN(QStringLiteral("Si/If"), SiFn, 3, 3, QStringLiteral("Condicional"));
-    AddFunctionN(QStringLiteral("Sim/Ifm"), SimFn, 2, 255, QStringLiteral("Secuencia de condicionales"));
-    AddFunctionN(QStringLiteral("LogBase/LogN"), nullptr, 2, 2, QStringLiteral("Logaritmo base N"));
+    // "Si/If", "Sim/Ifm" and "LogBase/LogN", from the table of built-ins.
+    RegisterAlwaysPresent(*this);
 }
 
 void TExpresion::RegisterBuiltIns() { RegisterBuiltins(*this); }
@@ -106,6 +83,49 @@ Extended TExpresion::Evaluate()
 }
 
 Extended TExpresion::EvaluateText(const QString& text) { return EvaluateTextValue(text); }
+
+namespace {
+
+// The code an evaluation gives the fault `run` raises (0 when none), and the
+// value otherwise.
+template <class Run>
+int CodeOf(Run run, Extended& value)
+{
+    value = 0;
+    try {
+        value = run();
+        return 0;
+    } catch (const EMathError& e) {
+        const int code = exprcore::MathCode(e);
+        return code ? code : errOther;
+    } catch (const EExprMsj&) {
+        return errMessage;
+    } catch (const Exception&) {
+        return errOther;
+    }
+}
+
+} // namespace
+
+TExpresion::TwoWays TExpresion::EvaluateBothWays()
+{
+    TwoWays r;
+    if (!Root)
+        return r;
+    ApplySettings();
+    r.treeCode = CodeOf([this] { return EvaluateNode(Root); }, r.tree);
+    std::unique_ptr<TProgram> p = TProgram::Build(Root);
+    r.flattened = p != nullptr;
+    if (!p) {
+        r.program = r.tree;
+        r.programCode = r.treeCode;
+        r.fast = __builtin_nanl("");
+        return r;
+    }
+    r.fast = p->TryRun();
+    r.programCode = CodeOf([&p] { return p->Run(); }, r.program);
+    return r;
+}
 
 Extended TExpresion::SolveFor(TVariable* variable) { return SolveValue(variable); }
 

@@ -36,7 +36,7 @@ using TNotifyEvent = std::function<void(TExpresion* sender)>;
 // engines' common ones.
 using namespace exprcore::objectdefs;
 
-// The hook of this engine's boxes.
+// The hook of this engine's boxes (the start-up installs the program's boxes).
 TMessageHook& messageHook();
 
 // Removes blanks (every character below "!") and comments in braces, and writes
@@ -94,6 +94,28 @@ public:
                    QString& name);
 
     struct CompileMemo;   // per-compile memory of attempts (compiler.cpp)
+
+    // ---- for tests and the fuzz target ----
+    // Root's value for the current values of the variables, computed both ways
+    // an evaluation may take: by the tree (EvaluateNode, the first evaluation
+    // of a text) and by the flattened program of the tree (what evaluating
+    // again runs: TProgram::Run, and TProgram::TryRun when it answers), the
+    // program built afresh. The two must agree bit for bit, or fail with the
+    // same code. Each side gives its value or the code of the fault it raised
+    // (11..15, 20 for a message, 19 for any other of the program's
+    // exceptions). Call it after Evaluate: it uses the settings and caches
+    // that left; the object's value, its codes and its own program stay as
+    // they were.
+    struct TwoWays {
+        bool flattened = false;   // false: the tree has no program (program = tree)
+        Extended tree = 0;
+        int treeCode = 0;
+        Extended program = 0;
+        int programCode = 0;
+        // TryRun's answer: the value, or NaN when it leaves the run to the tree.
+        Extended fast = 0;
+    };
+    TwoWays EvaluateBothWays();
 
 private:
     // What the shared object asks of this engine (engine/exprobject.h).

@@ -14,9 +14,7 @@ namespace {
 using Node = TProgram::Node;
 using Fn = TProgram::Fn;
 
-// Raised inside a run where a value that is not finite could be hidden: the
-// tree evaluates instead.
-struct NotFinite {};
+using NotFinite = TProgram::NotFinite;
 
 [[gnu::always_inline]] inline bool Finite(Extended v) { return v - v == 0; }
 
@@ -234,16 +232,7 @@ Extended PowerInt(const Node* n)
             return 0;
         throw EZeroDivide();
     }
-    auto k = static_cast<std::uint32_t>(exponent < 0 ? -exponent : exponent);
-    Extended r = 1, b = base;
-    while (true) {
-        if (k & 1u)
-            r *= b;
-        k >>= 1;
-        if (!k)
-            break;
-        b *= b;
-    }
+    const Extended r = checked::PowerBySquaring(base, static_cast<std::uint64_t>(exponent < 0 ? -exponent : exponent));
     return exponent < 0 ? 1 / Checked(r) : r;
 }
 
@@ -347,31 +336,6 @@ Extended Shared(const Node* n)
     n->cache = v;
     n->mark = *n->run;
     return v;
-}
-
-// The table's functions run here without the call through the table.
-builtins::Fn1 TableFunction(const char* name)
-{
-    const builtins::BuiltinEntry* e = builtins::FindBuiltin(QString::fromLatin1(name));
-    return e ? e->fn1 : nullptr;
-}
-
-builtins::Fn1 SqrtFunction()
-{
-    static const builtins::Fn1 f = TableFunction("sqrt");
-    return f;
-}
-
-builtins::Fn1 SinFunction()
-{
-    static const builtins::Fn1 f = TableFunction("sin");
-    return f;
-}
-
-builtins::Fn1 CosFunction()
-{
-    static const builtins::Fn1 f = TableFunction("cos");
-    return f;
 }
 
 } // namespace
@@ -721,15 +685,15 @@ private:
             m_failed = true;
             return nullptr;
         }
+        // The built-in's tag, given when it was registered, says which ones
+        // run in line.
         Node* s = nullptr;
-        if (b->fn == SqrtFunction())
-            s = Unary<SquareRootF>(f->Arg());
-        else if (b->fn == SinFunction())
-            s = Unary<SineF>(f->Arg());
-        else if (b->fn == CosFunction())
-            s = Unary<CosineF>(f->Arg());
-        else
-            s = Unary<CallF>(f->Arg());
+        switch (b->tag) {
+        case builtins::BuiltinTag::Sqrt: s = Unary<SquareRootF>(f->Arg()); break;
+        case builtins::BuiltinTag::Sin: s = Unary<SineF>(f->Arg()); break;
+        case builtins::BuiltinTag::Cos: s = Unary<CosineF>(f->Arg()); break;
+        case builtins::BuiltinTag::None: s = Unary<CallF>(f->Arg()); break;
+        }
         if (s)
             s->f1 = b->fn;
         return s;
@@ -794,11 +758,13 @@ Extended TProgram::Run()
     }
     ++m_run;
     Extended r;
+    // A fault or a value that is not finite: the tree raises the first fault in
+    // its own order.
     try {
         r = Eval(m_top);
-    } catch (...) {
-        // A fault or a value that is not finite: the tree raises the first fault
-        // in its own order.
+    } catch (const NotFinite&) {
+        return TreeValue();
+    } catch (const Exception&) {
         return TreeValue();
     }
     if (__builtin_expect(!Finite(r), 0))

@@ -53,10 +53,16 @@ public:
         ++m_run;
         try {
             return m_top->fn(m_top);   // NaN or infinite when something was not finite
-        } catch (...) {
+        } catch (const NotFinite&) {
+            return __builtin_nanl("");
+        } catch (const Exception&) {   // a built-in's fault
             return __builtin_nanl("");
         }
     }
+
+    // Raised inside a run where a value that is not finite could be hidden:
+    // the tree evaluates instead.
+    struct NotFinite {};
 
     // Number of steps (for tests: a tree of leaves has none).
     std::size_t Size() const { return m_nodes.size(); }

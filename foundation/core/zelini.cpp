@@ -224,9 +224,9 @@ TZelIniFile::~TZelIniFile()
     } catch (const Exception& e) {
         try {
             MsgBoxApp(e.message(), mb::Ok | mb::IconError);
-        } catch (...) {
+        } catch (...) {   // everything: in a destructor, the box must not throw either
         }
-    } catch (...) {
+    } catch (...) {   // everything: nothing escapes a destructor
     }
 }
 

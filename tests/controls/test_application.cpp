@@ -1,8 +1,8 @@
 // The application object: exceptions raised in event handlers end in notify,
 // the silent abort without a word, any other in an error box.
 #include "controls/application.h"
-#include "recordingsink.h"
-#include "testsupport.h"
+#include "support/recordingsink.h"
+#include "support/fixtures.h"
 
 #include "foundation/core/basicos.h"
 #include "foundation/core/exceptions.h"
@@ -30,16 +30,15 @@ public:
     }
 };
 
-struct AppFixture : testing::Test {
+struct AppFixture : ProcessStateTest {
     RecordingSink sink;
     Raiser w;
     void SetUp() override
     {
-        Basicos().reset();
+        ProcessStateTest::SetUp();
         Basicos().ApplicationTitle = QStringLiteral("Sumbrix 2.84");
         Basicos().Messages = &sink;
     }
-    void TearDown() override { Basicos().reset(); }
     void click()
     {
         QEvent e(QEvent::User);
@@ -58,7 +57,7 @@ TEST_F(AppFixture, AbortEndsSilently)
 {
     w.raise = [] { throw EAbort(); };
     click();
-    EXPECT_TRUE(sink.texts.isEmpty());
+    EXPECT_TRUE(sink.empty());
 }
 
 TEST_F(AppFixture, OtherExceptionsShowTheirMessageUnderTheTitle)
@@ -75,15 +74,13 @@ TEST_F(AppFixture, OtherExceptionsShowTheirMessageUnderTheTitle)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        sink.texts.clear();
-        sink.captions.clear();
-        sink.flags.clear();
+        sink.clear();
         w.raise = c.raise;
         click();
-        ASSERT_EQ(sink.texts.size(), 1);
-        EXPECT_EQ(sink.texts[0], c.message);
-        EXPECT_EQ(sink.captions[0], QStringLiteral("Sumbrix 2.84"));
-        EXPECT_EQ(sink.flags[0] & mb::IconMask, mb::IconError);
+        ASSERT_EQ(sink.count(), 1);
+        EXPECT_EQ(sink.boxes[0].text, c.message);
+        EXPECT_EQ(sink.boxes[0].caption, QStringLiteral("Sumbrix 2.84"));
+        EXPECT_EQ(sink.boxes[0].flags & mb::IconMask, mb::IconError);
     }
 }
 
@@ -91,9 +88,9 @@ TEST_F(AppFixture, GuardedEndsTheExceptionInPlace)
 {
     EXPECT_TRUE(TApplication::Guarded([] {}));
     EXPECT_FALSE(TApplication::Guarded([] { throw EAbort(); }));
-    EXPECT_TRUE(sink.texts.isEmpty());
+    EXPECT_TRUE(sink.empty());
     EXPECT_FALSE(TApplication::Guarded([] { throw Exception(QStringLiteral("mal")); }));
-    EXPECT_EQ(sink.texts, QStringList{QStringLiteral("mal")});
+    EXPECT_EQ(sink.texts(), QStringList{QStringLiteral("mal")});
 }
 
 // This program runs inside the program's own application object.

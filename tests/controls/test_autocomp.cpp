@@ -3,8 +3,7 @@
 #include "controls/credits.h"
 #include "controls/frmautocomp.h"
 #include "controls/frmteclado.h"
-#include "entryboxsupport.h"
-#include "testsupport.h"
+#include "support/entrybox.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

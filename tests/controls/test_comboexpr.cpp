@@ -3,16 +3,14 @@
 // events around it. Driven with keys as the user types.
 #include "controls/comboexpr.h"
 #include "controls/frmteclado.h"
-#include "entryboxsupport.h"
 #include "foundation/core/basicos.h"
 #include "foundation/core/cp1252.h"
-#include "testsupport.h"
+#include "support/entrybox.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -20,29 +18,11 @@
 
 namespace {
 
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 class ComboExprTest : public EntryBoxTest {
 protected:
     void SetUp() override
     {
         EntryBoxTest::SetUp();
-        Basicos().reset();
-        ASSERT_TRUE(dir.isValid());
-        SetExeDir(dir.path());
         addName(table, "sin", 3, 1, 1);
         addName(table, "sqrt", 3, 1, 1);
         addName(table, "pi", 0);
@@ -57,7 +37,6 @@ protected:
     {
         box.reset();
         EntryBoxTest::TearDown();
-        Basicos().reset();
     }
     QLineEdit* edit() { return box->lineEdit(); }
     void setText(const QString& s, int caret)
@@ -68,7 +47,6 @@ protected:
     // Types as the user does: each character through the box's key handling.
     void type(const QString& s) { QTest::keyClicks(box.get(), s); }
 
-    QTemporaryDir dir;
     std::unique_ptr<TComboExpr> box;
 };
 
@@ -108,7 +86,7 @@ TEST_F(ComboExprTest, LoadsEveryLineOfTheFile)
 {
     box->SetFileName("expr.lst");
     // CR LF, a lone LF, a lone CR, an empty line and a Windows-1252 character.
-    writeFile(dir.filePath("expr.lst"), QByteArray("2+2\r\nsin(x)\nraíz\r\r\n\x80 5\r\n").replace("í", "\xED"));
+    put("expr.lst", QByteArray("2+2\r\nsin(x)\nraíz\r\r\n\x80 5\r\n").replace("í", "\xED"));
     setText("tecleado", 3);
     box->LoadHistory();
     EXPECT_EQ(box->Items(), QStringList({"2+2", "sin(x)", QString::fromUtf8("raíz"), "", QString::fromUtf8("€ 5")}));
@@ -138,7 +116,7 @@ TEST_F(ComboExprTest, SavesNewestFirstInWindows1252WithCrLf)
     AddExprHistory(box.get(), "");
     AddExprHistory(box.get(), "3*i");
     box->SaveHistory();
-    EXPECT_EQ(readFile(dir.filePath("expc.lst")), QByteArray("3*i\r\n\r\n?2 \xF1\r\n1|2\r\n"));
+    EXPECT_EQ(get("expc.lst"), QByteArray("3*i\r\n\r\n?2 \xF1\r\n1|2\r\n"));
     // No temporary file is left beside it.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"expc.lst"}));
 

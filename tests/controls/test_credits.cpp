@@ -1,6 +1,6 @@
 // The scrolling credits control: line codes, the timer's passes, painting rules.
 #include "controls/credits.h"
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include "foundation/core/exceptions.h"
 

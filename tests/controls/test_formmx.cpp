@@ -1,6 +1,6 @@
 // The base window: snapping, translucency, dragging, zoom, shapes, top-most.
 #include "controls/formmx.h"
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 #include "foundation/core/muldiv.h"
 #include "mouse.h"
@@ -17,18 +17,7 @@ const TRect kWork{0, 0, 1024, 738};
 
 TRect rectAt(int left, int top, int w, int h) { return TRect{left, top, left + w, top + h}; }
 
-struct FormFixture : testing::Test {
-    void SetUp() override
-    {
-        FormMXSettings().reset();
-        platform::tickcount::reset();
-    }
-    void TearDown() override
-    {
-        FormMXSettings().reset();
-        platform::tickcount::reset();
-    }
-};
+struct FormFixture : ProcessStateTest {};
 
 } // namespace
 

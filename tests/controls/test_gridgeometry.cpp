@@ -1,6 +1,6 @@
 // Cells of the painting grid, without a window.
 #include "controls/gridgeometry.h"
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 namespace {
 TGridGeometry countGrid(int cols, int rows, int w, int h)

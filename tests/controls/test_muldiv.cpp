@@ -1,6 +1,6 @@
 // MulDiv keeps the meaning the geometry was written for.
 #include "foundation/core/muldiv.h"
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include <climits>
 

@@ -1,6 +1,6 @@
 // The world-coordinate paint box as a widget: scale, rubber band, resize.
 #include "controls/paintboxm.h"
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 #include "mouse.h"
 #include "platform/window.h"
@@ -11,12 +11,13 @@
 
 namespace {
 
-struct BandFixture : testing::Test {
+struct BandFixture : ProcessStateTest {
     TPaintBoxM box;
     std::vector<std::string> log;
     std::vector<TRect> olds, news, ups;
     void SetUp() override
     {
+        ProcessStateTest::SetUp();
         box.resize(100, 50);
         box.OnMouseDown = [this](QObject*, Qt::MouseButton, TShiftState, int, int) { log.push_back("down"); };
         box.OnMouseMove = [this](QObject*, TShiftState, int, int) { log.push_back("move"); };
@@ -32,7 +33,6 @@ struct BandFixture : testing::Test {
             ups.push_back(r);
         };
     }
-    void TearDown() override { platform::ReleaseCursorClip(); }
 };
 
 } // namespace

@@ -1,6 +1,6 @@
 // The cell grid as a widget: counts, sizes, images and mouse events per cell.
 #include "controls/paintgrid.h"
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 #include "controls/imagelist.h"
 #include "mouse.h"
@@ -23,11 +23,12 @@ void PrintTo(const CellEvent& e, std::ostream* os)
     *os << e.kind << "(" << e.a << "," << e.b << "," << e.c << (e.up ? ",up" : "") << ")";
 }
 
-struct GridFixture : testing::Test {
+struct GridFixture : ProcessStateTest {
     TPaintGrid grid;
     std::vector<CellEvent> events;
     void SetUp() override
     {
+        ProcessStateTest::SetUp();
         resizeNow(grid, 545, 225);
         grid.SetColCount(18);
         grid.SetRowCount(8);
@@ -42,7 +43,6 @@ struct GridFixture : testing::Test {
             events.push_back({'g', first, last, 0, up});
         };
     }
-    void TearDown() override { platform::ReleaseCursorClip(); }
 };
 
 } // namespace

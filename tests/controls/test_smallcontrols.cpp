@@ -5,8 +5,8 @@
 #include "controls/popupmenux.h"
 #include "controls/pvlurl.h"
 #include "controls/transedit.h"
-#include "recordingsink.h"
-#include "testsupport.h"
+#include "support/recordingsink.h"
+#include "support/fixtures.h"
 
 #include "foundation/core/basicos.h"
 #include "foundation/core/exceptions.h"
@@ -46,7 +46,9 @@ TEST(Area, PaintGivesTheCanvasToOnPaint)
 }
 
 // A handler that raises ends in an error box at the control, never inside Qt.
-TEST(Area, HandlerExceptionsEndInAnErrorBox)
+using AreaErrors = ProcessStateTest;
+
+TEST_F(AreaErrors, HandlerExceptionsEndInAnErrorBox)
 {
     RecordingSink sink;
     Basicos().Messages = &sink;
@@ -57,7 +59,7 @@ TEST(Area, HandlerExceptionsEndInAnErrorBox)
     a.OnMouseUp = [](QObject*, Qt::MouseButton, TShiftState, int, int) { throw EAbort(); };
     press(&a, QPoint(3, 3));
     release(&a, QPoint(3, 3));
-    EXPECT_EQ(sink.texts, QStringList{QStringLiteral("Fallo del manejador")});
+    EXPECT_EQ(sink.texts(), QStringList{QStringLiteral("Fallo del manejador")});
     Basicos().reset();
 }
 
@@ -232,10 +234,7 @@ TEST(PvlUrl, OpenCommandIsCutBeforeThePlaceholder)
 }
 
 namespace {
-struct UrlFixture : testing::Test {
-    void SetUp() override { TpvlUrl::reset(); }
-    void TearDown() override { TpvlUrl::reset(); }
-};
+struct UrlFixture : ProcessStateTest {};
 } // namespace
 
 TEST_F(UrlFixture, RunsTheCutCommandWithTheAddress)

@@ -1,12 +1,12 @@
 // The spin edit: reading and writing the value, bounds, steps, keys, leaving
 // the box with a value outside its bounds, the spin button's repeat.
 #include "controls/spinedit.h"
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 #include "controls/rxstrutils.h"
 #include "foundation/core/basicos.h"
 #include "mouse.h"
-#include "recordingsink.h"
+#include "support/recordingsink.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -21,11 +21,12 @@ protected:
     void Beep() override { ++beeps; }
 };
 
-struct SpinFixture : testing::Test {
+struct SpinFixture : ProcessStateTest {
     CountingSpin spin;
     int changes = 0, tops = 0, bottoms = 0;
     void SetUp() override
     {
+        ProcessStateTest::SetUp();
         spin.setObjectName(QStringLiteral("SpinEdit1"));
         spin.OnChange = [this](QObject*) { ++changes; };
         spin.OnTopClick = [this](QObject*) { ++tops; };
@@ -143,10 +144,10 @@ TEST_F(SpinFixture, FocusLossWithABadValueShowsTheErrorAndKeepsTheFocus)
     s->setText(QStringLiteral("7000"));
     other->setFocus(); // the exception is ended inside the handler, never inside Qt
     QApplication::processEvents();
-    ASSERT_EQ(sink.texts.size(), 1);
-    EXPECT_EQ(sink.texts[0], QStringLiteral("El valor debe estar entre 0 y 6000"));
-    EXPECT_EQ(sink.captions[0], Basicos().ApplicationTitle);
-    EXPECT_EQ(sink.flags[0] & mb::IconMask, mb::IconError);
+    ASSERT_EQ(sink.count(), 1);
+    EXPECT_EQ(sink.boxes[0].text, QStringLiteral("El valor debe estar entre 0 y 6000"));
+    EXPECT_EQ(sink.boxes[0].caption, Basicos().ApplicationTitle);
+    EXPECT_EQ(sink.boxes[0].flags & mb::IconMask, mb::IconError);
     EXPECT_TRUE(s->hasFocus());
     Basicos().reset();
 }

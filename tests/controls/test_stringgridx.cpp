@@ -1,20 +1,14 @@
 #include "controls/stringgridx.h"
 
 #include "foundation/core/basicos.h"
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 #include <QFile>
 #include <QFontMetrics>
-#include <QTemporaryDir>
 
 namespace {
 
-class StringGridX : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
-    QString path(const QString& n) const { return dir.path() + '/' + n; }
-    QTemporaryDir dir;
-};
+class StringGridX : public ExeDirTest {};
 
 TEST_F(StringGridX, LoadSaveRoundTrip)
 {

@@ -3,9 +3,9 @@
 #include "controls/comboexpr.h"
 #include "controls/formmx.h"
 #include "controls/frmteclado.h"
-#include "entryboxsupport.h"
 #include "foundation/core/basicos.h"
-#include "testsupport.h"
+#include "support/entrybox.h"
+#include "support/recordingsink.h"
 
 #include <QCursor>
 #include <QPushButton>
@@ -16,32 +16,13 @@
 
 namespace {
 
-// Answers every box with a given button and records what was asked.
-class FakeSink : public MessageSink {
-public:
-    int answer = idNo;
-    int asked = 0;
-    QString text;
-    QString caption;
-    unsigned flags = 0;
-    int showMessage(const QString& t, const QString& c, unsigned f) override
-    {
-        ++asked;
-        text = t;
-        caption = c;
-        flags = f;
-        return answer;
-    }
-};
-
 class TecladoTest : public EntryBoxTest {
 protected:
     void SetUp() override
     {
         EntryBoxTest::SetUp();
-        Basicos().reset();
         Basicos().Messages = &sink;
-        FormMXSettings().reset();
+        sink.answer = idNo;
         addName(table, "pi", 0);
         addName(table, "sin", 3, 1, 1);
 
@@ -57,7 +38,6 @@ protected:
     {
         window.reset();
         EntryBoxTest::TearDown();
-        Basicos().reset();
     }
     void mouseEnterBox()
     {
@@ -83,7 +63,7 @@ protected:
     }
     QPoint boxGlobal(int x, int y) { return box->mapToGlobal(QPoint(x, y)); }
 
-    FakeSink sink;
+    RecordingSink sink;
     std::unique_ptr<QWidget> window;
     TComboExpr* box = nullptr;
     TfmTeclado* kb = nullptr;
@@ -281,11 +261,11 @@ TEST_F(TecladoTest, CloseButtonAsksAndSwitchesOffThroughTheOwner)
 
     sink.answer = idNo;
     QTest::mouseClick(kb->btnCerrar, Qt::LeftButton);
-    EXPECT_EQ(sink.asked, 1);
-    EXPECT_EQ(sink.caption, QString("Teclado en Pantalla"));
-    EXPECT_EQ(sink.text, QString::fromUtf8("¿Desactiva el teclado en pantalla?\r\n\r\nPuede activarlo cuando desee "
+    EXPECT_EQ(sink.count(), 1);
+    EXPECT_EQ(sink.last().caption, QString("Teclado en Pantalla"));
+    EXPECT_EQ(sink.last().text, QString::fromUtf8("¿Desactiva el teclado en pantalla?\r\n\r\nPuede activarlo cuando desee "
                                            "desde \r\nel menú Configurar>Mostrar Teclado"));
-    EXPECT_EQ(sink.flags, mb::YesNo | mb::IconQuestion);
+    EXPECT_EQ(sink.last().flags, mb::YesNo | mb::IconQuestion);
     EXPECT_EQ(switchedOff, 0);
     EXPECT_TRUE(kb->isVisible());
     EXPECT_TRUE(ComboExpr().KeyboardEnabled);

@@ -1,6 +1,6 @@
 // World-to-pixel arithmetic of the world-coordinate paint box, without a window.
 #include "controls/worldscale.h"
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include <climits>
 #include <limits>

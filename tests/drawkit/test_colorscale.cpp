@@ -1,6 +1,6 @@
 // Hue, saturation and lightness to colours, and the value scale.
 #include "drawkit/colorscale.h"
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include <cmath>
 #include <limits>

@@ -2,7 +2,7 @@
 // placement of the drawing kit.
 #include "drawkit/drawkit.h"
 #include "inkimage.h"
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include <QFontDatabase>
 #include <QPainter>

@@ -3,7 +3,7 @@
 #include "engine/formuladraw.h"
 #include "engine/formulapicture.h"
 #include "drawkit/qpaintercanvas.h"
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include <QPainter>
 

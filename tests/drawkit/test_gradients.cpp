@@ -1,7 +1,7 @@
 // Colour ramps, linear, split and radial gradients, and the bevel painter.
 #include "drawkit/drawkit.h"
 #include "drawkit/gradients.h"
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include <QPainter>
 #include <QPicture>

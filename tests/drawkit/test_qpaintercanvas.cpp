@@ -4,7 +4,7 @@
 #include "drawkit/drawkit.h"
 #include "drawkit/qpaintercanvas.h"
 #include "inkimage.h"
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include <QFontInfo>
 #include <QPainter>

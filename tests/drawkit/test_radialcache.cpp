@@ -1,7 +1,7 @@
 // The radial gradient drawn again from its kept image: the same pixels as
 // drawing the ellipses, for the same size, centre and colours.
 #include "drawkit/gradients.h"
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 #include <QPainter>
 
@@ -29,9 +29,12 @@ QImage radial(int w, int h, const TRect& r, TColor centre, TColor outer, bool di
     return img;
 }
 
+// The cache is process-wide: the fixture empties it.
+using RadialGradientCache = ProcessStateTest;
+
 } // namespace
 
-TEST(RadialGradientCache, KeptImageGivesTheSamePixels)
+TEST_F(RadialGradientCache, KeptImageGivesTheSamePixels)
 {
     ClearRadialGradientCache();
     const QImage direct = radial(120, 90, TRect{0, 0, 120, 90}, kCentre, kOuter, true);
@@ -49,7 +52,7 @@ TEST(RadialGradientCache, KeptImageGivesTheSamePixels)
     EXPECT_EQ(moved.pixel(5, 5), QColor(Qt::white).rgb());
 }
 
-TEST(RadialGradientCache, KeyedBySizeAndColoursAndBounded)
+TEST_F(RadialGradientCache, KeyedBySizeAndColoursAndBounded)
 {
     ClearRadialGradientCache();
     radial(60, 60, TRect{0, 0, 60, 60}, kCentre, kOuter);

@@ -25,8 +25,12 @@ public:
     ComplexDriver()
     {
         complex::StartUp();
+        // The expression's boxes take the program's route (as the start-up
+        // installs it), so that the sink below catches them.
+        complex::messageHook() = exprcore::ShowAsMessageBox;
         m_solve = evaldriver::SetUpExpressions(m_main, m_input, true);
     }
+    ~ComplexDriver() { complex::messageHook() = nullptr; }
 
     void line(const QString& text)
     {

@@ -1,6 +1,6 @@
 #include "engine/angulos.h"
 #include "engine/errors.h"
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include <cmath>
 #include <limits>

@@ -1,18 +1,14 @@
 #include "engine/bases.h"
 #include "engine/errors.h"
 #include "foundation/core/exceptions.h"
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 #include <cmath>
 #include <limits>
 
 namespace {
 
-class Bases : public ::testing::Test {
-protected:
-    void SetUp() override { numtext().reset(); }
-    void TearDown() override { numtext().reset(); }
-};
+class Bases : public CoreStateTest {};
 
 TEST_F(Bases, StartUpDefaults)
 {

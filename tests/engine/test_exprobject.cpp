@@ -1,7 +1,7 @@
 // The expression object the three engines share: each engine keeps failures of
 // its own, checks the parameters of user functions alike and reports a compile
 // error the way its policy says (real raises; complex and rational give code 18).
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 #include "engine/complex/expresion.h"
 #include "engine/rational/expresion.h"
@@ -14,19 +14,7 @@
 
 namespace {
 
-class ExprObjectTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        real::engineState().reset();
-        complex::StartUp();
-        rational::StartUp();
-        Basicos().reset();
-        real::messageHook() = nullptr;
-        rational::messageHook() = nullptr;
-    }
-    void TearDown() override { Basicos().reset(); }
-};
+class ExprObjectTest : public CoreStateTest {};
 
 static_assert(!std::is_same_v<real::ECompilacion, complex::ECompilacion>);
 static_assert(!std::is_same_v<real::ECompilacion, rational::ECompilacion>);

@@ -1,6 +1,6 @@
 #include "engine/errors.h"
 #include "engine/formatonum.h"
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 #include <cmath>
 #include <limits>
@@ -9,11 +9,7 @@ namespace {
 
 using numfmt::TFrac;
 
-class FormatoNum : public ::testing::Test {
-protected:
-    void SetUp() override { ResetNumberFormat(); }
-    void TearDown() override { ResetNumberFormat(); }
-};
+class FormatoNum : public CoreStateTest {};
 
 void expectFrac(const TFrac& got, std::int32_t num, std::int32_t den)
 {

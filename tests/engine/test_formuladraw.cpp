@@ -3,7 +3,7 @@
 // every operator, exact.
 #include "engine/formuladraw.h"
 #include "fakecanvas.h"
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include <vector>
 

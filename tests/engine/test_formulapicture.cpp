@@ -1,7 +1,7 @@
 // The recorded formula picture, the canvas state rules and the tests' fixed-width canvas.
 #include "engine/formulapicture.h"
 #include "fakecanvas.h"
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 namespace {
 
@@ -178,11 +178,7 @@ TEST(FormulaPicture, ReplayedPictureOfAPictureIsTheSamePicture)
     EXPECT_TRUE(b == c);
 }
 
-class PictureMetricsTest : public testing::Test {
-protected:
-    void SetUp() override { PictureMetrics::reset(); }
-    void TearDown() override { PictureMetrics::reset(); }
-};
+class PictureMetricsTest : public CoreStateTest {};
 
 TEST_F(PictureMetricsTest, NewPicturesMeasureWithTheProgramMetrics)
 {

@@ -1,11 +1,10 @@
 #include "foundation/core/basicos.h"
-#include "fakes.h"
-#include "testsupport.h"
+#include "support/fixtures.h"
+#include "support/recordingsink.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <random>
@@ -13,17 +12,7 @@
 
 namespace {
 
-class Basicos : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ::Basicos().reset();
-        ASSERT_TRUE(dir.isValid());
-        SetExeDir(dir.path());
-    }
-    void TearDown() override { ::Basicos().reset(); }
-    QTemporaryDir dir;
-};
+class Basicos : public CoreExeDirTest {};
 
 TEST_F(Basicos, NameAndValueParts)
 {

@@ -1,5 +1,5 @@
 #include "foundation/core/cp1252.h"
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "foundation/core/extended.h"
 #include "foundation/core/format.h"
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,8 +1,7 @@
 #include "foundation/core/filesafe.h"
 
 #include "foundation/core/zelini.h"
-#include "fakes.h"
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 #include <QFileInfo>
 
@@ -13,10 +12,8 @@ namespace {
 // A write stopped on the spot, as a killed process would stop it.
 struct Killed {};
 
-class FileSafe : public ::testing::Test, protected TempFolder {
+class FileSafe : public CoreExeDirTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
-    void TearDown() override { FileWriting().reset(); }
 
     // Makes `step` fail (a full disk) or stop the write there (a kill).
     void failAt(FileWriteStep step, bool kill)

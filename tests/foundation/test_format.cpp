@@ -1,5 +1,5 @@
 #include "foundation/core/format.h"
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include <clocale>
 #include <cmath>

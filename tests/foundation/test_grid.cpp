@@ -1,17 +1,14 @@
 #include "foundation/core/grid.h"
 
 #include "foundation/core/basicos.h"
-#include "fakes.h"
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 
 namespace {
 
-class Grid : public ::testing::Test, protected TempFolder {
+class Grid : public CoreExeDirTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
     static QStringList row(const TTextGrid& g, int r)
     {
         QStringList out;

@@ -1,8 +1,8 @@
 #include "foundation/core/placement.h"
 
 #include "foundation/core/zelini.h"
-#include "fakes.h"
-#include "testsupport.h"
+#include "fakeform.h"
+#include "support/testsupport.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 #include "foundation/core/separatexto.h"
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include <QStringList>
 

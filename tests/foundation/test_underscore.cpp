@@ -1,6 +1,6 @@
 // The split of a value and its description at the first "_".
 #include "foundation/core/underscore.h"
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 #include "foundation/core/zelini.h"
 
 #include "foundation/core/cp1252.h"
-#include "fakes.h"
-#include "testsupport.h"
+#include "fakeform.h"
+#include "support/fixtures.h"
+#include "support/recordingsink.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <memory>
 
@@ -21,16 +21,13 @@ QByteArray raw(const char (&s)[N])
     return QByteArray(s, qsizetype(N - 1));
 }
 
-class ZelIni : public ::testing::Test, protected TempFolder {
+class ZelIni : public CoreExeDirTest {
 protected:
     void SetUp() override
     {
-        Basicos().reset();
-        ASSERT_TRUE(dir.isValid());
-        SetExeDir(dir.path());
+        CoreExeDirTest::SetUp();
         Basicos().Messages = &sink;
     }
-    void TearDown() override { Basicos().reset(); }
 
     RecordingSink sink;
 };

@@ -2,27 +2,23 @@
 
 #include "foundation/core/zelini.h"
 #include "platform/profile.h"
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QWidget>
 
 namespace {
 
-class FormPos : public ::testing::Test {
+class FormPos : public ExeDirTest {
 protected:
     void SetUp() override
     {
-        Basicos().reset();
-        ASSERT_TRUE(dir.isValid());
-        SetExeDir(dir.path());
+        ExeDirTest::SetUp();
         Basicos().ExeFile = dir.path() + QStringLiteral("/Sumbrix");
         screen = QGuiApplication::primaryScreen()->geometry().size();
     }
-    void TearDown() override { Basicos().reset(); }
     QByteArray settings() const
     {
         QFile f(SettingsFileName());
@@ -35,7 +31,6 @@ protected:
         w->setGeometry(10, 20, 200, 100);
         return w;
     }
-    QTemporaryDir dir;
     QSize screen;
 };
 

@@ -1,6 +1,6 @@
 #include "platform/keystate.h"
 
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 #include <QKeyEvent>
 #include <QTest>
@@ -8,7 +8,10 @@
 
 namespace {
 
-TEST(KeyState, FollowsPressAndRelease)
+// The tracker is process-wide: the fixture forgets the keys it saw.
+using KeyState = ProcessStateTest;
+
+TEST_F(KeyState, FollowsPressAndRelease)
 {
     KeyStateTracker::instance().clear();
     QWidget w;
@@ -28,7 +31,7 @@ TEST(KeyState, FollowsPressAndRelease)
     EXPECT_FALSE(IsKeyDown(0xFF)) << "an unknown code is never down";
 }
 
-TEST(KeyState, VirtualKeyCodes)
+TEST_F(KeyState, VirtualKeyCodes)
 {
     EXPECT_EQ(QtKeyOfVirtualKey(vk::Escape), Qt::Key_Escape);
     EXPECT_EQ(QtKeyOfVirtualKey(vk::Control), Qt::Key_Control);
@@ -49,7 +52,7 @@ struct CountingWidget : QWidget {
 
 // A computation that polls Esc between its chunks, with nobody running the
 // event loop for it, still sees the key; the window does not get it.
-TEST(KeyState, PollingDeliversThePendingKey)
+TEST_F(KeyState, PollingDeliversThePendingKey)
 {
     KeyStateTracker::instance().clear();
     CountingWidget w;

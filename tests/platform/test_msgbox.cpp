@@ -1,6 +1,6 @@
 #include "platform/msgbox.h"
 
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 #include <QAbstractButton>
 #include <QPushButton>
@@ -9,7 +9,11 @@
 
 namespace {
 
-TEST(MessageBoxes, FlagsBecomeButtonsAndIcons)
+// The Qt sink is installed into the process-wide values: the fixture takes it
+// out again.
+using MessageBoxes = ProcessStateTest;
+
+TEST_F(MessageBoxes, FlagsBecomeButtonsAndIcons)
 {
     struct Case {
         unsigned flags;
@@ -42,7 +46,7 @@ TEST(MessageBoxes, FlagsBecomeButtonsAndIcons)
     }
 }
 
-TEST(MessageBoxes, EscapeAnswers)
+TEST_F(MessageBoxes, EscapeAnswers)
 {
     EXPECT_EQ(EscapeResult(mb::Ok), idOk);
     EXPECT_EQ(EscapeResult(mb::YesNoCancel), idCancel);
@@ -52,7 +56,7 @@ TEST(MessageBoxes, EscapeAnswers)
 }
 
 // The real box, answered by a click from a timer so that nothing waits.
-TEST(MessageBoxes, TheSinkReturnsTheButtonPressed)
+TEST_F(MessageBoxes, TheSinkReturnsTheButtonPressed)
 {
     Basicos().reset();
     InstallQtMessageSink();

@@ -1,40 +1,17 @@
 #include "platform/profile.h"
 
 #include "foundation/core/zelini.h"
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <functional>
 
 namespace {
 
-class Profile : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        Basicos().reset();
-        ASSERT_TRUE(dir.isValid());
-        SetExeDir(dir.path());
-    }
-    void TearDown() override { Basicos().reset(); }
-    QString path(const QString& n) const { return dir.path() + '/' + n; }
-    void put(const QString& n, const QByteArray& b) const
-    {
-        QFile f(path(n));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(b);
-    }
-    QByteArray get(const QString& n) const
-    {
-        QFile f(path(n));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
-    QTemporaryDir dir;
-};
+class Profile : public ExeDirTest {};
 
 TEST_F(Profile, WritesOneValueInPlace)
 {

@@ -1,6 +1,6 @@
 #include "platform/shell.h"
 
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -32,10 +32,13 @@ struct RecordingShell : ShellService {
     }
 };
 
-class Shell : public ::testing::Test {
+class Shell : public ProcessStateTest {
 protected:
-    void SetUp() override { SetShellService(&shell); }
-    void TearDown() override { SetShellService(nullptr); }
+    void SetUp() override
+    {
+        ProcessStateTest::SetUp();
+        SetShellService(&shell);
+    }
     RecordingShell shell;
 };
 

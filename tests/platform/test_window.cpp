@@ -1,15 +1,12 @@
 // The window services over Qt: top-most band, shapes, translucency, pointer
 // confinement, work area.
 #include "platform/window.h"
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 #include <QWidget>
 
 namespace {
-struct ClipFixture : testing::Test {
-    void SetUp() override { platform::ReleaseCursorClip(); }
-    void TearDown() override { platform::ReleaseCursorClip(); }
-};
+struct ClipFixture : ProcessStateTest {};
 } // namespace
 
 TEST(Window, TopMostBandWithoutHidingTheWindow)

@@ -1,12 +1,9 @@
 // The tick counter and its fake clock for tests.
 #include "platform/tickcount.h"
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 namespace {
-struct TickFixture : testing::Test {
-    void SetUp() override { platform::tickcount::reset(); }
-    void TearDown() override { platform::tickcount::reset(); }
-};
+struct TickFixture : ProcessStateTest {};
 } // namespace
 
 TEST_F(TickFixture, FakeClockIsSetAndAdvanced)

@@ -1,6 +1,6 @@
 #include "platform/workarea.h"
 
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -5,6 +5,8 @@
 
 #include "controls/comboexpr.h"
 #include "controls/frmautocomp.h"
+#include "controls/formmx.h"
+#include "services/formulaview.h"
 #include "controls/frmteclado.h"
 #include "engine/bases.h"
 #include "engine/formulapicture.h"
@@ -16,6 +18,8 @@
 #include "foundation/core/zelini.h"
 #include "services/frmusuario.h"
 #include "shell/startup.h"
+#include "support/recordingsink.h"
+#include "support/scriptedprompter.h"
 #include "testsupport.h"
 
 #include <QAction>
@@ -37,53 +41,6 @@
 
 namespace {
 
-// Records every box and answers from a script (the default button when the
-// script is empty).
-class RecordingSink : public MessageSink {
-public:
-    struct Box {
-        QString text, caption;
-        unsigned flags;
-    };
-    std::vector<Box> boxes;
-    std::deque<int> answers;
-    int showMessage(const QString& text, const QString& caption, unsigned flags) override
-    {
-        boxes.push_back({text, caption, flags});
-        if (!answers.empty()) {
-            const int a = answers.front();
-            answers.pop_front();
-            return a;
-        }
-        return DefaultButtonResult(flags);
-    }
-};
-
-// Answers the letter prompts from a script: a text, or nullopt for Cancel.
-class ScriptedPrompter : public VariablePrompter {
-public:
-    struct Prompt {
-        QString caption, proposed;
-    };
-    std::vector<Prompt> prompts;
-    std::deque<std::optional<QString>> answers;
-    bool Ask(const QString& caption, real::TExpresion* names, QString& text) override
-    {
-        EXPECT_NE(names, nullptr);
-        prompts.push_back({caption, text});
-        if (answers.empty()) {
-            ADD_FAILURE() << "unexpected prompt " << caption.toStdString();
-            return false;
-        }
-        std::optional<QString> a = answers.front();
-        answers.pop_front();
-        if (!a)
-            return false;
-        text = *a;
-        return true;
-    }
-};
-
 class FrmCalcTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -94,6 +51,8 @@ protected:
         // The settings file is named after the program.
         Basicos().ExeFile = dir.filePath(QStringLiteral("sumbrix"));
         Basicos().Messages = &sink;
+        sink.answer = RecordingSink::kDefaultButton;
+        prompter.failWhenUnscripted = true;
         Calc().reset();
         Calc().FixedSeed = 20260101;
         Calc().Prompter = &prompter;
@@ -106,6 +65,7 @@ protected:
     void TearDown() override
     {
         w.reset();
+        MainExtensions().reset();
         FreeAutoComp();
         FreeTeclado();
         PictureMetrics::reset();
@@ -860,4 +820,141 @@ TEST_F(FrmCalcTest, ManyUserConstantsOpenInGroups)
     w->cmbEdit->SetText(QString());
     last.back()->trigger();
     EXPECT_EQ(w->cmbEdit->Text(), QStringLiteral("c1199"));
+}
+
+// The extension points: a settings part read at start and written into the
+// one write at close, start-up steps in order, and the notices a tool follows.
+TEST_F(FrmCalcTest, ExtensionPointsAndNotices)
+{
+    std::vector<QString> log;
+    MainExtensions().SettingsParts.push_back(
+        {QStringLiteral("prueba"),
+         [&](TZelIniFile& ini) { log.push_back(ini.ReadString(QStringLiteral("Prueba"), QStringLiteral("x"), QStringLiteral("?"))); },
+         [&](TZelIniFile& ini) { ini.WriteString(QStringLiteral("Prueba"), QStringLiteral("x"), QStringLiteral("escrito")); }});
+    MainExtensions().StartSteps.push_back({QStringLiteral("uno"), [&] { log.push_back(QStringLiteral("paso 1")); }});
+    MainExtensions().StartSteps.push_back({QStringLiteral("dos"), [&] { log.push_back(QStringLiteral("paso 2")); }});
+    writeSettings("[Prueba]\r\nx=leido\r\n");
+    open();
+    EXPECT_EQ(log, (std::vector<QString>{"leido", "paso 1", "paso 2"}));
+
+    int calculations = 0, angles = 0;
+    w->Notices().Connect(THostNotice::AfterCalculation, [&] { ++calculations; });
+    w->Notices().Connect(THostNotice::AngleChanged, [&] { ++angles; });
+    enter(QStringLiteral("2+2"));
+    enter(QStringLiteral("2+"));   // a compile error ends a calculation too
+    EXPECT_EQ(calculations, 2);
+    w->SetAngleMode(1);
+    EXPECT_EQ(angles, 1);
+    EXPECT_EQ(w->AngleUnit(), 1);
+    EXPECT_EQ(w->LastResult(), 4);
+    EXPECT_EQ(w->InputEvaluator(), Calc().InputEvaluator);
+    w->close();
+    w.reset();
+    MainExtensions().reset();
+    TZelIniFile ini(dir.filePath(QStringLiteral("sumbrix.ini")));
+    EXPECT_EQ(ini.ReadString(QStringLiteral("Prueba"), QStringLiteral("x"), QString()), QStringLiteral("escrito"));
+}
+
+// ---------------------------------------------------------------------------
+// Options of the settings file
+
+TEST_F(FrmCalcTest, OptionsTakeEffectAndAreWrittenBackInOrder)
+{
+    writeSettings("FAngulo=1\r\nSeparaMiles=1\r\nBaseResultado=16\r\nDigitos=4\r\nModoDigitos=1\r\n"
+                  "MaxDif=0.001\r\nMostrarTeclado=0\r\nMagnetico=0\r\nAutocompletar=0\r\nMaxList=7\r\n"
+                  "FENom=Fuente Inexistente\r\nFETam=14\r\nFETipo=2\r\nFRTipo=0\r\n"
+                  "ClLuz=255\r\nClFondo=65280\r\nVerTotal=0\r\nVerHistorial=1\r\nPrimos=1\r\nAutoDibujar=0\r\n");
+    open();
+    EXPECT_EQ(w->AngleUnit(), 1);
+    EXPECT_EQ(w->MainEvaluator()->AngleMode, 1);
+    EXPECT_TRUE(numtext().GroupDigits);
+    EXPECT_EQ(numtext().DisplayBase, 16);
+    EXPECT_EQ(numtext().DisplayDigits, 4);
+    EXPECT_FALSE(numtext().StripTrailingZeros);
+    EXPECT_EQ(numtext().DisplayNotation, 1);
+    EXPECT_EQ(real::engineState().EqualityTolerance, 0.001L);
+    EXPECT_FALSE(ComboExpr().KeyboardEnabled);
+    EXPECT_FALSE(w->Magnetic);
+    EXPECT_FALSE(AutoComp().AutoCompleteOn);
+    EXPECT_EQ(Calc().MaxList, 7);
+    // The stored face name stays even where the system lacks it.
+    EXPECT_EQ(w->cmbEdit->font().family(), QStringLiteral("Fuente Inexistente"));
+    EXPECT_EQ(w->cmbEdit->font().pointSize(), 14);
+    EXPECT_TRUE(w->cmbEdit->font().italic());
+    EXPECT_FALSE(w->cmbEdit->font().bold());
+    EXPECT_FALSE(w->Edit2->font().bold());
+    EXPECT_EQ(w->Appearance().ClLuz, TColor(255));
+    EXPECT_EQ(w->Appearance().ClFondo, TColor(65280));
+    EXPECT_EQ(w->FormulaView->Background(), TColor(65280));
+    EXPECT_TRUE(w->Panel2->isHidden()) << "no total";
+    EXPECT_FALSE(w->Panel3->isHidden());
+    EXPECT_TRUE(w->ToolFlag(QStringLiteral("Primos")));
+    EXPECT_FALSE(w->AutoDraw());
+    w->close();
+    w.reset();
+
+    TZelIniFile ini(dir.filePath(QStringLiteral("sumbrix.ini")));
+    QStringList keys;
+    ini.ReadSection(QStringLiteral("Opciones"), keys);
+    // "Ver" first (written at the first run), then the close's order.
+    EXPECT_EQ(keys, (QStringList{"Ver", "FAngulo", "SeparaMiles", "BaseResultado", "Digitos", "ModoDigitos",
+                                 "MaxDif", "MostrarTeclado", "Magnetico", "Autocompletar", "MaxList", "FENom",
+                                 "FETam", "FETipo", "FRTipo", "ClLuz", "ClFondo", "VerTotal", "VerHistorial",
+                                 "Primos", "AutoDibujar", "SiempreVisible", "ModoReducido", "MMR", "NoTitulo",
+                                 "Conversor", "Formulas", "Fechas", "Matrices", "Estadisticas", "Fracciones",
+                                 "Complejos", "Polinomios", "TablaPer", "VerBarra", "AltoF", "AltoH", "ClSombra",
+                                 "ClTexto", "Transp"}));
+    auto value = [&](const char* key) { return ini.ReadString(QStringLiteral("Opciones"), QLatin1String(key), "-"); };
+    EXPECT_EQ(value("FAngulo"), "1");
+    EXPECT_EQ(value("BaseResultado"), "16");
+    EXPECT_EQ(value("Digitos"), "4");
+    EXPECT_EQ(value("Primos"), "1") << "a tool flag survives until its tool exists";
+    EXPECT_EQ(value("AutoDibujar"), "0");
+    EXPECT_EQ(value("ClLuz"), "255");
+    EXPECT_EQ(value("FENom"), "Fuente Inexistente") << "written by the options dialog only";
+}
+
+TEST_F(FrmCalcTest, OptionsOutOfRangeFallBackToTheirDefaults)
+{
+    struct Case {
+        const char* line;
+        std::function<void()> check;
+    };
+    const Case cases[] = {
+        {"FAngulo=9", [&] { EXPECT_EQ(w->AngleUnit(), 0); }},
+        {"FAngulo=-1", [&] { EXPECT_EQ(w->AngleUnit(), 0); }},
+        {"BaseResultado=1", [&] { EXPECT_EQ(numtext().DisplayBase, 10); }},
+        {"BaseResultado=37", [&] { EXPECT_EQ(numtext().DisplayBase, 10); }},
+        {"Digitos=3", [&] { EXPECT_TRUE(numtext().StripTrailingZeros); }},
+        {"Digitos=255", [&] { EXPECT_EQ(numtext().DisplayDigits, 16); }},
+        {"ModoDigitos=7", [&] { EXPECT_EQ(numtext().DisplayNotation, 0); }},
+        {"MaxList=0", [&] { EXPECT_EQ(Calc().MaxList, 50); }},
+        {"MaxList=-5", [&] { EXPECT_EQ(Calc().MaxList, 50); }},
+        {"FETipo=5", [&] { EXPECT_TRUE(w->cmbEdit->font().bold()) << "the designed style stays"; }},
+        {"TranspVal=400", [&] { EXPECT_EQ(FormMXSettings().TranspPercent, 15); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        writeSettings(QByteArray(c.line) + "\r\n");
+        open();
+        c.check();
+        enter(QStringLiteral("1/3"));   // the number text works with what was read
+        EXPECT_FALSE(result().isEmpty());
+        w.reset();
+        numtext().reset();
+        FormMXSettings().reset();
+        Calc().reset();
+        Calc().FixedSeed = 20260101;
+        Calc().Prompter = &prompter;
+    }
+}
+
+TEST_F(FrmCalcTest, DigitsFourKeepTrailingZerosAndHundredIsFloating)
+{
+    writeSettings("Digitos=4\r\n");
+    open();
+    enter(QStringLiteral("1/2"));
+    EXPECT_EQ(result(), QStringLiteral("0.5000"));
+    w->SetDigits(100);
+    EXPECT_EQ(result(), QStringLiteral("0.5"));
 }

@@ -1,6 +1,6 @@
 // Formula drawing of the complex engine: its own number text and argument
 // lists; the operators' layout is the shared one.
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 #include "engine/complex/expresion.h"
 #include "engine/formulapicture.h"
@@ -10,12 +10,11 @@ using namespace complex;
 
 namespace {
 
-class ComplexDrawTest : public ::testing::Test {
+class ComplexDrawTest : public CoreStateTest {
 protected:
     void SetUp() override
     {
-        engineState().reset();
-        PictureMetrics::reset();
+        CoreStateTest::SetUp();
         e.Silent = true;
         e.SetUseBuiltIns(true);
         x = e.AddVariable(QStringLiteral("x"));

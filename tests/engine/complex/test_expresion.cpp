@@ -1,7 +1,8 @@
 // The complex expression object: compile driver (code 18 with the compile's own
 // message, never raising), evaluation and solving codes, boxes, the name table
 // and the built-ins.
-#include "testsupport.h"
+#include "support/fixtures.h"
+#include "support/recordingsink.h"
 
 #include "engine/angulos.h"
 #include "engine/complex/expresion.h"
@@ -13,29 +14,21 @@ using namespace complex;
 
 namespace {
 
-class RecordingSink : public MessageSink {
-public:
-    int showMessage(const QString& text, const QString&, unsigned flags) override
-    {
-        texts << text;
-        icons << (flags & mb::IconMask);
-        return idOk;
-    }
-    QStringList texts;
-    QList<unsigned> icons;
-};
-
-class ComplexExpresionTest : public ::testing::Test {
+class ComplexExpresionTest : public CoreStateTest {
 protected:
     void SetUp() override
     {
-        engineState().reset();
-        complexSettings().reset();
-        Basicos().reset();
+        CoreStateTest::SetUp();
         Basicos().Messages = &sink;
+        // The expression's boxes take the route the start-up gives them.
+        messageHook() = exprcore::ShowAsMessageBox;
         e.SetUseBuiltIns(true);
     }
-    void TearDown() override { Basicos().reset(); }
+    void TearDown() override
+    {
+        messageHook() = nullptr;
+        CoreStateTest::TearDown();
+    }
 
     TComplex Eval(const QString& text)
     {
@@ -97,7 +90,7 @@ TEST_F(ComplexExpresionTest, EvaluatesTheEdgeCases)
         EXPECT_FALSE(e.HasError) << e.ErrorMessage.toStdString();
         ExpectNear(z, c.re, c.im, 1e-14L);
     }
-    EXPECT_TRUE(sink.texts.isEmpty());
+    EXPECT_TRUE(sink.empty());
 }
 
 TEST_F(ComplexExpresionTest, CompileFailuresAreCode18WithTheirOwnMessage)
@@ -129,7 +122,7 @@ TEST_F(ComplexExpresionTest, CompileFailuresAreCode18WithTheirOwnMessage)
         EXPECT_EQ(e.ErrorMessage, QString::fromUtf8(c.message));
         EXPECT_EQ(e.ErrorText(errCompile), QString::fromUtf8(c.message));
     }
-    EXPECT_TRUE(sink.texts.isEmpty());
+    EXPECT_TRUE(sink.empty());
 }
 
 TEST_F(ComplexExpresionTest, SyntaxFailuresKeepCodeZeroWithTheParseMessage)
@@ -166,7 +159,7 @@ TEST_F(ComplexExpresionTest, SilentObjectShowsNoBoxOnTheWay)
     e.SetText(QStringLiteral("1/z = 0"));
     e.SolveFor(z, s);
     EXPECT_TRUE(e.HasError);
-    EXPECT_TRUE(sink.texts.isEmpty()) << sink.texts.join(QStringLiteral(" | ")).toStdString();
+    EXPECT_TRUE(sink.empty()) << sink.texts().join(QStringLiteral(" | ")).toStdString();
 }
 
 TEST_F(ComplexExpresionTest, NonSilentShowsTheRoutineBoxThenTheEngineBox)
@@ -182,18 +175,18 @@ TEST_F(ComplexExpresionTest, NonSilentShowsTheRoutineBoxThenTheEngineBox)
     e.Evaluate(r);
     EXPECT_EQ(e.ErrorCode, errOther);
     EXPECT_EQ(r.Re, 0);
-    ASSERT_EQ(sink.texts.size(), 2);
-    EXPECT_EQ(sink.texts[0], QStringLiteral("Discriminante de 0 igual a cero (Div)"));
-    EXPECT_EQ(sink.icons[0], mb::IconError);
-    EXPECT_EQ(sink.texts[1], e.ErrorText(errOther));
-    EXPECT_EQ(sink.icons[1], mb::IconInformation);
+    ASSERT_EQ(sink.count(), 2);
+    EXPECT_EQ(sink.boxes[0].text, QStringLiteral("Discriminante de 0 igual a cero (Div)"));
+    EXPECT_EQ((sink.boxes[0].flags & mb::IconMask), mb::IconError);
+    EXPECT_EQ(sink.boxes[1].text, e.ErrorText(errOther));
+    EXPECT_EQ((sink.boxes[1].flags & mb::IconMask), mb::IconInformation);
 
     // A compile folding 1/0: the routine's box, then the engine's with code 18.
-    sink.texts.clear();
+    sink.clear();
     e.SetText(QStringLiteral("1/0"));
     EXPECT_EQ(e.ErrorCode, errCompile);
-    ASSERT_EQ(sink.texts.size(), 2);
-    EXPECT_EQ(sink.texts[1], QStringLiteral("Discriminante de 0 igual a cero (Div)"));
+    ASSERT_EQ(sink.count(), 2);
+    EXPECT_EQ(sink.boxes[1].text, QStringLiteral("Discriminante de 0 igual a cero (Div)"));
 }
 
 TEST_F(ComplexExpresionTest, SilentErrorReturnsTheLastGoodValue)
@@ -261,7 +254,7 @@ TEST_F(ComplexExpresionTest, EvaluateTextCompilesLoudlyAndPassesEvaluationFaults
     e.EvaluateText(QStringLiteral("nada"), r);
     EXPECT_EQ(r.Re, 0);
     EXPECT_EQ(r.Im, 0);
-    ASSERT_EQ(sink.texts.size(), 1);   // the compile is not silent
+    ASSERT_EQ(sink.count(), 1);   // the compile is not silent
     EXPECT_TRUE(e.Silent);
     TVariable* x = e.AddVariable(QStringLiteral("x"));
     Q_UNUSED(x);

@@ -3,7 +3,8 @@
 #include "engine/errors.h"
 #include "foundation/core/basicos.h"
 #include "foundation/core/exceptions.h"
-#include "testsupport.h"
+#include "support/fixtures.h"
+#include "support/recordingsink.h"
 
 #include <cmath>
 #include <functional>
@@ -39,33 +40,12 @@ const Extended kHalfPi = kPi / 2;
 
 bool Exactly(TComplex a, TComplex b) { return a.Re == b.Re && a.Im == b.Im; }
 
-// Records the message boxes instead of showing them.
-class RecordingSink : public MessageSink {
-public:
-    struct Box {
-        QString text, caption;
-        unsigned flags;
-    };
-    int showMessage(const QString& text, const QString& caption, unsigned flags) override
-    {
-        boxes.append({text, caption, flags});
-        return idOk;
-    }
-    QList<Box> boxes;
-};
-
-class ComplexTest : public ::testing::Test {
+class ComplexTest : public CoreStateTest {
 protected:
     void SetUp() override
     {
-        complexSettings().reset();
-        Basicos().reset();
+        CoreStateTest::SetUp();
         Basicos().Messages = &sink;
-    }
-    void TearDown() override
-    {
-        Basicos().reset();
-        complexSettings().reset();
     }
 
     // Runs f, which must show exactly one error box with `message` and then

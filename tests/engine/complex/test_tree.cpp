@@ -1,6 +1,6 @@
 // The complex tree: evaluation order, comparisons by modulus, truth by real
 // part, the root operator, solving and reference counting.
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 #include "engine/complex/expresion.h"
 #include "engine/errors.h"
@@ -12,12 +12,11 @@ using namespace complex;
 
 namespace {
 
-class ComplexTreeTest : public ::testing::Test {
+class ComplexTreeTest : public CoreStateTest {
 protected:
     void SetUp() override
     {
-        engineState().reset();
-        Basicos().reset();
+        CoreStateTest::SetUp();
         e.Silent = true;
         e.SetUseBuiltIns(true);
         // A function of no arguments that logs its name: shows who is evaluated first.
@@ -29,7 +28,6 @@ protected:
             }, 2, QString());
         }
     }
-    void TearDown() override { Basicos().reset(); }
 
     TComplex Eval(const QString& text)
     {

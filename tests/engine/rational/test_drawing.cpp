@@ -4,22 +4,21 @@
 #include "engine/rational/expresion.h"
 
 #include "fakecanvas.h"
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 using namespace rational;
 
 namespace {
 
-class RationalDrawingTest : public ::testing::Test {
+class RationalDrawingTest : public CoreStateTest {
 protected:
     void SetUp() override
     {
-        fracSettings().reset();
+        CoreStateTest::SetUp();
         e.SetUseBuiltIns(true);
         e.Silent = true;
         e.AddFunction0(QStringLiteral("x"), [] { return TFrac(1); }, 2, QString());
     }
-    void TearDown() override { fracSettings().reset(); }
 
     // Measures and draws the text's tree at size 20 at (0, 0).
     void Draw(const QString& text)

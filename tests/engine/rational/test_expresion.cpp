@@ -3,7 +3,7 @@
 // can be taken from under its holder.
 #include "engine/rational/expresion.h"
 
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 #include <memory>
 #include <vector>
@@ -12,12 +12,11 @@ using namespace rational;
 
 namespace {
 
-class RationalTest : public ::testing::Test {
+class RationalTest : public CoreStateTest {
 protected:
     void SetUp() override
     {
-        fracSettings().reset();
-        engineState().reset();
+        CoreStateTest::SetUp();
         messageHook() = [this](const QString&, const QString& text, MessageIcon icon) {
             boxes.push_back({text, icon});
         };
@@ -25,12 +24,6 @@ protected:
         e.Silent = true;
         e.EnsureTable();
         solve = e.AddVariable(QStringLiteral("?"));
-    }
-    void TearDown() override
-    {
-        messageHook() = nullptr;
-        fracSettings().reset();
-        engineState().reset();
     }
 
     // A function without arguments whose value the test sets, as the fractions
@@ -413,7 +406,9 @@ TEST_F(RationalTest, DeepAndLongTextsEndWithoutExhaustingTheStack)
 
 namespace {
 
-TEST(RationalStartUpTest, SetsTheStartUpValues)
+using RationalStartUpTest = CoreStateTest;
+
+TEST_F(RationalStartUpTest, SetsTheStartUpValues)
 {
     fracSettings().FracMaxDenominator = 7;
     fracSettings().MixedFractions = true;

@@ -2,7 +2,7 @@
 
 #include "engine/errors.h"
 #include "foundation/core/exceptions.h"
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 #include <cmath>
 #include <functional>
@@ -63,15 +63,13 @@ Fault faultOf(const std::function<void()>& op)
         EXPECT_EQ((f).Den(), (d));  \
     } while (0)
 
-class FracTest : public ::testing::Test {
-protected:
-    void SetUp() override { fracSettings().reset(); }
-    void TearDown() override { fracSettings().reset(); }
-};
+class FracTest : public CoreStateTest {};
 
 } // namespace
 
-TEST(FracSettingsTest, ResetRestoresStartUpValues)
+using FracSettingsTest = CoreStateTest;
+
+TEST_F(FracSettingsTest, ResetRestoresStartUpValues)
 {
     fracSettings().FracMaxDenominator = 7;
     fracSettings().MixedFractions = true;

@@ -5,25 +5,13 @@
 
 #include "engine/errors.h"
 #include "engine/rational/errors.h"
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 using namespace rational;
 
 namespace {
 
-class RationalTreeTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        fracSettings().reset();
-        engineState().reset();
-    }
-    void TearDown() override
-    {
-        fracSettings().reset();
-        engineState().reset();
-    }
-};
+class RationalTreeTest : public CoreStateTest {};
 
 TEST_F(RationalTreeTest, ConstantSubtreesFoldWhenBuilt)
 {

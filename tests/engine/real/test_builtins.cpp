@@ -7,7 +7,7 @@
 #include "engine/real/expresion.h"
 
 #include "engine/errors.h"
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 #include <cmath>
 
@@ -16,21 +16,15 @@ using namespace real::builtins;
 
 namespace {
 
-class BuiltinsThroughExpression : public ::testing::Test {
+class BuiltinsThroughExpression : public CoreStateTest {
 protected:
     void SetUp() override
     {
-        engineState().reset();
-        RandomState::reset();
+        CoreStateTest::SetUp();
         e.Silent = true;
         e.SetUseBuiltIns(true);
         x = e.AddVariable(QStringLiteral("x"));
         unknown = e.AddVariable(QStringLiteral("?"));
-    }
-    void TearDown() override
-    {
-        engineState().reset();
-        RandomState::reset();
     }
 
     // Compiles and evaluates; the error code is left in e.

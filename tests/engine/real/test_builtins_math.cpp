@@ -3,7 +3,7 @@
 #include "engine/real/builtins_table.h"
 
 #include "engine/errors.h"
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 #include <QSet>
 #include <cmath>
@@ -693,7 +693,10 @@ TEST(BuiltinFaults, IntPowerAndCounts)
 
 // ---- Random numbers -------------------------------------------------------
 
-TEST(BuiltinRandom, SeededSequencesRepeatAndStayBelowOne)
+// The generator is process-wide: the fixture puts its start-up seed back.
+using BuiltinRandom = CoreStateTest;
+
+TEST_F(BuiltinRandom, SeededSequencesRepeatAndStayBelowOne)
 {
     RandomState::seed(42);
     std::vector<Extended> first;

@@ -1,6 +1,6 @@
 // The compiler: preprocessing, local definitions, syntax check, splitting order
 // and precedence, literals, implicit products, calls, user functions, hooks.
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 #include "engine/bases.h"
 #include "engine/errors.h"
@@ -25,13 +25,11 @@ Extended MaxOf(const TEvalArray& a)
     return m;
 }
 
-class CompilerTest : public ::testing::Test {
+class CompilerTest : public CoreStateTest {
 protected:
     void SetUp() override
     {
-        engineState().reset();
-        numtext().reset();
-        ResetNumberFormat();
+        CoreStateTest::SetUp();
         e.Silent = true;
         e.AddConstant(QStringLiteral("Pi"), QStringLiteral("Pi"), kPi);
         e.AddConstant(QStringLiteral("e"), QStringLiteral("e"), expl(1));
@@ -41,11 +39,6 @@ protected:
         e.AddFunctionN(QStringLiteral("Max"), MaxOf, 2, 255, QStringLiteral("Máximo"));
         x = e.AddVariable(QStringLiteral("x"));
         y = e.AddVariable(QStringLiteral("y"));
-    }
-    void TearDown() override
-    {
-        engineState().reset();
-        numtext().reset();
     }
 
     // Compiles and evaluates; the tree is freed.

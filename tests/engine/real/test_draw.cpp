@@ -6,7 +6,7 @@
 #include "engine/formuladraw.h"
 #include "engine/real/expresion.h"
 #include "fakecanvas.h"
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 #include <algorithm>
 
@@ -17,21 +17,14 @@ namespace {
 
 using Kind = FakeCanvas::DrawnShape::Kind;
 
-class DrawTest : public ::testing::Test {
+class DrawTest : public CoreStateTest {
 protected:
     void SetUp() override
     {
-        engineState().reset();
-        numtext().reset();
-        ResetNumberFormat();
+        CoreStateTest::SetUp();
         e.UseBuiltIns = true;
         for (const char* n : {"a", "b", "c", "d", "x", "y"})
             e.AddVariable(QString::fromLatin1(n));
-    }
-    void TearDown() override
-    {
-        numtext().reset();
-        engineState().reset();
     }
 
     // Compiles the text and draws it at (0, 0), size 20, on `c`; the measured box.

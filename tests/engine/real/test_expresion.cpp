@@ -1,6 +1,6 @@
 // The expression object: name table and registration, text, evaluation,
 // solving, error codes and the reporting of errors.
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 #include "engine/bases.h"
 #include "engine/errors.h"
@@ -19,20 +19,13 @@ struct Box {
     MessageIcon icon;
 };
 
-class ExpresionTest : public ::testing::Test {
+class ExpresionTest : public CoreStateTest {
 protected:
     void SetUp() override
     {
-        engineState().reset();
-        numtext().reset();
-        ResetNumberFormat();
+        CoreStateTest::SetUp();
         boxes.clear();
         messageHook() = [this](const QString& c, const QString& t, MessageIcon i) { boxes.push_back({c, t, i}); };
-    }
-    void TearDown() override
-    {
-        messageHook() = nullptr;
-        engineState().reset();
     }
     std::vector<Box> boxes;
 };

@@ -2,7 +2,7 @@
 // the tree itself, the sharing of named sub-expressions, and the trees it leaves
 // to the tree's own evaluation. In the texts "&" is and, "$" or, "!" exclusive
 // or, "\" a root and "£" a logarithm to a base.
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 #include "engine/errors.h"
 #include "engine/real/builtins_math.h"
@@ -55,10 +55,8 @@ std::string Show(const Outcome& o)
 const Extended kInf = std::numeric_limits<Extended>::infinity();
 const Extended kNaN = std::numeric_limits<Extended>::quiet_NaN();
 
-class ProgramTest : public ::testing::Test {
+class ProgramTest : public CoreStateTest {
 protected:
-    void SetUp() override { engineState().reset(); }
-    void TearDown() override { engineState().reset(); }
 
     // Compiles text over x and y, then checks the program against the tree at
     // every pair of values, in every angle unit asked for.

@@ -1,6 +1,6 @@
 // Nodes of compiled trees: values, caching, reference counting, comparisons,
 // logical operators and the inverse operations of solving.
-#include "testsupport.h"
+#include "support/fixtures.h"
 
 #include "engine/errors.h"
 #include "engine/real/errors.h"
@@ -12,11 +12,7 @@ using namespace real;
 
 namespace {
 
-class TreeTest : public ::testing::Test {
-protected:
-    void SetUp() override { engineState().reset(); }
-    void TearDown() override { engineState().reset(); }
-};
+class TreeTest : public CoreStateTest {};
 
 TEval* Num(Extended v) { return new TNum(v); }
 

@@ -1,0 +1,42 @@
+# sumbrix_areas(PREFIX)
+# Every subfolder <x> of the current folder (tools/ or science/) is one area:
+#   <x>/*.cpp, *.h     its computing library sumbrix_<PREFIX>_<x>: foundation
+#                      and engine, QtCore only (headless tests and sumbrix-eval
+#                      use it; the computing libraries may use each other's
+#                      code, named in <x>/links.cmake as `set(area_links ...)`)
+#   <x>/window/        its window library sumbrix_<PREFIX>_<x>_window, over the
+#                      services and the computing library
+# The names go into the global properties SUMBRIX_COMPUTING_LIBRARIES and
+# SUMBRIX_WINDOW_LIBRARIES, which the driver and the shell link.
+function(sumbrix_areas prefix)
+  file(GLOB children LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT children)
+  foreach(dir IN LISTS children)
+    if(NOT IS_DIRECTORY ${dir})
+      continue()
+    endif()
+    get_filename_component(area ${dir} NAME)
+    set(lib sumbrix_${prefix}_${area})
+    file(GLOB computing CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)
+    set(area_links)
+    if(EXISTS ${dir}/links.cmake)
+      include(${dir}/links.cmake)
+    endif()
+    if(computing)
+      add_library(${lib} STATIC ${computing})
+      target_include_directories(${lib} PUBLIC ${PROJECT_SOURCE_DIR})
+      target_link_libraries(${lib} PUBLIC sumbrix_engine sumbrix_foundation Qt6::Core ${area_links})
+      set_property(GLOBAL APPEND PROPERTY SUMBRIX_COMPUTING_LIBRARIES ${lib})
+    endif()
+    file(GLOB window CONFIGURE_DEPENDS ${dir}/window/*.cpp ${dir}/window/*.h)
+    if(window)
+      add_library(${lib}_window STATIC ${window})
+      target_include_directories(${lib}_window PUBLIC ${PROJECT_SOURCE_DIR})
+      target_link_libraries(${lib}_window PUBLIC sumbrix_services Qt6::Widgets)
+      if(computing)
+        target_link_libraries(${lib}_window PUBLIC ${lib})
+      endif()
+      set_property(GLOBAL APPEND PROPERTY SUMBRIX_WINDOW_LIBRARIES ${lib}_window)
+    endif()
+  endforeach()
+endfunction()

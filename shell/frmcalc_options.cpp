@@ -1,0 +1,224 @@
+// The main window's options: the "Opciones" section of the settings file,
+// read once at creation through the same setters the menus use, each value
+// checked against what the window offers before it is used, and written back
+// at closing in the window's order.
+#include "shell/frmcalc.h"
+
+#include "controls/comboexpr.h"
+#include "controls/formmx.h"
+#include "controls/frmautocomp.h"
+#include "controls/frmteclado.h"
+#include "drawkit/drawkit.h"
+#include "engine/bases.h"
+#include "engine/real/expresion.h"
+#include "foundation/core/zelini.h"
+#include "services/formulaview.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSplitter>
+
+namespace {
+
+const QString kOptions = QStringLiteral("Opciones");
+
+// The tool windows' open flags, in the order they are written.
+const char* const kToolKeys[] = {"Conversor", "Formulas", "Primos",       "Fechas",     "Matrices",
+                                 "Estadisticas", "Fracciones", "Complejos", "Polinomios", "TablaPer"};
+
+// Font styles as the file codes them: 0 regular, 1 bold, 2 italic, 3 both;
+// any other value leaves the style as designed.
+void ApplyStyle(QFont& font, int style)
+{
+    if (style < 0 || style > 3)
+        return;
+    font.setBold(style & 1);
+    font.setItalic(style & 2);
+}
+
+} // namespace
+
+bool TfrmCalcu::IsOfferedDigits(int d) { return d == 100 || (d >= 0 && d <= 16 && d % 2 == 0); }
+
+void TfrmCalcu::ReadOptions(TZelIniFile& ini)
+{
+    CalcGlobals& g = Calc();
+    auto integer = [&](const char* key, int def) { return ini.ReadInteger(kOptions, QLatin1String(key), def); };
+    auto boolean = [&](const char* key, bool def) { return ini.ReadBool(kOptions, QLatin1String(key), def); };
+
+    // A value the menus do not offer falls back to the default.
+    const int angle = integer("FAngulo", 0);
+    SetAngleMode(std::uint8_t(angle >= 0 && angle <= 5 ? angle : 0));
+    SetGroupDigits(boolean("SeparaMiles", false));
+    const int base = integer("BaseResultado", 10);
+    SetResultBase(base >= 2 && base <= 36 ? base : 10);
+    const int digits = integer("Digitos", 100);
+    SetDigits(IsOfferedDigits(digits) ? digits : 100);
+    const int notation = integer("ModoDigitos", 0);
+    SetNumberFormat(notation >= 0 && notation <= 2 ? notation : 0);
+    const Extended tolerance = ini.ReadFloat(kOptions, QStringLiteral("MaxDif"), 1e-15L);
+    real::engineState().EqualityTolerance = tolerance >= 0 ? tolerance : 1e-15L;
+    SetStayOnTop(boolean("SiempreVisible", false));
+    SetShowKeyboard(boolean("MostrarTeclado", true));
+    m_reducedMode = boolean("ModoReducido", false);
+    Magnetic = boolean("Magnetico", true);
+    g.MinIcon = boolean("MinIcon", false);
+    AutoComp().AutoCompleteOn = boolean("Autocompletar", true);
+    g.NoAuto = boolean("NoAuto", true);
+    m_chemistry = boolean("MMR", true);
+    m_noTitle = boolean("NoTitulo", false);
+    const int maxList = integer("MaxList", 50);
+    g.MaxList = maxList > 0 ? maxList : 50;
+
+    QFont expression = cmbEdit->font();
+    expression.setFamily(ini.ReadString(kOptions, QStringLiteral("FENom"), QStringLiteral("MS Sans Serif")));
+    const int expressionSize = integer("FETam", 10);
+    if (expressionSize > 0)
+        expression.setPointSize(expressionSize);
+    ApplyStyle(expression, integer("FETipo", 0));
+    cmbEdit->setFont(expression);
+    QFont result = Edit2->font();
+    result.setFamily(ini.ReadString(kOptions, QStringLiteral("FRNom"), QStringLiteral("MS Sans Serif")));
+    const int resultSize = integer("FRTam", 10);
+    if (resultSize > 0)
+        result.setPointSize(resultSize);
+    ApplyStyle(result, integer("FRTipo", 1));
+    Edit2->setFont(result);
+
+    TAppearance& a = m_appearance;
+    a.ClLuz = TColor(integer("ClLuz", 0xF7F7F7));
+    a.ClSombra = TColor(integer("ClSombra", 0xEDD2AF));
+    a.ClTexto = TColor(integer("ClTexto", 0x674018));
+    a.ClFondo = TColor(integer("ClFondo", 0xE8F0EE));
+
+    FormMXSettings().TranspInactive = boolean("Transp", false);
+    FormMXSettings().TranspActive = boolean("TranspAct", false);
+    const int percent = integer("TranspVal", 15);
+    FormMXSettings().TranspPercent = std::uint8_t(percent >= 0 && percent <= 100 ? percent : 15);
+
+    m_showBar = boolean("VerBarra", true);
+    SetShowTotal(boolean("VerTotal", true));
+    SetShowHistory(boolean("VerHistorial", true));
+    const QList<int> sizes = Splitter1->sizes();
+    const int pictureHeight = integer("AltoF", sizes.value(0));
+    const int historyHeight = integer("AltoH", sizes.value(1));
+    if (pictureHeight >= 0 && historyHeight >= 0)
+        Splitter1->setSizes({pictureHeight, historyHeight});
+    // The tool windows reopen through the tool protocol; until a tool exists
+    // its flag is kept as it was read.
+    for (const char* key : kToolKeys)
+        m_toolFlags[QLatin1String(key)] = boolean(key, false);
+    SetAutoDraw(boolean("AutoDibujar", true));
+    ApplySettings();
+}
+
+void TfrmCalcu::WriteOptions(TZelIniFile& ini)
+{
+    const NumberTextState& nt = numtext();
+    auto integer = [&](const char* key, int v) { ini.WriteInteger(kOptions, QLatin1String(key), v); };
+    auto boolean = [&](const char* key, bool v) { ini.WriteBool(kOptions, QLatin1String(key), v); };
+    integer("FAngulo", m_calc->Main().AngleMode);
+    boolean("SeparaMiles", nt.GroupDigits);
+    integer("BaseResultado", nt.DisplayBase);
+    integer("Digitos", nt.StripTrailingZeros ? 100 : nt.DisplayDigits);
+    integer("ModoDigitos", nt.DisplayNotation);
+    boolean("SiempreVisible", TopMost());
+    boolean("ModoReducido", m_reducedMode);
+    boolean("MostrarTeclado", ComboExpr().KeyboardEnabled);
+    boolean("Autocompletar", AutoComp().AutoCompleteOn);
+    boolean("AutoDibujar", m_autoDraw);
+    boolean("MMR", m_chemistry);
+    boolean("NoTitulo", m_noTitle);
+    boolean("Magnetico", Magnetic);
+    integer("MaxList", Calc().MaxList);
+    for (const char* key : kToolKeys)
+        boolean(key, m_toolFlags.value(QLatin1String(key)));
+    boolean("VerBarra", m_showBar);
+    boolean("VerTotal", m_showTotal);
+    boolean("VerHistorial", m_showHistory);
+    const QList<int> sizes = Splitter1->sizes();
+    integer("AltoF", sizes.value(0));
+    integer("AltoH", sizes.value(1));
+    integer("ClLuz", int(m_appearance.ClLuz));
+    integer("ClSombra", int(m_appearance.ClSombra));
+    integer("ClTexto", int(m_appearance.ClTexto));
+    integer("ClFondo", int(m_appearance.ClFondo));
+    boolean("Transp", FormMXSettings().TranspInactive);
+}
+
+// ---------------------------------------------------------------------------
+// The setters the options and the menus share
+
+void TfrmCalcu::SetDigits(int digits)
+{
+    NumberTextState& nt = numtext();
+    if (digits == 100) {
+        nt.DisplayDigits = 16;
+        nt.StripTrailingZeros = true;
+    } else {
+        nt.DisplayDigits = std::uint8_t(digits);
+        nt.StripTrailingZeros = false;
+    }
+    ShowResult(FloatToStrDefBase(Calc().LastResult));
+}
+
+void TfrmCalcu::SetNumberFormat(int notation)
+{
+    numtext().DisplayNotation = std::uint8_t(notation);
+    ShowResult(FloatToStrDefBase(Calc().LastResult));
+}
+
+void TfrmCalcu::SetGroupDigits(bool on)
+{
+    numtext().GroupDigits = on;
+    ShowResult(FloatToStrDefBase(Calc().LastResult));
+}
+
+void TfrmCalcu::SetStayOnTop(bool on) { SetTopMost(on); }
+
+void TfrmCalcu::SetShowKeyboard(bool on)
+{
+    ComboExpr().KeyboardEnabled = on;
+    if (!on && fmTeclado())
+        fmTeclado()->hide();
+}
+
+void TfrmCalcu::SetShowTotal(bool on)
+{
+    m_showTotal = on;
+    Panel2->setVisible(on);
+}
+
+void TfrmCalcu::SetShowHistory(bool on)
+{
+    m_showHistory = on;
+    Panel3->setVisible(on);
+}
+
+void TfrmCalcu::ApplySettings()
+{
+    const TAppearance& a = m_appearance;
+    auto paint = [](QWidget* w, TColor background, const TColor* text = nullptr) {
+        QPalette p = w->palette();
+        p.setColor(QPalette::Base, ToQColor(background));
+        p.setColor(QPalette::Window, ToQColor(background));
+        if (text)
+            p.setColor(QPalette::Text, ToQColor(*text));
+        w->setPalette(p);
+        w->setAutoFillBackground(true);
+    };
+    // The expression history is cut to the history length.
+    while (cmbEdit->count() > Calc().MaxList)
+        cmbEdit->removeItem(Calc().MaxList);
+    AutoComp().AutoCompleteCancelled = false;
+    paint(Panel3, a.ClSombra);
+    paint(Lista, a.ClFondo);
+    paint(edtTotal, a.ClFondo);
+    FormulaView->SetBackground(a.ClFondo);
+    paint(cmbEdit, a.ClLuz, &a.ClTexto);
+    paint(Edit2, a.ClLuz, &a.ClTexto);
+    update();
+    m_notices.Post(THostNotice::AppearanceChanged);
+}

@@ -1,0 +1,139 @@
+// The tool-window base over a host that records what it is told: one window
+// per name, the place of the last session restored at the first show and
+// saved at closing, the scheme applied at creation and at every change, the
+// snapping switch taken from the host, the closing reported; and the notice
+// board the host posts through.
+#include "services/toolwindow.h"
+
+#include "foundation/core/basicos.h"
+#include "platform/profile.h"
+#include "testsupport.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QTemporaryDir>
+
+namespace {
+
+class RecordingHost : public ToolHost {
+public:
+    real::TExpresion* InputEvaluator() override { return nullptr; }
+    Extended LastResult() const override { return 0; }
+    std::uint8_t AngleUnit() const override { return 0; }
+    const TAppearance& Appearance() const override { return appearance; }
+    bool DrawsWhileTyping() const override { return true; }
+    bool MagneticWindows() const override { return magnetic; }
+    const FormulaPicture* CurrentPicture() const override { return nullptr; }
+    void CopyPicture(const FormulaPicture&) override {}
+    bool CanExportPicture() const override { return false; }
+    void ExportPicture(const FormulaPicture&, QWidget*) override {}
+    VariablePrompter* Prompter() override { return nullptr; }
+    int ShowMessage(const QString&, unsigned) override { return 0; }
+    void ToolClosed(TToolWindow* tool) override { closed.push_back(tool); }
+    TNoticeBoard& Notices() override { return notices; }
+
+    TAppearance appearance;
+    bool magnetic = false;
+    std::vector<TToolWindow*> closed;
+    TNoticeBoard notices;
+};
+
+class TfmPrueba : public TToolWindow {
+public:
+    static inline const QString kName = QStringLiteral("fmPrueba");
+    TfmPrueba(ToolHost& host, QWidget* parent) : TToolWindow(host, kName, parent) { resize(300, 200); }
+    void ApplyAppearance() override
+    {
+        TToolWindow::ApplyAppearance();
+        ++applied;
+    }
+    int applied = 0;
+};
+
+class ToolWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Basicos().reset();
+        ASSERT_TRUE(dir.isValid());
+        SetExeDir(dir.path());
+        Basicos().ExeFile = QDir(dir.path()).filePath(QStringLiteral("sumbrix"));
+    }
+    void TearDown() override { Basicos().reset(); }
+    QTemporaryDir dir;
+    RecordingHost host;
+};
+
+TEST_F(ToolWindowTest, OneWindowPerName)
+{
+    auto& w = TToolWindow::Open<TfmPrueba>(host, nullptr);
+    EXPECT_EQ(&TToolWindow::Open<TfmPrueba>(host, nullptr), &w);
+    EXPECT_EQ(TToolWindow::Find(QStringLiteral("fmPrueba")), &w);
+    delete &w;
+    EXPECT_EQ(TToolWindow::Find(QStringLiteral("fmPrueba")), nullptr);
+}
+
+TEST_F(ToolWindowTest, PlaceIsSavedAtClosingAndRestoredAtTheNextFirstShow)
+{
+    {
+        TfmPrueba w(host, nullptr);
+        w.show();
+        w.move(40, 60);
+        w.resize(320, 210);
+        w.close();
+        EXPECT_EQ(host.closed, std::vector<TToolWindow*>{&w});
+    }
+    const QString ini = SettingsFileName();
+    EXPECT_EQ(ProfileReadString(ini, QStringLiteral("PosfmPrueba"), QStringLiteral("Width"), QString()),
+              QStringLiteral("320"));
+    TfmPrueba again(host, nullptr);
+    again.show();
+    EXPECT_EQ(again.size(), QSize(320, 210));
+}
+
+TEST_F(ToolWindowTest, SchemeAtFirstShowAndAtEveryChange)
+{
+    TfmPrueba w(host, nullptr);
+    EXPECT_EQ(w.applied, 0);
+    host.magnetic = true;
+    w.Magnetic = false;
+    w.show();
+    EXPECT_EQ(w.applied, 1);
+    EXPECT_TRUE(w.Magnetic);
+    host.appearance.ClLuz = 0x0000FF;   // red
+    host.notices.Post(THostNotice::AppearanceChanged);
+    EXPECT_EQ(w.applied, 2);
+    EXPECT_EQ(w.palette().color(QPalette::Window), QColor(255, 0, 0));
+    host.notices.Post(THostNotice::AfterCalculation);
+    EXPECT_EQ(w.applied, 2);
+}
+
+TEST_F(ToolWindowTest, AClosedWindowStopsFollowingNotices)
+{
+    {
+        TfmPrueba w(host, nullptr);
+        EXPECT_EQ(host.notices.Count(THostNotice::AppearanceChanged), 1);
+    }
+    EXPECT_EQ(host.notices.Count(THostNotice::AppearanceChanged), 0);
+    host.notices.Post(THostNotice::AppearanceChanged);   // nothing left to call
+}
+
+TEST(NoticeBoard, HandlersRunInOrderAndMayChangeTheBoard)
+{
+    TNoticeBoard board;
+    std::vector<int> calls;
+    int second = 0;
+    board.Connect(THostNotice::AngleChanged, [&] {
+        calls.push_back(1);
+        board.Disconnect(second);   // removed before its turn: not called
+        board.Connect(THostNotice::AngleChanged, [&] { calls.push_back(3); });
+    });
+    second = board.Connect(THostNotice::AngleChanged, [&] { calls.push_back(2); });
+    board.Connect(THostNotice::AfterCalculation, [&] { calls.push_back(9); });
+    board.Post(THostNotice::AngleChanged);
+    EXPECT_EQ(calls, (std::vector<int>{1}));
+    board.Post(THostNotice::AngleChanged);
+    EXPECT_EQ(calls, (std::vector<int>{1, 1, 3}));
+}
+
+} // namespace
