@@ -202,8 +202,19 @@ void TfrmCalcu::BuildControls()
     btnHerramientas = MakeButton(Panel1, "btnHerramientas", QStringLiteral("\u2261"),
                                  QStringLiteral("Herramientas y Configuración (F5)"));
     btnHerramientas->setPopupMode(QToolButton::InstantPopup);
+    FormAngulo = MakeButton(Panel1, "FormAngulo", QStringLiteral("Radianes"), QString());
+    FormAngulo->setPopupMode(QToolButton::MenuButtonPopup);
+    connect(FormAngulo, &QToolButton::clicked, this, [this] { TApplication::Guarded([this] { FormAnguloClick(); }); });
+    btnDigitos = MakeButton(Panel1, "btnDigitos", QStringLiteral(".0"), QString());
+    btnDigitos->setPopupMode(QToolButton::InstantPopup);
+    btnBase = MakeButton(Panel1, "btnBase", QStringLiteral("Decimal"), QString());
+    btnBase->setPopupMode(QToolButton::MenuButtonPopup);
+    connect(btnBase, &QToolButton::clicked, this, [this] { TApplication::Guarded([this] { btnBaseClick(); }); });
     auto* tools = new QHBoxLayout;
     tools->setSpacing(0);
+    tools->addWidget(FormAngulo);
+    tools->addWidget(btnDigitos);
+    tools->addWidget(btnBase);
     tools->addWidget(btnInsertar);
     tools->addWidget(btnMemoria);
     tools->addWidget(btnHerramientas);
@@ -279,6 +290,10 @@ void TfrmCalcu::BuildControls()
     BuildMemoryMenu();
     BuildHistoryMenu();
     BuildInsertAndToolsMenus();
+    BuildInsertItems();
+    BuildNumberMenus();
+    // The window sees its keys before the focused control.
+    qApp->installEventFilter(this);
     resize(420, 300);
 }
 
@@ -753,6 +768,7 @@ void TfrmCalcu::UpdateTotalDisplay()
 void TfrmCalcu::SetAngleMode(std::uint8_t mode)
 {
     Calc().MainAngleMode = mode;
+    MirrorNumberMenus();
     m_calc->Main().SetAngleMode(mode);
     m_calc->Main().SetText(QStringLiteral("0"));
     Calculate();
@@ -766,6 +782,7 @@ void TfrmCalcu::SetAngleMode(std::uint8_t mode)
 void TfrmCalcu::SetResultBase(int base)
 {
     numtext().DisplayBase = std::uint8_t(base);
+    MirrorNumberMenus();
     ShowResult(FloatToStrDefBase(Calc().LastResult));
     if (AddToHistory())
         btnUndoClick();
@@ -966,6 +983,13 @@ void TfrmCalcu::LimpiarTodoClick()
 
 bool TfrmCalcu::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this) {
+        bool used = false;
+        TApplication::Guarded([&] { used = WindowKey(static_cast<QKeyEvent*>(event)); });
+        if (used)
+            return true;
+    }
     if (watched == Lista && event->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(event);
         if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {

@@ -28,6 +28,8 @@ class QMenu;
 class QAction;
 class QToolButton;
 class QFrame;
+class QActionGroup;
+class QKeyEvent;
 class QSplitter;
 class QDialog;
 class QWidget;
@@ -118,6 +120,14 @@ public:
     void SetShowHistory(bool on);
     // Layout and colours of the window; then every open tool window's.
     void ApplySettings();
+    // Inserts an item of the insert menu: an operator's text replaces the
+    // selection; a function's template takes the selection inside its first
+    // parentheses, the caret before the closing one.
+    void InsertText(int tag, const QString& text);
+    // The angle, digits and base buttons and menus show the current values.
+    void MirrorNumberMenus();
+    // The checkable item with that Tag, searched depth first; none.
+    static QAction* FindMenuItemByTag(QMenu* menu, int tag);
     // The digits the digits menu offers (100, 0, 2, ... 16).
     static bool IsOfferedDigits(int digits);
     // The tool windows' open flags by their settings key.
@@ -168,6 +178,13 @@ public:
     QMenu* PopupMenu7 = nullptr;   // tools
     QMenu* PopupMenu5 = nullptr;   // memories
     QMenu* MenuLista = nullptr;    // history list
+    QMenu* PopupMenu2 = nullptr;   // angle units
+    QMenu* PopupMenu3 = nullptr;   // digits
+    QMenu* PopupMenu8 = nullptr;   // result base
+    QAction* Separadordemiles1 = nullptr;
+    QToolButton* FormAngulo = nullptr;
+    QToolButton* btnDigitos = nullptr;
+    QToolButton* btnBase = nullptr;
 
     // History list menu items.
     QAction* Reemplazarenexpresin1 = nullptr;
@@ -183,6 +200,9 @@ public slots:
     void Edit2Change();
     void edtTotalChange();
     void SpeedButton1Click();
+    // The next angle unit (F11), the next base 10, 2, 8, 16 (F7).
+    void FormAnguloClick();
+    void btnBaseClick();
     void btnUndoClick();
     // Memory actions: Tag 1000 Insertar, 1001 Cargar, 1002 Sumar, 1003 Restar,
     // 1004 Borrar, on memory `memory`.
@@ -210,6 +230,10 @@ private:
     void BuildMemoryMenu();
     void BuildHistoryMenu();
     void BuildInsertAndToolsMenus();
+    void BuildInsertItems();
+    void BuildNumberMenus();
+    // A key the window handles before the focused control; true when used.
+    bool WindowKey(QKeyEvent* key);
     void RebuildUserMenus();
     void FillUserMenu(QMenu* menu, const QList<userdefs::TUserMenuItem>& items, int keep);
     void ReadSettings(TZelIniFile& ini);
@@ -230,6 +254,7 @@ private:
     bool m_showTotal = true;
     bool m_showHistory = true;
     QHash<QString, bool> m_toolFlags;
+    QActionGroup* m_notations = nullptr;
     mutable TAppearance m_appearance;
     std::unique_ptr<InputBoxPrompter> m_inputBox;
 

@@ -161,18 +161,21 @@ void TfrmCalcu::SetDigits(int digits)
         nt.DisplayDigits = std::uint8_t(digits);
         nt.StripTrailingZeros = false;
     }
+    MirrorNumberMenus();
     ShowResult(FloatToStrDefBase(Calc().LastResult));
 }
 
 void TfrmCalcu::SetNumberFormat(int notation)
 {
     numtext().DisplayNotation = std::uint8_t(notation);
+    MirrorNumberMenus();
     ShowResult(FloatToStrDefBase(Calc().LastResult));
 }
 
 void TfrmCalcu::SetGroupDigits(bool on)
 {
     numtext().GroupDigits = on;
+    MirrorNumberMenus();
     ShowResult(FloatToStrDefBase(Calc().LastResult));
 }
 

@@ -958,3 +958,121 @@ TEST_F(FrmCalcTest, DigitsFourKeepTrailingZerosAndHundredIsFloating)
     w->SetDigits(100);
     EXPECT_EQ(result(), QStringLiteral("0.5"));
 }
+
+// ---------------------------------------------------------------------------
+// Menus and keys
+
+QAction* ActionByText(QMenu* menu, const QString& text)
+{
+    for (QAction* a : menu->actions()) {
+        if (a->text() == text)
+            return a;
+        if (a->menu())
+            if (QAction* found = ActionByText(a->menu(), text))
+                return found;
+    }
+    return nullptr;
+}
+
+TEST_F(FrmCalcTest, InsertMenuOperatorsAndFunctionTemplates)
+{
+    openNotFirstRun();
+    struct Case {
+        const char* before;
+        int selStart, selLength;
+        const char* item;
+        const char* after;
+        int caret;
+    } cases[] = {
+        {"2*x+1", 2, 3, "Seno", "2*Sen(x+1)", 9},
+        {"2", 1, 0, "Mayor Igual", "2>=", 3},
+        {"", 0, 0, "Logarítmo base N", "LogN(,)", 6},
+        {"a", 0, 1, "Máximo", "Max(a,{,...255})", 15},
+        {"7", 1, 0, "Radicación", "7\\", 2},
+        {"", 0, 0, "Resolver", "Resolver(,,)", 11},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.item);
+        w->cmbEdit->SetText(QString::fromUtf8(c.before));
+        w->cmbEdit->SetSel(c.selStart, c.selLength);
+        QAction* a = ActionByText(w->PopupMenu4, QString::fromUtf8(c.item));
+        ASSERT_NE(a, nullptr);
+        a->trigger();
+        EXPECT_EQ(w->cmbEdit->Text(), QString::fromUtf8(c.after));
+        EXPECT_EQ(w->cmbEdit->SelStart(), c.caret);
+    }
+    // The designed menu: the hidden "&Expresión" and "Resolver" last.
+    const QList<QAction*> top = w->PopupMenu4->actions();
+    EXPECT_EQ(top.front()->text(), QStringLiteral("&Resultado"));
+    EXPECT_EQ(top.back()->text(), QStringLiteral("Resolver"));
+}
+
+TEST_F(FrmCalcTest, BaseAndAngleButtonsCycleAndMirrorTheirMenus)
+{
+    openNotFirstRun();
+    const int bases[] = {2, 8, 16, 10};
+    for (int b : bases) {
+        w->btnBaseClick();
+        EXPECT_EQ(numtext().DisplayBase, b);
+        EXPECT_TRUE(w->FindMenuItemByTag(w->PopupMenu8, b)->isChecked());
+        EXPECT_EQ(w->btnBase->toolTip(), QStringLiteral("Base numérica del resultado: %1 (F7)").arg(b));
+    }
+    w->SetResultBase(5);
+    w->btnBaseClick();
+    EXPECT_EQ(numtext().DisplayBase, 10) << "any other base goes to 10";
+    for (int i = 1; i <= 6; ++i) {
+        QTest::keyClick(w->cmbEdit, Qt::Key_F11);
+        EXPECT_EQ(w->AngleUnit(), i % 6);
+    }
+    w->SetAngleMode(1);
+    EXPECT_EQ(w->FormAngulo->toolTip(), QStringLiteral("Formato de Angulos: Sexagesimales (F11)"));
+    EXPECT_TRUE(w->FindMenuItemByTag(w->PopupMenu2, 1)->isChecked());
+    QTest::keyClick(w->cmbEdit, Qt::Key_F7);
+    EXPECT_EQ(numtext().DisplayBase, 2);
+}
+
+TEST_F(FrmCalcTest, DigitsMenuAndHints)
+{
+    openNotFirstRun();
+    enter(QStringLiteral("2/3"));
+    ActionByText(w->PopupMenu3, QStringLiteral("4 decimales"))->trigger();
+    EXPECT_EQ(result(), QStringLiteral("0.6667"));
+    EXPECT_EQ(w->btnDigitos->toolTip(), QStringLiteral("Formato Decimal (F12): 4 dígitos"));
+    ActionByText(w->PopupMenu3, QStringLiteral("Flotante"))->trigger();
+    EXPECT_EQ(w->btnDigitos->toolTip(), QStringLiteral("Formato Decimal (F12): Flotante"));
+    ActionByText(w->PopupMenu3, QStringLiteral("Científico"))->trigger();
+    EXPECT_EQ(numtext().DisplayNotation, 1);
+    EXPECT_TRUE(ActionByText(w->PopupMenu3, QStringLiteral("Científico"))->isChecked());
+    ActionByText(w->PopupMenu3, QStringLiteral("Separador de miles"))->trigger();
+    EXPECT_TRUE(numtext().GroupDigits);
+    // F12 has no action of its own.
+    const QString before = result();
+    QTest::keyClick(w->cmbEdit, Qt::Key_F12);
+    EXPECT_EQ(result(), before);
+}
+
+TEST_F(FrmCalcTest, KeysOfTheWindow)
+{
+    openNotFirstRun();
+    enter(QStringLiteral("5"));
+    EXPECT_EQ(w->Total(), 5);
+    QTest::keyClick(w->cmbEdit, Qt::Key_0, Qt::ControlModifier);
+    EXPECT_EQ(w->Total(), 0);
+    QTest::keyClick(w->cmbEdit, Qt::Key_PageDown);
+    EXPECT_TRUE(w->Edit2->hasFocus() || QApplication::focusWidget() == nullptr);
+    // Esc with text empties the box; with an empty box it asks, and No keeps
+    // the window, Yes closes it.
+    w->show();
+    w->cmbEdit->SetText(QStringLiteral("1+1"));
+    QTest::keyClick(w->cmbEdit, Qt::Key_Escape);
+    EXPECT_TRUE(w->cmbEdit->Text().isEmpty());
+    EXPECT_TRUE(sink.boxes.isEmpty());
+    sink.answers = {idNo};
+    QTest::keyClick(w->cmbEdit, Qt::Key_Escape);
+    ASSERT_EQ(sink.boxes.size(), 1);
+    EXPECT_EQ(sink.boxes[0].text, QStringLiteral("¿Cierra este programa?"));
+    EXPECT_TRUE(w->isVisible());
+    sink.answers = {idYes};
+    QTest::keyClick(w->cmbEdit, Qt::Key_Escape);
+    EXPECT_FALSE(w->isVisible());
+}

@@ -1,0 +1,310 @@
+// The main window's insert, angle, digits and base menus with their buttons,
+// and the keys the window handles before the focused control.
+#include "shell/frmcalc.h"
+
+#include "controls/application.h"
+#include "controls/comboexpr.h"
+#include "engine/bases.h"
+#include "foundation/core/basicos.h"
+#include "foundation/core/format.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QToolButton>
+
+namespace {
+
+// The insert menu: Tag, caption, inserted text (a function's text is its
+// template: the selection goes after the first "(").
+struct InsertItem {
+    int tag;
+    const char* caption;
+    const char* text;
+};
+struct InsertGroup {
+    const char* caption;   // nullptr: items of the menu itself
+    std::vector<InsertItem> items;   // tag 0: a separator
+};
+
+const std::vector<InsertGroup>& InsertTable()
+{
+    static const std::vector<InsertGroup> table = {
+        {"&Operador",
+         {{101, "Adición", "+"}, {102, "Resta", "-"}, {103, "Multiplicación", "*"}, {104, "División", "/"},
+          {105, "Potenciación", "^"}, {106, "Radicación", "\\"}, {0, "", ""}, {107, "Y (Conjunción)", "&"},
+          {108, "Y/O (Disy. Inclusiva)", "$"}, {109, "O (Disy. Exclusiva)", "!"}, {0, "", ""}, {110, "Igual", "="},
+          {111, "Distinto", "<>"}, {112, "Mayor", ">"}, {113, "Mayor Igual", ">="}, {114, "Menor", "<"},
+          {115, "Menor Igual", "<="}}},
+        {"Función &Algebraica",
+         {{301, "Logarítmo natural", "Ln()"}, {302, "Logarítmo decimal", "Log()"}, {303, "Logarítmo base N", "LogN(,)"},
+          {304, "Recíproco", "Rcp()"}, {305, "Exponenciación", "Exp()"}, {306, "Cuadrado", "Cuad()"},
+          {307, "Raíz cuadrada", "Raiz()"}}},
+        {"Función &Trigonométrica",
+         {{401, "Seno", "Sen()"}, {402, "Coseno", "Cos()"}, {403, "Tangente", "Tg()"}, {0, "", ""},
+          {404, "Seno Hiperbólico", "SenH()"}, {405, "Coseno Hiperbólico", "CosH()"},
+          {406, "Tangente Hiperbólica", "TgH()"}}},
+        {"Función Trig. &Inversa",
+         {{501, "Seno del arco", "ArcSen()"}, {502, "Coseno del arco", "ArCos()"}, {503, "Tangente del arco", "ArcTg()"},
+          {0, "", ""}, {504, "Arcoseno Hiperbólico", "ArcSenH()"}, {505, "Arcocoseno Hiperbólico", "ArCosH()"},
+          {506, "Arcotangente Hiperbólico", "ArcTgH()"}}},
+        {"Combinatoria",
+         {{700, "Factorial", "Fact()"}, {0, "", ""}, {701, "Permutaciones", "Prm()"}, {702, "Variaciones", "Var(,)"},
+          {703, "Combinaciones", "Cmb(,)"}, {0, "", ""}, {704, "Permutaciones con repetición", "PrmR({,...225})"},
+          {705, "Variaciones con repetición", "VarR(,)"}, {706, "Combinaciones con repetición", "CmbR(,)"}}},
+        {"Probabilidades",
+         {{720, "Binomial", "DBinom(,,)"}, {721, "Binomial Acumulada", "DBinomA(,,)"},
+          {722, "Binomial Negativa", "DBinomNeg(,,)"}, {723, "Binomial Neg. Acum.", "DBinomNegA(,,)"},
+          {724, "Hipergeométrica", "DHpGeom(,,)"}, {725, "Hipergeométrica Acum.", "DHpGeomA(,,)"},
+          {726, "Poisson", "DPoisson(,)"}, {727, "Poisson Acumulada", "DPoissonA(,)"}, {0, "", ""},
+          {730, "Dist. Normal", "DNormal(,,)"}, {731, "Area Dist. Normal", "DNormalA(,,)"},
+          {732, "Dist Normal Estandar", "DNormStd()"}, {733, "Area Dist Normal Estandar", "DNormStdA()"}}},
+        {"&Otras Funciones",
+         {{601, "Absoluto", "Abs()"}, {602, "Aleatorio", "Rnd()"}, {603, "Angulo", "Ang(,)"}, {604, "Entero", "Ent()"},
+          {605, "Parte fraccionaria", "Frac()"}, {606, "GMS", "GMS()"}, {607, "Hipotenusa", "Hipot(,)"},
+          {608, "Máximo", "Max(,{,...255})"}, {609, "Mínimo", "Min(,{,...255})"}, {610, "Promedio", "Prom(,{,...255})"},
+          {611, "Resto", "Resto(,)"}, {612, "Si", "Si(,,)"}, {613, "Suma", "Sum(,{,...255})"}, {0, "", ""},
+          {616, "Determinante", "Det({,...225})"}, {614, "Integrar", "Integrar(,,)"},
+          {615, "Sumatoria", "Sumatoria(,,)"}, {620, "Producto", "Producto(,,)"}}},
+    };
+    return table;
+}
+
+// Tags 100 to 115, 201 and 202 replace the selection with their text; the
+// others are function templates.
+bool IsOperatorTag(int tag) { return (tag >= 100 && tag <= 115) || tag == 201 || tag == 202; }
+
+QString WithoutAmpersand(QString s) { return s.remove(QLatin1Char('&')); }
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Insert menu
+
+void TfrmCalcu::InsertText(int tag, const QString& text)
+{
+    if (IsOperatorTag(tag)) {
+        cmbEdit->SetSelText(text);
+        return;
+    }
+    // The selection goes inside the template's first parentheses.
+    const QString selected = cmbEdit->Text().mid(cmbEdit->SelStart(), cmbEdit->SelLength());
+    const qsizetype paren = text.indexOf(QLatin1Char('('));
+    const QString result = paren < 0 ? text : text.left(paren + 1) + selected + text.mid(paren + 1);
+    const int start = cmbEdit->SelStart();
+    cmbEdit->SetSelText(result);
+    if (result.endsWith(QLatin1Char(')')))
+        cmbEdit->SetSel(start + int(result.size()) - 1, 0);
+}
+
+void TfrmCalcu::BuildInsertItems()
+{
+    // Before "&Constante": "&Operador"; after "Función de &usuario": the
+    // functions, "&Expresión" (hidden) and "Resolver".
+    auto add = [this](QMenu* menu, const InsertItem& it, QAction* before) {
+        if (it.tag == 0) {
+            menu->insertSeparator(before);
+            return;
+        }
+        auto* a = new QAction(QString::fromUtf8(it.caption), menu);
+        a->setData(it.tag);
+        a->setObjectName(QStringLiteral("Insertar%1").arg(it.tag));
+        const int tag = it.tag;
+        const QString text = QString::fromUtf8(it.text);
+        connect(a, &QAction::triggered, this, [this, tag, text] { InsertText(tag, text); });
+        menu->insertAction(before, a);
+    };
+    QAction* constants = Constante1->menuAction();
+    for (const InsertGroup& group : InsertTable()) {
+        auto* sub = new QMenu(QString::fromUtf8(group.caption), PopupMenu4);
+        for (const InsertItem& it : group.items)
+            add(sub, it, nullptr);
+        if (QString::fromUtf8(group.caption) == QStringLiteral("&Operador"))
+            PopupMenu4->insertMenu(constants, sub);
+        else
+            PopupMenu4->insertMenu(FunciondeUsuario1->menuAction(), sub);
+    }
+    QMenu* expresion = PopupMenu4->addMenu(QStringLiteral("&Expresión"));
+    expresion->menuAction()->setVisible(false);
+    PopupMenu4->addSeparator();
+    add(PopupMenu4, {650, "Resolver", "Resolver(,,)"}, nullptr);
+    // "&Resultado", Pi and Euler replace the selection (Tags 100, 201, 202).
+    const QList<QAction*> constantItems = Constante1->actions();
+    for (int i = 0; i < 2 && i < constantItems.size(); ++i)
+        constantItems[i]->setData(201 + i);
+}
+
+// ---------------------------------------------------------------------------
+// Angle, digits and base menus
+
+void TfrmCalcu::BuildNumberMenus()
+{
+    auto radio = [this](QMenu* menu, const QString& caption, int tag, std::function<void(int)> run) {
+        QAction* a = menu->addAction(caption);
+        a->setCheckable(true);
+        a->setData(tag);
+        connect(a, &QAction::triggered, this, [this, tag, run] { TApplication::Guarded([&] { run(tag); }); });
+        return a;
+    };
+    PopupMenu2 = new QMenu(this);
+    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    auto* angles = new QActionGroup(PopupMenu2);
+    const char* const angleNames[] = {"Radianes", "Sexagesimales", "Centesimales", "Ciclos", "GMS", "Pi"};
+    for (int i = 0; i < 6; ++i)
+        angles->addAction(radio(PopupMenu2, QString::fromLatin1(angleNames[i]), i,
+                                [this](int t) { SetAngleMode(std::uint8_t(t)); }));
+    FormAngulo->setMenu(PopupMenu2);
+
+    PopupMenu3 = new QMenu(this);
+    PopupMenu3->setObjectName(QStringLiteral("PopupMenu3"));
+    auto* digits = new QActionGroup(PopupMenu3);
+    digits->addAction(radio(PopupMenu3, QStringLiteral("Flotante"), 100, [this](int t) { SetDigits(t); }));
+    for (int d = 0; d <= 16; d += 2)
+        digits->addAction(radio(PopupMenu3, Format(QStringLiteral("%d decimales"), {d}), d,
+                                [this](int t) { SetDigits(t); }));
+    PopupMenu3->addSeparator();
+    auto* notations = m_notations = new QActionGroup(PopupMenu3);
+    const char* const notationNames[] = {"General", "Científico", "Ingeniería"};
+    for (int i = 0; i < 3; ++i)
+        notations->addAction(radio(PopupMenu3, QString::fromUtf8(notationNames[i]), i,
+                                   [this](int t) { SetNumberFormat(t); }));
+    PopupMenu3->addSeparator();
+    Separadordemiles1 = PopupMenu3->addAction(QStringLiteral("Separador de miles"));
+    Separadordemiles1->setCheckable(true);
+    connect(Separadordemiles1, &QAction::triggered, this,
+            [this] { SetGroupDigits(!numtext().GroupDigits); });
+    btnDigitos->setMenu(PopupMenu3);
+
+    PopupMenu8 = new QMenu(this);
+    PopupMenu8->setObjectName(QStringLiteral("PopupMenu8"));
+    auto* bases = new QActionGroup(PopupMenu8);
+    auto base = [&](QMenu* menu, const QString& caption, int b) {
+        bases->addAction(radio(menu, caption, b, [this](int t) { SetResultBase(t); }));
+    };
+    base(PopupMenu8, QStringLiteral("&Decimal"), 10);
+    base(PopupMenu8, QStringLiteral("&Binario"), 2);
+    base(PopupMenu8, QStringLiteral("&Octal"), 8);
+    base(PopupMenu8, QStringLiteral("&Hexadecimal"), 16);
+    PopupMenu8->addSeparator();
+    const struct {
+        const char* caption;
+        int from, to;
+    } ranges[] = {{"Bases 3 a 9", 3, 9}, {"Bases 11 a 19", 11, 19}, {"Bases 20 a 29", 20, 29}, {"Bases 30 a 36", 30, 36}};
+    for (const auto& r : ranges) {
+        QMenu* sub = PopupMenu8->addMenu(QString::fromLatin1(r.caption));
+        for (int b = r.from; b <= r.to; ++b)
+            if (b != 8 && b != 16)
+                base(sub, QStringLiteral("Base %1").arg(b), b);
+    }
+    btnBase->setMenu(PopupMenu8);
+    MirrorNumberMenus();
+}
+
+QAction* TfrmCalcu::FindMenuItemByTag(QMenu* menu, int tag)
+{
+    for (QAction* a : menu->actions()) {
+        if (a->menu()) {
+            if (QAction* found = FindMenuItemByTag(a->menu(), tag))
+                return found;
+        } else if (!a->isSeparator() && a->isCheckable() && a->data().toInt() == tag) {
+            return a;
+        }
+    }
+    return nullptr;
+}
+
+void TfrmCalcu::MirrorNumberMenus()
+{
+    if (!PopupMenu2)
+        return;
+    const NumberTextState& nt = numtext();
+    const int angle = Calc().MainAngleMode;
+    if (QAction* a = FindMenuItemByTag(PopupMenu2, angle)) {
+        a->setChecked(true);
+        FormAngulo->setText(a->text());
+        FormAngulo->setToolTip(QStringLiteral("Formato de Angulos: ") + WithoutAmpersand(a->text()) +
+                               QStringLiteral(" (F11)"));
+    }
+    const int digits = nt.StripTrailingZeros ? 100 : nt.DisplayDigits;
+    if (QAction* a = FindMenuItemByTag(PopupMenu3, digits))
+        a->setChecked(true);
+    btnDigitos->setToolTip(QStringLiteral("Formato Decimal (F12):") +
+                           (digits == 100 ? QStringLiteral(" Flotante")
+                                          : Format(QStringLiteral(" %d dígitos"), {digits})));
+    for (QAction* a : m_notations->actions())
+        a->setChecked(a->data().toInt() == nt.DisplayNotation);
+    Separadordemiles1->setChecked(nt.GroupDigits);
+    if (QAction* a = FindMenuItemByTag(PopupMenu8, nt.DisplayBase)) {
+        a->setChecked(true);
+        btnBase->setText(WithoutAmpersand(a->text()));
+    }
+    btnBase->setToolTip(Format(QStringLiteral("Base numérica del resultado: %d (F7)"), {int(nt.DisplayBase)}));
+}
+
+void TfrmCalcu::FormAnguloClick() { SetAngleMode(std::uint8_t((Calc().MainAngleMode + 1) % 6)); }
+
+void TfrmCalcu::btnBaseClick()
+{
+    switch (numtext().DisplayBase) {
+    case 10: SetResultBase(2); break;
+    case 2: SetResultBase(8); break;
+    case 8: SetResultBase(16); break;
+    default: SetResultBase(10); break;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Keys
+
+bool TfrmCalcu::WindowKey(QKeyEvent* k)
+{
+    const bool ctrl = k->modifiers() & Qt::ControlModifier;
+    const QPoint under = mapToGlobal(QPoint(0, Panel1->height()));
+    switch (k->key()) {
+    case Qt::Key_F9:
+    case Qt::Key_Pause:
+        MenuMemoriaPopup();
+        PopupMenu5->popup(under);
+        return true;
+    case Qt::Key_Insert:
+    case Qt::Key_F8:
+        PopupMenu4->popup(under);
+        return true;
+    case Qt::Key_F5:
+        PopupMenu7->popup(under);
+        return true;
+    case Qt::Key_Escape:
+        if (!cmbEdit->Text().isEmpty()) {
+            cmbEdit->setFocus();
+            cmbEdit->SetText(QString());
+        } else if (MsgBoxApp(QStringLiteral("¿Cierra este programa?"), mb::YesNo | mb::IconQuestion) == idYes) {
+            close();
+        }
+        return true;
+    case Qt::Key_PageUp:
+        cmbEdit->setFocus();
+        return true;
+    case Qt::Key_PageDown:
+        Edit2->setFocus();
+        return true;
+    case Qt::Key_0:
+        if (!ctrl)
+            return false;
+        SpeedButton1Click();
+        return true;
+    case Qt::Key_F7:
+        btnBaseClick();
+        return true;
+    case Qt::Key_F11:
+        FormAnguloClick();
+        return true;
+    case Qt::Key_F12:
+        // The digits are chosen from the button's menu; the key has no action.
+        return true;
+    default:
+        return false;
+    }
+}
