@@ -112,8 +112,23 @@ struct TMainExtensions {
         QString Name;
         std::function<void()> Run;
     };
+    // A tool window the main window opens and closes: its menu item in the
+    // tools menu, its toggle on the bottom bar, its Ctrl+letter key and its
+    // open flag in the settings (none for a window that never reopens).
+    struct Tool {
+        QString Name;        // the window's control name ("fmPrimos")
+        QString FlagKey;     // "Primos"; empty: not saved
+        QString Caption;     // "Factores primos"
+        QString ButtonName;  // "SpeedButton4"
+        QString ButtonText;  // what the button shows
+        QString Hint;        // the button's tooltip
+        QChar Key;           // Ctrl + this letter
+        int AppearanceOrder = 0;   // lower first when the scheme changes
+        std::function<TToolWindow*(ToolHost& host, QWidget* owner)> Create;
+    };
     std::vector<Settings> SettingsParts;
     std::vector<StartStep> StartSteps;
+    std::vector<Tool> Tools;
     void reset() { *this = TMainExtensions{}; }
 };
 // The main window's extension points, filled before the window is made.

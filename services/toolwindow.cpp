@@ -21,9 +21,16 @@ TToolWindow::TToolWindow(ToolHost& host, const QString& name, QWidget* parent, T
     m_appearanceNotice = host.Notices().Connect(THostNotice::AppearanceChanged, [this] { ApplyAppearance(); });
 }
 
+void TToolWindow::ForgetHost()
+{
+    if (!m_hostGone)
+        m_host.Notices().Disconnect(m_appearanceNotice);
+    m_hostGone = true;
+}
+
 TToolWindow::~TToolWindow()
 {
-    m_host.Notices().Disconnect(m_appearanceNotice);
+    ForgetHost();
     const auto it = Registry().find(objectName());
     if (it != Registry().end() && it.value() == this)
         Registry().erase(it);
@@ -59,6 +66,6 @@ void TToolWindow::closeEvent(QCloseEvent* e)
 {
     SaveFormPos(this);
     TFormMX::closeEvent(e);
-    if (e->isAccepted())
+    if (e->isAccepted() && !m_hostGone)
         m_host.ToolClosed(this);
 }

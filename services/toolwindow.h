@@ -39,6 +39,10 @@ public:
         return *new T(host, parent, std::forward<Args>(args)...);
     }
 
+    // The host is going away: the window stops following its notices and
+    // reports nothing more to it.
+    void ForgetHost();
+
     // Takes the host's scheme and fonts; a tool adds its own controls' colours.
     virtual void ApplyAppearance();
 
@@ -53,4 +57,5 @@ private:
     bool m_fixedSize;
     bool m_placed = false;
     int m_appearanceNotice = 0;
+    bool m_hostGone = false;
 };

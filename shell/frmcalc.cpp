@@ -20,6 +20,7 @@
 #include "services/frminput.h"
 #include "services/formulaview.h"
 #include "services/frmusuario.h"
+#include "services/toolwindow.h"
 
 #include <algorithm>
 #include <utility>
@@ -157,6 +158,11 @@ TfrmCalcu::~TfrmCalcu()
     if (m_closed)
         TApplication::Guarded([this] { cmbEdit->SaveHistory(); });
     CalcGlobals& g = Calc();
+    // The tool windows go with this window (its children); from here on they
+    // have no host to tell.
+    for (ToolState& t : m_tools)
+        if (t.window)
+            t.window->ForgetHost();
     if (m_calc && g.InputEvaluator == &m_calc->Input())
         g.InputEvaluator = nullptr;
     m_calc.reset();
@@ -292,6 +298,7 @@ void TfrmCalcu::BuildControls()
     BuildInsertAndToolsMenus();
     BuildInsertItems();
     BuildNumberMenus();
+    BuildToolProtocol();
     // The window sees its keys before the focused control.
     qApp->installEventFilter(this);
     resize(420, 300);
@@ -518,6 +525,8 @@ void TfrmCalcu::FormCreate()
     for (const TMainExtensions::StartStep& step : MainExtensions().StartSteps)
         if (step.Run)
             Step(step.Run);
+    // The tool windows open at the last exit open again.
+    Step([this] { ReopenTools(); });
     Step([this] {
         // The box keeps as many expressions as the history list.
         cmbEdit->SetMaxItems(Calc().MaxList);
@@ -1034,4 +1043,3 @@ VariablePrompter* TfrmCalcu::Prompter()
 
 int TfrmCalcu::ShowMessage(const QString& text, unsigned flags) { return MsgBoxApp(text, flags); }
 
-void TfrmCalcu::ToolClosed(TToolWindow*) {}

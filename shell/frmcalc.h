@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class FormulaPicture;
 class QLabel;
@@ -28,6 +29,7 @@ class QMenu;
 class QAction;
 class QToolButton;
 class QFrame;
+class TToolWindow;
 class QActionGroup;
 class QKeyEvent;
 class QSplitter;
@@ -130,6 +132,15 @@ public:
     static QAction* FindMenuItemByTag(QMenu* menu, int tag);
     // The digits the digits menu offers (100, 0, 2, ... 16).
     static bool IsOfferedDigits(int digits);
+    // ---- the tool windows (registered in MainExtensions().Tools) ----
+    // Opens (made on first use) or hides the tool window; its menu item and
+    // bar button follow.
+    void ShowTool(const QString& name, bool on);
+    void ToggleTool(const QString& name);
+    bool ToolOpen(const QString& name) const;
+    TToolWindow* ToolWindowOf(const QString& name) const;
+    // The bar of tool buttons.
+    QFrame* ToolBar2 = nullptr;
     // The tool windows' open flags by their settings key.
     bool ToolFlag(const QString& key) const { return m_toolFlags.value(key); }
 
@@ -234,6 +245,17 @@ private:
     void BuildNumberMenus();
     // A key the window handles before the focused control; true when used.
     bool WindowKey(QKeyEvent* key);
+    void BuildToolProtocol();
+    void ReopenTools();
+    bool ToolKey(QChar letter);
+    struct ToolState {
+        TMainExtensions::Tool entry;
+        bool open = false;
+        TToolWindow* window = nullptr;
+        QAction* item = nullptr;
+        QToolButton* button = nullptr;
+    };
+    ToolState* FindTool(const QString& name);
     void RebuildUserMenus();
     void FillUserMenu(QMenu* menu, const QList<userdefs::TUserMenuItem>& items, int keep);
     void ReadSettings(TZelIniFile& ini);
@@ -255,6 +277,8 @@ private:
     bool m_showHistory = true;
     QHash<QString, bool> m_toolFlags;
     QActionGroup* m_notations = nullptr;
+    std::vector<ToolState> m_tools;
+    bool m_closingTool = false;
     mutable TAppearance m_appearance;
     std::unique_ptr<InputBoxPrompter> m_inputBox;
 

@@ -7,11 +7,16 @@
 #include "engine/bases.h"
 #include "foundation/core/basicos.h"
 #include "foundation/core/format.h"
+#include "services/toolwindow.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMenu>
 #include <QToolButton>
@@ -301,10 +306,147 @@ bool TfrmCalcu::WindowKey(QKeyEvent* k)
     case Qt::Key_F11:
         FormAnguloClick();
         return true;
+    case Qt::Key_O:
+        if (!ctrl)
+            return false;
+        // "Opciones..." comes with the options dialog.
+        return true;
     case Qt::Key_F12:
         // The digits are chosen from the button's menu; the key has no action.
         return true;
     default:
+        if (ctrl && k->key() >= Qt::Key_A && k->key() <= Qt::Key_Z) {
+            // The letters of the tool table are the window's, built or not.
+            const QChar letter(char('A' + (k->key() - Qt::Key_A)));
+            ToolKey(letter);
+            return QStringLiteral("BEFJMPQRSTU").contains(letter);
+        }
         return false;
     }
+}
+
+// ---------------------------------------------------------------------------
+// The tool windows
+
+void TfrmCalcu::BuildToolProtocol()
+{
+    ToolBar2 = new QFrame(this);
+    ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
+    auto* bar = new QHBoxLayout(ToolBar2);
+    bar->setContentsMargins(2, 0, 2, 0);
+    bar->setSpacing(0);
+    QAction* first = PopupMenu7->actions().value(0);
+    for (const TMainExtensions::Tool& entry : MainExtensions().Tools) {
+        ToolState state;
+        state.entry = entry;
+        const QString name = entry.Name;
+        state.item = new QAction(entry.Caption, PopupMenu7);
+        state.item->setObjectName(QStringLiteral("Mostrar") + name);
+        state.item->setCheckable(true);
+        // The window's key handler runs Ctrl + the letter; the item shows it.
+        if (!entry.Key.isNull())
+            state.item->setText(entry.Caption + QStringLiteral("\tCtrl+") + entry.Key.toUpper());
+        PopupMenu7->insertAction(first, state.item);
+        connect(state.item, &QAction::triggered, this, [this, name] { ToggleTool(name); });
+        state.button = new QToolButton(ToolBar2);
+        state.button->setObjectName(entry.ButtonName);
+        state.button->setText(entry.ButtonText);
+        state.button->setToolTip(entry.Hint);
+        state.button->setCheckable(true);
+        state.button->setAutoRaise(true);
+        bar->addWidget(state.button);
+        connect(state.button, &QToolButton::clicked, this, [this, name] { ToggleTool(name); });
+        m_tools.push_back(state);
+    }
+    bar->addStretch(1);
+    if (!m_tools.empty())
+        PopupMenu7->insertSeparator(first);
+    ToolBar2->setVisible(!m_tools.empty());
+    if (auto* root = qobject_cast<QVBoxLayout*>(layout()))
+        root->addWidget(ToolBar2);
+}
+
+TfrmCalcu::ToolState* TfrmCalcu::FindTool(const QString& name)
+{
+    for (ToolState& t : m_tools)
+        if (t.entry.Name == name)
+            return &t;
+    return nullptr;
+}
+
+void TfrmCalcu::ShowTool(const QString& name, bool on)
+{
+    ToolState* t = FindTool(name);
+    if (!t)
+        return;
+    t->open = on;
+    t->item->setChecked(on);
+    t->button->setChecked(on);
+    if (on && !t->window) {
+        t->window = t->entry.Create(*this, this);
+        if (t->window)
+            t->window->setAttribute(Qt::WA_DeleteOnClose, false);
+    }
+    if (!t->window)
+        return;
+    if (on) {
+        t->window->show();
+        t->window->raise();
+    } else if (t->window->isVisible()) {
+        m_closingTool = true;
+        t->window->close();
+        m_closingTool = false;
+    }
+}
+
+void TfrmCalcu::ToggleTool(const QString& name)
+{
+    if (ToolState* t = FindTool(name))
+        TApplication::Guarded([&] { ShowTool(name, !t->open); });
+}
+
+bool TfrmCalcu::ToolOpen(const QString& name) const
+{
+    for (const ToolState& t : m_tools)
+        if (t.entry.Name == name)
+            return t.open;
+    return false;
+}
+
+TToolWindow* TfrmCalcu::ToolWindowOf(const QString& name) const
+{
+    for (const ToolState& t : m_tools)
+        if (t.entry.Name == name)
+            return t.window;
+    return nullptr;
+}
+
+void TfrmCalcu::ToolClosed(TToolWindow* tool)
+{
+    if (m_closingTool)
+        return;
+    for (ToolState& t : m_tools)
+        if (t.window == tool) {
+            // The user closed it: the flag, the item and the button follow.
+            t.open = false;
+            t.item->setChecked(false);
+            t.button->setChecked(false);
+        }
+}
+
+void TfrmCalcu::ReopenTools()
+{
+    for (ToolState& t : m_tools)
+        if (!t.entry.FlagKey.isEmpty() && m_toolFlags.value(t.entry.FlagKey))
+            ShowTool(t.entry.Name, true);
+}
+
+bool TfrmCalcu::ToolKey(QChar letter)
+{
+    for (ToolState& t : m_tools)
+        if (!t.entry.Key.isNull() && t.entry.Key.toUpper() == letter.toUpper()) {
+            ToggleTool(t.entry.Name);
+            return true;
+        }
+    return false;
 }

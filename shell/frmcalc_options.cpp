@@ -99,6 +99,7 @@ void TfrmCalcu::ReadOptions(TZelIniFile& ini)
     FormMXSettings().TranspPercent = std::uint8_t(percent >= 0 && percent <= 100 ? percent : 15);
 
     m_showBar = boolean("VerBarra", true);
+    ToolBar2->setVisible(m_showBar && !m_tools.empty());
     SetShowTotal(boolean("VerTotal", true));
     SetShowHistory(boolean("VerHistorial", true));
     const QList<int> sizes = Splitter1->sizes();
@@ -133,8 +134,14 @@ void TfrmCalcu::WriteOptions(TZelIniFile& ini)
     boolean("NoTitulo", m_noTitle);
     boolean("Magnetico", Magnetic);
     integer("MaxList", Calc().MaxList);
-    for (const char* key : kToolKeys)
-        boolean(key, m_toolFlags.value(QLatin1String(key)));
+    // A tool that exists saves whether it is open; another keeps its flag.
+    for (const char* key : kToolKeys) {
+        bool open = m_toolFlags.value(QLatin1String(key));
+        for (const ToolState& t : m_tools)
+            if (t.entry.FlagKey == QLatin1String(key))
+                open = t.open;
+        boolean(key, open);
+    }
     boolean("VerBarra", m_showBar);
     boolean("VerTotal", m_showTotal);
     boolean("VerHistorial", m_showHistory);

@@ -7,6 +7,7 @@
 #include "controls/frmautocomp.h"
 #include "controls/formmx.h"
 #include "services/formulaview.h"
+#include "services/toolwindow.h"
 #include "controls/frmteclado.h"
 #include "engine/bases.h"
 #include "engine/formulapicture.h"
@@ -1075,4 +1076,97 @@ TEST_F(FrmCalcTest, KeysOfTheWindow)
     sink.answers = {idYes};
     QTest::keyClick(w->cmbEdit, Qt::Key_Escape);
     EXPECT_FALSE(w->isVisible());
+}
+
+// ---------------------------------------------------------------------------
+// The tool-window protocol, over a tool registered as the real ones will be
+
+class TfmHerramienta : public TToolWindow {
+public:
+    static inline const QString kName = QStringLiteral("fmHerramienta");
+    static inline int made = 0;
+    static inline int appearances = 0;
+    TfmHerramienta(ToolHost& host, QWidget* owner) : TToolWindow(host, kName, owner) { ++made; }
+    void ApplyAppearance() override
+    {
+        TToolWindow::ApplyAppearance();
+        ++appearances;
+    }
+};
+
+class ToolProtocolTest : public FrmCalcTest {
+protected:
+    void SetUp() override
+    {
+        FrmCalcTest::SetUp();
+        TfmHerramienta::made = 0;
+        TfmHerramienta::appearances = 0;
+        MainExtensions().Tools.push_back({TfmHerramienta::kName, QStringLiteral("Primos"),
+                                          QStringLiteral("Factores primos"), QStringLiteral("SpeedButton4"),
+                                          QStringLiteral("P"), QStringLiteral("Factores Primos (Ctrl+R)"),
+                                          QLatin1Char('R'), 0,
+                                          [](ToolHost& host, QWidget* owner) -> TToolWindow* {
+                                              return new TfmHerramienta(host, owner);
+                                          }});
+    }
+    QAction* item() const { return w->findChild<QAction*>(QStringLiteral("MostrarfmHerramienta")); }
+    QToolButton* button() const { return w->findChild<QToolButton*>(QStringLiteral("SpeedButton4")); }
+};
+
+TEST_F(ToolProtocolTest, MenuButtonAndKeyOpenAndCloseOneWindow)
+{
+    openNotFirstRun();
+    ASSERT_NE(item(), nullptr);
+    ASSERT_NE(button(), nullptr);
+    EXPECT_EQ(item()->text(), QStringLiteral("Factores primos\tCtrl+R"));
+    EXPECT_EQ(button()->toolTip(), QStringLiteral("Factores Primos (Ctrl+R)"));
+    EXPECT_EQ(TfmHerramienta::made, 0) << "made on first use only";
+
+    item()->trigger();
+    ASSERT_NE(w->ToolWindowOf(TfmHerramienta::kName), nullptr);
+    EXPECT_TRUE(w->ToolWindowOf(TfmHerramienta::kName)->isVisible());
+    EXPECT_TRUE(item()->isChecked());
+    EXPECT_TRUE(button()->isChecked());
+
+    QTest::keyClick(w->cmbEdit, Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_FALSE(w->ToolOpen(TfmHerramienta::kName));
+    EXPECT_FALSE(w->ToolWindowOf(TfmHerramienta::kName)->isVisible());
+    EXPECT_FALSE(button()->isChecked());
+
+    button()->click();
+    EXPECT_TRUE(w->ToolOpen(TfmHerramienta::kName));
+    EXPECT_EQ(TfmHerramienta::made, 1) << "the same window again";
+    // The user closes the tool: the flag, the item and the button follow.
+    w->ToolWindowOf(TfmHerramienta::kName)->close();
+    EXPECT_FALSE(w->ToolOpen(TfmHerramienta::kName));
+    EXPECT_FALSE(item()->isChecked());
+    EXPECT_FALSE(button()->isChecked());
+}
+
+TEST_F(ToolProtocolTest, AnOpenToolReopensAtTheNextStartAndFollowsTheScheme)
+{
+    openNotFirstRun();
+    w->ShowTool(TfmHerramienta::kName, true);
+    const int before = TfmHerramienta::appearances;
+    w->ApplySettings();
+    EXPECT_EQ(TfmHerramienta::appearances, before + 1);
+    w->close();
+    w.reset();
+    TZelIniFile ini(dir.filePath(QStringLiteral("sumbrix.ini")));
+    EXPECT_EQ(ini.ReadString(QStringLiteral("Opciones"), QStringLiteral("Primos"), QString()), QStringLiteral("1"));
+
+    TfmHerramienta::made = 0;
+    open();
+    EXPECT_EQ(TfmHerramienta::made, 1);
+    EXPECT_TRUE(w->ToolOpen(TfmHerramienta::kName));
+    EXPECT_TRUE(button()->isChecked());
+}
+
+TEST_F(FrmCalcTest, NoToolEntryWithoutItsWindow)
+{
+    openNotFirstRun();
+    EXPECT_FALSE(w->ToolBar2->isVisibleTo(w.get()));
+    for (QAction* a : w->PopupMenu7->actions())
+        EXPECT_FALSE(a->objectName().startsWith(QStringLiteral("Mostrar"))) << a->text().toStdString();
+    QTest::keyClick(w->cmbEdit, Qt::Key_R, Qt::ControlModifier);   // nothing to open
 }
