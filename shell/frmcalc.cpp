@@ -299,6 +299,8 @@ void TfrmCalcu::BuildControls()
     BuildInsertItems();
     BuildNumberMenus();
     BuildToolProtocol();
+    BuildConfigureMenu();
+    BuildBoxMenus();
     // The window sees its keys before the focused control.
     qApp->installEventFilter(this);
     resize(420, 300);

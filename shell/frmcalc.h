@@ -119,6 +119,8 @@ public:
     void SetStayOnTop(bool on);
     void SetShowKeyboard(bool on);
     void SetShowTotal(bool on);
+    // The bar of tool buttons ("Ver Barra utilidades").
+    void SetShowBar(bool on);
     void SetShowHistory(bool on);
     // Layout and colours of the window; then every open tool window's.
     void ApplySettings();
@@ -193,6 +195,9 @@ public:
     QMenu* PopupMenu3 = nullptr;   // digits
     QMenu* PopupMenu8 = nullptr;   // result base
     QAction* Separadordemiles1 = nullptr;
+    QMenu* Configurar1 = nullptr;  // tools: "Configurar"
+    QMenu* PopupMenuX1 = nullptr;  // expression box
+    QMenu* PopupMenuX2 = nullptr;  // result box
     QToolButton* FormAngulo = nullptr;
     QToolButton* btnDigitos = nullptr;
     QToolButton* btnBase = nullptr;
@@ -246,6 +251,13 @@ private:
     // A key the window handles before the focused control; true when used.
     bool WindowKey(QKeyEvent* key);
     void BuildToolProtocol();
+    void BuildConfigureMenu();
+    void BuildBoxMenus();
+    struct ConfigureItem {
+        QAction* action;
+        std::function<bool()> state;
+    };
+    std::vector<ConfigureItem> m_configureItems;
     void ReopenTools();
     bool ToolKey(QChar letter);
     struct ToolState {

@@ -4,6 +4,8 @@
 
 #include "controls/application.h"
 #include "controls/comboexpr.h"
+#include "controls/formmx.h"
+#include "controls/frmautocomp.h"
 #include "engine/bases.h"
 #include "foundation/core/basicos.h"
 #include "foundation/core/format.h"
@@ -12,6 +14,8 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -449,4 +453,84 @@ bool TfrmCalcu::ToolKey(QChar letter)
             return true;
         }
     return false;
+}
+
+// ---------------------------------------------------------------------------
+// "Configurar" (tools menu) and the boxes' context menus
+
+void TfrmCalcu::BuildConfigureMenu()
+{
+    PopupMenu7->addSeparator();
+    Configurar1 = PopupMenu7->addMenu(QStringLiteral("Configurar"));
+    Configurar1->setObjectName(QStringLiteral("Configurar1"));
+    auto check = [this](const char* name, const QString& caption, std::function<bool()> state,
+                        std::function<void(bool)> set) {
+        QAction* a = Configurar1->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setCheckable(true);
+        connect(a, &QAction::triggered, this, [set, state] { TApplication::Guarded([&] { set(!state()); }); });
+        m_configureItems.push_back({a, std::move(state)});
+    };
+    check("Autocompletar1", QStringLiteral("&Autocompletar"), [] { return AutoComp().AutoCompleteOn; },
+          [](bool on) { AutoComp().AutoCompleteOn = on; });
+    check("CalcularMMR1", QStringLiteral("Calcular &MMR"), [this] { return m_chemistry; },
+          [this](bool on) { m_chemistry = on; });
+    check("VerFormulaHistorial1", QStringLiteral("Ver Fórmula-Historial"), [this] { return m_showHistory; },
+          [this](bool on) { SetShowHistory(on); });
+    check("VerBarra1", QStringLiteral("Ver Barra utilidades"), [this] { return m_showBar; },
+          [this](bool on) { SetShowBar(on); });
+    check("MostrarTotal1", QStringLiteral("Mostrar Total"), [this] { return m_showTotal; },
+          [this](bool on) { SetShowTotal(on); });
+    check("SiempreVisible1", QStringLiteral("&Siempre visible"), [this] { return TopMost(); },
+          [this](bool on) { SetStayOnTop(on); });
+    check("MostrarTeclado1", QStringLiteral("Mostrar Teclado"), [] { return ComboExpr().KeyboardEnabled; },
+          [this](bool on) { SetShowKeyboard(on); });
+    Configurar1->addSeparator();
+    check("Autorepresentar1", QStringLiteral("Autorepresentar expresión"), [this] { return m_autoDraw; },
+          [this](bool on) { SetAutoDraw(on); });
+    check("Transparencia1", QStringLiteral("Transparencia"), [] { return FormMXSettings().TranspInactive; },
+          [](bool on) { FormMXSettings().TranspInactive = on; });
+    connect(PopupMenu7, &QMenu::aboutToShow, this, [this] {
+        AutoComp().AutoCompleteCancelled = false;
+        for (const ConfigureItem& item : m_configureItems)
+            item.action->setChecked(item.state());
+    });
+}
+
+void TfrmCalcu::SetShowBar(bool on)
+{
+    m_showBar = on;
+    ToolBar2->setVisible(on && !m_tools.empty());
+}
+
+void TfrmCalcu::BuildBoxMenus()
+{
+    // The expression box: copy, cut, paste, delete, select all.
+    PopupMenuX1 = new QMenu(this);
+    PopupMenuX1->setObjectName(QStringLiteral("PopupMenuX1"));
+    QLineEdit* edit = cmbEdit->lineEdit();
+    auto item = [](QMenu* menu, const QString& caption, int tag, std::function<void()> run) {
+        QAction* a = menu->addAction(caption);
+        a->setData(tag);
+        QObject::connect(a, &QAction::triggered, menu, [run] { run(); });
+        return a;
+    };
+    item(PopupMenuX1, QStringLiteral("&Copiar"), 0, [edit] { edit->copy(); });
+    item(PopupMenuX1, QStringLiteral("C&ortar"), 1, [edit] { edit->cut(); });
+    item(PopupMenuX1, QStringLiteral("&Pegar"), 2, [edit] { edit->paste(); });
+    item(PopupMenuX1, QStringLiteral("&Eliminar"), 4, [this] { cmbEdit->SetText(QString()); });
+    PopupMenuX1->addSeparator();
+    item(PopupMenuX1, QStringLiteral("Seleccionar &todo"), 3, [edit] { edit->selectAll(); });
+    edit->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(edit, &QWidget::customContextMenuRequested, this,
+            [this, edit](const QPoint& p) { PopupMenuX1->popup(edit->mapToGlobal(p)); });
+
+    // The result box: copy its whole text; a click opens the menu too.
+    PopupMenuX2 = new QMenu(this);
+    PopupMenuX2->setObjectName(QStringLiteral("PopupMenuX2"));
+    item(PopupMenuX2, QStringLiteral("&Copiar"), 0,
+         [this] { QGuiApplication::clipboard()->setText(Edit2->text()); });
+    Edit2->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Edit2, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { PopupMenuX2->popup(Edit2->mapToGlobal(p)); });
 }

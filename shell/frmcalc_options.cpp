@@ -98,8 +98,7 @@ void TfrmCalcu::ReadOptions(TZelIniFile& ini)
     const int percent = integer("TranspVal", 15);
     FormMXSettings().TranspPercent = std::uint8_t(percent >= 0 && percent <= 100 ? percent : 15);
 
-    m_showBar = boolean("VerBarra", true);
-    ToolBar2->setVisible(m_showBar && !m_tools.empty());
+    SetShowBar(boolean("VerBarra", true));
     SetShowTotal(boolean("VerTotal", true));
     SetShowHistory(boolean("VerHistorial", true));
     const QList<int> sizes = Splitter1->sizes();

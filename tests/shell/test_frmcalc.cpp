@@ -1170,3 +1170,49 @@ TEST_F(FrmCalcTest, NoToolEntryWithoutItsWindow)
         EXPECT_FALSE(a->objectName().startsWith(QStringLiteral("Mostrar"))) << a->text().toStdString();
     QTest::keyClick(w->cmbEdit, Qt::Key_R, Qt::ControlModifier);   // nothing to open
 }
+
+TEST_F(FrmCalcTest, ConfigureMenuTogglesAndShowsTheOptions)
+{
+    openNotFirstRun();
+    w->show();
+    emit w->PopupMenu7->aboutToShow();
+    auto item = [&](const char* name) { return w->findChild<QAction*>(QLatin1String(name)); };
+    EXPECT_TRUE(item("Autocompletar1")->isChecked());
+    EXPECT_TRUE(item("MostrarTotal1")->isChecked());
+    EXPECT_TRUE(item("Autorepresentar1")->isChecked());
+    EXPECT_FALSE(item("Transparencia1")->isChecked());
+    item("MostrarTotal1")->trigger();
+    EXPECT_FALSE(w->Panel2->isVisible());
+    item("VerFormulaHistorial1")->trigger();
+    EXPECT_FALSE(w->Panel3->isVisible());
+    item("Autocompletar1")->trigger();
+    EXPECT_FALSE(AutoComp().AutoCompleteOn);
+    item("Autorepresentar1")->trigger();
+    EXPECT_FALSE(w->AutoDraw());
+    item("Transparencia1")->trigger();
+    EXPECT_TRUE(FormMXSettings().TranspInactive);
+    emit w->PopupMenu7->aboutToShow();
+    EXPECT_FALSE(item("MostrarTotal1")->isChecked());
+    EXPECT_TRUE(item("Transparencia1")->isChecked());
+    // What the menu changed is what the settings keep.
+    w->close();
+    w.reset();
+    TZelIniFile ini(dir.filePath(QStringLiteral("sumbrix.ini")));
+    EXPECT_EQ(ini.ReadString(QStringLiteral("Opciones"), QStringLiteral("VerTotal"), QString()), QStringLiteral("0"));
+    EXPECT_EQ(ini.ReadString(QStringLiteral("Opciones"), QStringLiteral("Transp"), QString()), QStringLiteral("1"));
+}
+
+TEST_F(FrmCalcTest, BoxMenusEditAndCopy)
+{
+    openNotFirstRun();
+    enter(QStringLiteral("6*7"));
+    for (QAction* a : w->PopupMenuX2->actions())
+        if (a->text() == QStringLiteral("&Copiar"))
+            a->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("42"));
+    w->cmbEdit->SetText(QStringLiteral("1+2"));
+    for (QAction* a : w->PopupMenuX1->actions())
+        if (a->data().toInt() == 4 && !a->isSeparator())
+            a->trigger();
+    EXPECT_TRUE(w->cmbEdit->Text().isEmpty());
+}
