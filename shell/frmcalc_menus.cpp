@@ -307,6 +307,14 @@ bool TfrmCalcu::WindowKey(QKeyEvent* k)
     case Qt::Key_F7:
         btnBaseClick();
         return true;
+    case Qt::Key_F2: {
+        // The names list for the expression box, with no key typed.
+        AutoComp().AutoCompleteCancelled = false;
+        QChar none(0);
+        EnsureAutoComp()->ShowForCombo(cmbEdit, cmbEdit->NameTable(), none);
+        cmbEdit->SetSel(cmbEdit->SelStart() + cmbEdit->SelLength(), 0);
+        return true;
+    }
     case Qt::Key_F11:
         FormAnguloClick();
         return true;

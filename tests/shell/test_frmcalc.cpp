@@ -1216,3 +1216,22 @@ TEST_F(FrmCalcTest, BoxMenusEditAndCopy)
             a->trigger();
     EXPECT_TRUE(w->cmbEdit->Text().isEmpty());
 }
+
+TEST_F(FrmCalcTest, F2OpensTheNamesListForTheExpressionBox)
+{
+    openNotFirstRun();
+    w->show();
+    w->cmbEdit->SetText(QStringLiteral("2+Se"));
+    w->cmbEdit->SetSel(4, 0);
+    int shown = 0;
+    AutoComp().AutoCompleteCancelled = true;
+    AutoComp().OnShown = [&](TfmAutoComp& list) {
+        ++shown;
+        EXPECT_FALSE(AutoComp().AutoCompleteCancelled);
+        list.hide();
+    };
+    QTest::keyClick(w->cmbEdit, Qt::Key_F2);
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(w->cmbEdit->SelLength(), 0);
+    EXPECT_EQ(w->cmbEdit->Text().left(2), QStringLiteral("2+"));
+}
