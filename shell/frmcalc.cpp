@@ -301,6 +301,7 @@ void TfrmCalcu::BuildControls()
     BuildToolProtocol();
     BuildConfigureMenu();
     BuildBoxMenus();
+    BuildEditMenu();
     // The window sees its keys before the focused control.
     qApp->installEventFilter(this);
     resize(420, 300);

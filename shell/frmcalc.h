@@ -198,6 +198,9 @@ public:
     QMenu* Configurar1 = nullptr;  // tools: "Configurar"
     QMenu* PopupMenuX1 = nullptr;  // expression box
     QMenu* PopupMenuX2 = nullptr;  // result box
+    QMenu* PopupMenu1 = nullptr;   // the context-menu key's editing menu
+    // Enables PopupMenu1's items for the box and opens it under the expression box.
+    void ShowEditMenu(QLineEdit* box);
     QToolButton* FormAngulo = nullptr;
     QToolButton* btnDigitos = nullptr;
     QToolButton* btnBase = nullptr;
@@ -253,6 +256,8 @@ private:
     void BuildToolProtocol();
     void BuildConfigureMenu();
     void BuildBoxMenus();
+    void BuildEditMenu();
+    QLineEdit* m_editTarget = nullptr;
     struct ConfigureItem {
         QAction* action;
         std::function<bool()> state;

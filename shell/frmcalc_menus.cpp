@@ -273,6 +273,17 @@ bool TfrmCalcu::WindowKey(QKeyEvent* k)
     const bool ctrl = k->modifiers() & Qt::ControlModifier;
     const QPoint under = mapToGlobal(QPoint(0, Panel1->height()));
     switch (k->key()) {
+    case Qt::Key_Menu: {
+        QWidget* focus = QApplication::focusWidget();
+        QLineEdit* box = focus == cmbEdit->lineEdit() || focus == cmbEdit ? cmbEdit->lineEdit()
+                         : focus == Edit2                                 ? Edit2
+                         : focus == edtTotal                              ? edtTotal
+                                                                          : nullptr;
+        if (!box)
+            return false;
+        ShowEditMenu(box);
+        return true;
+    }
     case Qt::Key_F9:
     case Qt::Key_Pause:
         MenuMemoriaPopup();
@@ -541,4 +552,62 @@ void TfrmCalcu::BuildBoxMenus()
     Edit2->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Edit2, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { PopupMenuX2->popup(Edit2->mapToGlobal(p)); });
+}
+
+// ---------------------------------------------------------------------------
+// The context-menu key's editing menu
+
+void TfrmCalcu::BuildEditMenu()
+{
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    struct Item {
+        const char* caption;
+        int tag;
+    } items[] = {{"&Copiar", 0}, {"C&ortar", 1}, {"&Pegar", 2}, {"&Eliminar", 4}, {nullptr, -1}, {"Seleccionar &todo", 3}};
+    for (const Item& it : items) {
+        if (!it.caption) {
+            PopupMenu1->addSeparator();
+            continue;
+        }
+        QAction* a = PopupMenu1->addAction(QString::fromUtf8(it.caption));
+        a->setData(it.tag);
+        const int tag = it.tag;
+        connect(a, &QAction::triggered, this, [this, tag] {
+            QLineEdit* box = m_editTarget;
+            if (!box)
+                return;
+            switch (tag) {
+            case 0: box->copy(); break;
+            case 1: box->cut(); break;
+            case 2: box->paste(); break;
+            case 3: box->selectAll(); break;
+            case 4: box->clear(); break;
+            default: break;
+            }
+        });
+    }
+}
+
+void TfrmCalcu::ShowEditMenu(QLineEdit* box)
+{
+    // The menu works on the box that has the focus; a read-only box can only
+    // be copied and selected.
+    m_editTarget = box;
+    const bool writable = !box->isReadOnly();
+    const bool hasText = !box->text().isEmpty();
+    for (QAction* a : PopupMenu1->actions()) {
+        if (a->isSeparator())
+            continue;
+        switch (a->data().toInt()) {
+        case 0: a->setEnabled(box->hasSelectedText()); break;
+        case 1: a->setEnabled(writable && box->hasSelectedText()); break;
+        case 2: a->setEnabled(writable && !QGuiApplication::clipboard()->text().isEmpty()); break;
+        case 4: a->setEnabled(writable && hasText); break;
+        case 3: a->setEnabled(hasText); break;
+        default: break;
+        }
+    }
+    const QPoint at = mapToGlobal(QPoint(cmbEdit->x(), cmbEdit->y() + cmbEdit->height() + 25));
+    PopupMenu1->popup(at);
 }

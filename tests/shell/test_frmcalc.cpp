@@ -1235,3 +1235,30 @@ TEST_F(FrmCalcTest, F2OpensTheNamesListForTheExpressionBox)
     EXPECT_EQ(w->cmbEdit->SelLength(), 0);
     EXPECT_EQ(w->cmbEdit->Text().left(2), QStringLiteral("2+"));
 }
+
+TEST_F(FrmCalcTest, EditMenuWorksOnTheFocusedBox)
+{
+    openNotFirstRun();
+    enter(QStringLiteral("6*7"));
+    auto action = [&](int tag) {
+        for (QAction* a : w->PopupMenu1->actions())
+            if (!a->isSeparator() && a->data().toInt() == tag)
+                return a;
+        return static_cast<QAction*>(nullptr);
+    };
+    w->Edit2->selectAll();
+    w->ShowEditMenu(w->Edit2);
+    EXPECT_TRUE(action(0)->isEnabled());
+    EXPECT_FALSE(action(1)->isEnabled()) << "the result box is read-only";
+    EXPECT_FALSE(action(4)->isEnabled());
+    action(0)->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("42"));
+    w->PopupMenu1->hide();
+    w->cmbEdit->SetText(QStringLiteral("1+2"));
+    w->ShowEditMenu(w->cmbEdit->lineEdit());
+    EXPECT_TRUE(action(4)->isEnabled());
+    EXPECT_TRUE(action(2)->isEnabled()) << "the clipboard holds text";
+    action(2)->trigger();
+    EXPECT_TRUE(w->cmbEdit->Text().contains(QStringLiteral("42")));
+    w->PopupMenu1->hide();
+}
