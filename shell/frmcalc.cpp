@@ -553,15 +553,15 @@ void TfrmCalcu::ReadHistoryLines(TZelIniFile& ini)
     ini.ReadSectionValues(QStringLiteral("Calculos"), lines);
     // Only the numbered keys are history lines, in the order of their numbers:
     // a stray line (a hand-made "Cant=...") must not shift the pairs.
+    auto allDigits = [](const QString& s) {
+        return std::all_of(s.begin(), s.end(), [](QChar c) { return c >= '0' && c <= '9'; });
+    };
     std::vector<std::pair<long long, QString>> numbered;
     for (const QString& line : lines) {
         const qsizetype eq = line.indexOf(QLatin1Char('='));
         const QString name = line.left(eq).trimmed();
         long long n = 0;
-        bool digits = eq > 0 && !name.isEmpty();
-        for (QChar c : name)
-            digits = digits && c >= '0' && c <= '9';
-        if (digits && TryStrToInt(name, n))
+        if (eq > 0 && !name.isEmpty() && allDigits(name) && TryStrToInt(name, n))
             numbered.emplace_back(n, line.mid(eq + 1));
     }
     std::stable_sort(numbered.begin(), numbered.end(),
@@ -576,10 +576,7 @@ void TfrmCalcu::ReadHistoryLines(TZelIniFile& ini)
             long long n = 0;
             // Only digits make an icon number; anything else (a line cut short
             // at 255 characters) is all text.
-            bool allDigits = true;
-            for (QChar c : digits)
-                allDigits = allDigits && c >= '0' && c <= '9';
-            if (allDigits && TryStrToInt(QStringLiteral("0") + digits, n) && n <= 255) {
+            if (allDigits(digits) && TryStrToInt(QStringLiteral("0") + digits, n) && n <= 255) {
                 text = value.left(p);
                 object = int(n);
             }

@@ -38,6 +38,18 @@ void ApplyStyle(QFont& font, int style)
     font.setItalic(style & 2);
 }
 
+// A box's font from the keys prefix + "Nom", "Tam" and "Tipo"; the stored face
+// name stays even where the system lacks that face.
+QFont ReadFont(TZelIniFile& ini, const QString& prefix, QFont font, int defaultStyle)
+{
+    font.setFamily(ini.ReadString(kOptions, prefix + QStringLiteral("Nom"), QStringLiteral("MS Sans Serif")));
+    const int size = ini.ReadInteger(kOptions, prefix + QStringLiteral("Tam"), 10);
+    if (size > 0)
+        font.setPointSize(size);
+    ApplyStyle(font, ini.ReadInteger(kOptions, prefix + QStringLiteral("Tipo"), defaultStyle));
+    return font;
+}
+
 } // namespace
 
 bool TfrmCalcu::IsOfferedDigits(int d) { return d == 100 || (d >= 0 && d <= 16 && d % 2 == 0); }
@@ -72,20 +84,8 @@ void TfrmCalcu::ReadOptions(TZelIniFile& ini)
     const int maxList = integer("MaxList", 50);
     g.MaxList = maxList > 0 ? maxList : 50;
 
-    QFont expression = cmbEdit->font();
-    expression.setFamily(ini.ReadString(kOptions, QStringLiteral("FENom"), QStringLiteral("MS Sans Serif")));
-    const int expressionSize = integer("FETam", 10);
-    if (expressionSize > 0)
-        expression.setPointSize(expressionSize);
-    ApplyStyle(expression, integer("FETipo", 0));
-    cmbEdit->setFont(expression);
-    QFont result = Edit2->font();
-    result.setFamily(ini.ReadString(kOptions, QStringLiteral("FRNom"), QStringLiteral("MS Sans Serif")));
-    const int resultSize = integer("FRTam", 10);
-    if (resultSize > 0)
-        result.setPointSize(resultSize);
-    ApplyStyle(result, integer("FRTipo", 1));
-    Edit2->setFont(result);
+    cmbEdit->setFont(ReadFont(ini, QStringLiteral("FE"), cmbEdit->font(), 0));
+    Edit2->setFont(ReadFont(ini, QStringLiteral("FR"), Edit2->font(), 1));
 
     TAppearance& a = m_appearance;
     a.ClLuz = TColor(integer("ClLuz", 0xF7F7F7));

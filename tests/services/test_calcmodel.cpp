@@ -7,19 +7,18 @@
 #include "engine/real/expresion.h"
 #include "engine/real/errors.h"
 #include "foundation/core/basicos.h"
+#include "support/fixtures.h"
 #include "testsupport.h"
 
 #include <limits>
 
 namespace {
 
-class CalcModelTest : public ::testing::Test {
+class CalcModelTest : public ProcessStateTest {
 protected:
     void SetUp() override
     {
-        Basicos().reset();
-        Calc().reset();
-        real::engineState().reset();
+        ProcessStateTest::SetUp();
         model = std::make_unique<TCalcModel>();
         model->SetSolveVariable(model->Main().AddVariable(QStringLiteral("?")));
         model->Main().AddVariable(QStringLiteral("w"));   // 0
@@ -29,9 +28,7 @@ protected:
     void TearDown() override
     {
         model.reset();
-        Calc().reset();
-        real::engineState().reset();
-        Basicos().reset();
+        ProcessStateTest::TearDown();
     }
     std::unique_ptr<TCalcModel> model;
     int draws = 0;

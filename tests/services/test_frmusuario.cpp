@@ -8,6 +8,8 @@
 #include "foundation/core/basicos.h"
 #include "foundation/core/cp1252.h"
 #include "services/calcfuncs.h"
+#include "support/fixtures.h"
+#include "support/recordingsink.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -24,35 +26,17 @@
 
 namespace {
 
-struct Sink : MessageSink {
-    struct Box {
-        QString text, caption;
-        unsigned flags;
-    };
-    QList<Box> boxes;
-    int answer = idOk;
-    int showMessage(const QString& text, const QString& caption, unsigned flags) override
-    {
-        boxes.append({text, caption, flags});
-        return answer;
-    }
-};
-
 const char* const kFile = "[Constantes]\r\n"
                           "grav=9.81_Gravedad\r\n"
                           "luz=299792458\r\n"
                           "[Funciones]\r\n"
                           "hip=(?A^2+?B^2)\\2_hipotenusa\r\n";
 
-class FrmUsuarioTest : public ::testing::Test {
+class FrmUsuarioTest : public ExeDirTest {
 protected:
     void SetUp() override
     {
-        Basicos().reset();
-        AutoComp().reset();
-        real::engineState().reset();
-        ASSERT_TRUE(dir.isValid());
-        SetExeDir(dir.path());
+        ExeDirTest::SetUp();
         Basicos().ApplicationTitle = QStringLiteral("Sumbrix 2.84");
         Basicos().Messages = &sink;
         main.SetUseBuiltIns(true);
@@ -66,9 +50,7 @@ protected:
     {
         dlg.reset();
         FreeAutoComp();
-        AutoComp().reset();
-        Basicos().reset();
-        real::engineState().reset();
+        ExeDirTest::TearDown();
     }
 
     void put(const char* text)
@@ -106,8 +88,7 @@ protected:
     void select(int row) { find<QListWidget>("lbox")->setCurrentRow(row); }
     void click(const char* button) { QTest::mouseClick(find<QPushButton>(button), Qt::LeftButton); }
 
-    QTemporaryDir dir;
-    Sink sink;
+    RecordingSink sink;
     real::TExpresion main;
     real::TExpresion input;
     std::unique_ptr<TfmUsuario> dlg;

@@ -7,6 +7,7 @@
 
 #include "foundation/core/basicos.h"
 #include "platform/profile.h"
+#include "support/fixtures.h"
 #include "testsupport.h"
 
 #include <QCloseEvent>
@@ -50,17 +51,13 @@ public:
     int applied = 0;
 };
 
-class ToolWindowTest : public ::testing::Test {
+class ToolWindowTest : public ExeDirTest {
 protected:
     void SetUp() override
     {
-        Basicos().reset();
-        ASSERT_TRUE(dir.isValid());
-        SetExeDir(dir.path());
-        Basicos().ExeFile = QDir(dir.path()).filePath(QStringLiteral("sumbrix"));
+        ExeDirTest::SetUp();
+        Basicos().ExeFile = path(QStringLiteral("sumbrix"));
     }
-    void TearDown() override { Basicos().reset(); }
-    QTemporaryDir dir;
     RecordingHost host;
 };
 

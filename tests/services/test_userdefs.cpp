@@ -9,6 +9,8 @@
 #include "foundation/core/cp1252.h"
 #include "foundation/core/filesafe.h"
 #include "services/calcfuncs.h"
+#include "support/fixtures.h"
+#include "support/recordingsink.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -21,29 +23,13 @@ using namespace userdefs;
 
 namespace {
 
-struct Sink : MessageSink {
-    struct Box {
-        QString text, caption;
-        unsigned flags;
-    };
-    QList<Box> boxes;
-    int showMessage(const QString& text, const QString& caption, unsigned flags) override
-    {
-        boxes.append({text, caption, flags});
-        return idOk;
-    }
-};
-
 QByteArray Bytes(const QString& text) { return cp1252::encode(text); }
 
-class UserDefsTest : public ::testing::Test {
+class UserDefsTest : public ExeDirTest {
 protected:
     void SetUp() override
     {
-        Basicos().reset();
-        real::engineState().reset();
-        ASSERT_TRUE(dir.isValid());
-        SetExeDir(dir.path());
+        ExeDirTest::SetUp();
         Basicos().ApplicationTitle = QStringLiteral("Sumbrix 2.84");
         Basicos().Messages = &sink;
         main.SetUseBuiltIns(true);
@@ -52,11 +38,6 @@ protected:
         calcfuncs::TCalcHooks h;
         h.Letter = [](QChar) { return Extended(0); };
         calcfuncs::RegisterCalcNames(main, input, h);
-    }
-    void TearDown() override
-    {
-        Basicos().reset();
-        real::engineState().reset();
     }
 
     void put(const QString& text)
@@ -78,8 +59,7 @@ protected:
         return v;
     }
 
-    QTemporaryDir dir;
-    Sink sink;
+    RecordingSink sink;
     real::TExpresion main;
     real::TExpresion input;
 };
