@@ -140,10 +140,6 @@ void TfrmCalcu::BuildInsertItems()
     expresion->menuAction()->setVisible(false);
     PopupMenu4->addSeparator();
     add(PopupMenu4, {650, "Resolver", "Resolver(,,)"}, nullptr);
-    // "&Resultado", Pi and Euler replace the selection (Tags 100, 201, 202).
-    const QList<QAction*> constantItems = Constante1->actions();
-    for (int i = 0; i < 2 && i < constantItems.size(); ++i)
-        constantItems[i]->setData(201 + i);
 }
 
 // ---------------------------------------------------------------------------
