@@ -8,6 +8,17 @@
 #                      services and the computing library
 # The names go into the global properties SUMBRIX_COMPUTING_LIBRARIES and
 # SUMBRIX_WINDOW_LIBRARIES, which the driver and the shell link.
+#
+# Registration, called by name (no static initialisers, which a static library
+# would drop):
+#   <x>/directives.cpp           defines void RegisterDirectives_<PREFIX>_<x>(),
+#                                which adds the area's sumbrix-eval lines
+#                                (foundation/core/directives.h)
+#   <x>/window/registration.cpp  defines void RegisterWindow_<PREFIX>_<x>(), which
+#                                adds the area's tool windows, settings parts
+#                                and start steps to MainExtensions()
+# sumbrix_registrars(PROPERTY FUNCTION OUT) writes a source defining
+# void FUNCTION() that calls every registrar of that property.
 function(sumbrix_areas prefix)
   file(GLOB children LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
   list(SORT children)
@@ -27,6 +38,9 @@ function(sumbrix_areas prefix)
       target_include_directories(${lib} PUBLIC ${PROJECT_SOURCE_DIR})
       target_link_libraries(${lib} PUBLIC sumbrix_engine sumbrix_foundation Qt6::Core ${area_links})
       set_property(GLOBAL APPEND PROPERTY SUMBRIX_COMPUTING_LIBRARIES ${lib})
+      if(EXISTS ${dir}/directives.cpp)
+        set_property(GLOBAL APPEND PROPERTY SUMBRIX_DIRECTIVE_REGISTRARS RegisterDirectives_${prefix}_${area})
+      endif()
     endif()
     file(GLOB window CONFIGURE_DEPENDS ${dir}/window/*.cpp ${dir}/window/*.h)
     if(window)
@@ -37,6 +51,25 @@ function(sumbrix_areas prefix)
         target_link_libraries(${lib}_window PUBLIC ${lib})
       endif()
       set_property(GLOBAL APPEND PROPERTY SUMBRIX_WINDOW_LIBRARIES ${lib}_window)
+      if(EXISTS ${dir}/window/registration.cpp)
+        set_property(GLOBAL APPEND PROPERTY SUMBRIX_WINDOW_REGISTRARS RegisterWindow_${prefix}_${area})
+      endif()
     endif()
   endforeach()
+endfunction()
+
+function(sumbrix_registrars property function out)
+  get_property(registrars GLOBAL PROPERTY ${property})
+  set(text "// Made by cmake/ToolAreas.cmake: calls every area's registration.\n")
+  foreach(r IN LISTS registrars)
+    string(APPEND text "void ${r}();\n")
+  endforeach()
+  string(APPEND text "void ${function}()\n{\n")
+  foreach(r IN LISTS registrars)
+    string(APPEND text "    ${r}();\n")
+  endforeach()
+  string(APPEND text "}\n")
+  set(file ${CMAKE_CURRENT_BINARY_DIR}/${function}.cpp)
+  file(CONFIGURE OUTPUT ${file} CONTENT "${text}" @ONLY)
+  set(${out} ${file} PARENT_SCOPE)
 endfunction()

@@ -42,9 +42,13 @@ void StartUnits()
     // with those parts of the program.
 }
 
+// Every area's tool windows (made by cmake/ToolAreas.cmake).
+void RegisterWindowAreas();
+
 int RunProgram()
 {
     StartUnits();
+    RegisterWindowAreas();
     // The splash shows here (about box).
     Basicos().ApplicationTitle = QStringLiteral("Sumbrix");
     QApplication::setApplicationName(QStringLiteral("Sumbrix"));

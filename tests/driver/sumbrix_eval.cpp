@@ -9,7 +9,12 @@
 //   #again            evaluates the last compiled tree again, without compiling
 //   anything else     an expression: compiled, solved for "?" when it uses "?",
 //                     else evaluated; one line of output
+//   #NAME ARGUMENTS   a line of a tool's computing library (below); its
+//                     answer is one line, "Excepción: ..." on a fault
 // Settings and definitions print nothing (an error in them prints one line).
+//
+// The tools' lines:
+//   (none yet)
 // The real half calculates through the main window's own calculation model
 // (services/calcmodel.h): truth values, solving, the last result, the text.
 
@@ -19,6 +24,7 @@
 #include "complex_driver.h"
 #include "driver_common.h"
 #include "rational_driver.h"
+#include "foundation/core/directives.h"
 #include "foundation/core/format.h"
 
 #include <QCoreApplication>
@@ -148,9 +154,13 @@ private:
 };
 } // namespace
 
+// Every computing library's lines (made by cmake/ToolAreas.cmake).
+void RegisterComputingAreas();
+
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    RegisterComputingAreas();
     Driver driver;
     ComplexDriver complexDriver;
     RationalDriver rationalDriver;
@@ -174,6 +184,12 @@ int main(int argc, char** argv)
         }
         if (simple == QLatin1String("#set domain rational")) {
             current = &rationalLine;
+            continue;
+        }
+        QString answer;
+        if (RunEvalDirective(line, answer)) {
+            evaldriver::out(answer);
+            std::cout.flush();
             continue;
         }
         if (line.startsWith(QLatin1String("#set domain ")))
