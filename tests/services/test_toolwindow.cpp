@@ -8,6 +8,7 @@
 #include "foundation/core/basicos.h"
 #include "platform/profile.h"
 #include "support/fixtures.h"
+#include "support/recordinghost.h"
 #include "testsupport.h"
 
 #include <QCloseEvent>
@@ -15,29 +16,6 @@
 #include <QTemporaryDir>
 
 namespace {
-
-class RecordingHost : public ToolHost {
-public:
-    real::TExpresion* InputEvaluator() override { return nullptr; }
-    Extended LastResult() const override { return 0; }
-    std::uint8_t AngleUnit() const override { return 0; }
-    const TAppearance& Appearance() const override { return appearance; }
-    bool DrawsWhileTyping() const override { return true; }
-    bool MagneticWindows() const override { return magnetic; }
-    const FormulaPicture* CurrentPicture() const override { return nullptr; }
-    void CopyPicture(const FormulaPicture&) override {}
-    bool CanExportPicture() const override { return false; }
-    void ExportPicture(const FormulaPicture&, QWidget*) override {}
-    VariablePrompter* Prompter() override { return nullptr; }
-    int ShowMessage(const QString&, unsigned) override { return 0; }
-    void ToolClosed(TToolWindow* tool) override { closed.push_back(tool); }
-    TNoticeBoard& Notices() override { return notices; }
-
-    TAppearance appearance;
-    bool magnetic = false;
-    std::vector<TToolWindow*> closed;
-    TNoticeBoard notices;
-};
 
 class TfmPrueba : public TToolWindow {
 public:
