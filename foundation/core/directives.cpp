@@ -26,7 +26,12 @@ bool RunEvalDirective(const QString& line, QString& answer)
 {
     if (!line.startsWith(QLatin1Char('#')))
         return false;
-    const qsizetype space = line.indexOf(QLatin1Char(' '));
+    // The name ends at the first space or tab.
+    qsizetype space = 1;
+    while (space < line.size() && line[space] != QLatin1Char(' ') && line[space] != QLatin1Char('\t'))
+        ++space;
+    if (space == line.size())
+        space = -1;
     const QString name = line.mid(1, space < 0 ? -1 : space - 1);
     const TEvalDirective* d = FindEvalDirective(name);
     if (!d)

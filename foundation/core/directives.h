@@ -19,6 +19,6 @@ void AddEvalDirective(const QString& name, const QString& usage,
                       std::function<QString(const QString& arguments)> run);
 // The directive of that name; none.
 const TEvalDirective* FindEvalDirective(const QString& name);
-// "#name arguments" when name is a directive of the computing libraries: its
+// "#name arguments" (a space or a tab after the name) when name is a directive of the computing libraries: its
 // answer (an exception's message after "Excepción: "); otherwise nothing.
 bool RunEvalDirective(const QString& line, QString& answer);

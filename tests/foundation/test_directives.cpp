@@ -31,6 +31,7 @@ TEST_F(DirectivesTest, LinesAreAnsweredByTheirDirective)
     } cases[] = {
         {"#eco  uno dos ", true, "[uno dos]"},
         {"#ECO x", true, "[x]"},
+        {"#eco\tH2O", true, "[H2O]"},
         {"#eco", true, "[]"},
         {"#falla 3", true, "Excepción: Número no válido"},
         {"#lineas", true, "a b"},
