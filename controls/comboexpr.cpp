@@ -71,6 +71,9 @@ TComboExpr::TComboExpr(QWidget* parent) : QComboBox(parent)
 {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
+    // What is typed is what is calculated: no completion from the items (a
+    // typed "2" must never become an older "2+3*4").
+    setCompleter(nullptr);
     connect(lineEdit(), &QLineEdit::textChanged, this, [this] {
         if (m_quiet == 0)
             Change();

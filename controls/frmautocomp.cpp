@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
@@ -213,6 +214,25 @@ struct ControlText {
 
 // The list box draws its entries: the icon of the kind, the name part bold and
 // the rest (from the "-") in the normal style.
+// A row fits the list's font (13 pixels at the least); an entry is as wide as
+// its icon, its bold name and its description.
+int AutoCompRowHeight(const QFont& font)
+{
+    QFont bold = font;
+    bold.setBold(true);
+    return std::max(13, QFontMetrics(bold).height() + 1);
+}
+
+int AutoCompItemWidth(const QString& text, const QFont& font)
+{
+    QFont bold = font;
+    bold.setBold(true);
+    const qsizetype dash = text.indexOf(QStringLiteral(" - "));
+    const QString boldPart = dash >= 0 ? text.left(dash + 1) : text;
+    const QString rest = dash >= 0 ? text.mid(dash + 1) : QString();
+    return 12 + QFontMetrics(bold).horizontalAdvance(boldPart) + QFontMetrics(font).horizontalAdvance(rest) + 6;
+}
+
 class TAutoCompDelegate : public QStyledItemDelegate {
 public:
     TAutoCompDelegate(TImageList* images, QObject* parent) : QStyledItemDelegate(parent), m_images(images) {}
@@ -245,7 +265,8 @@ public:
     }
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
-        return QSize(QStyledItemDelegate::sizeHint(option, index).width(), 13);
+        return QSize(AutoCompItemWidth(index.data(Qt::DisplayRole).toString(), option.font),
+                     AutoCompRowHeight(option.font));
     }
 
 private:
@@ -284,7 +305,7 @@ TfmAutoComp::TfmAutoComp(QWidget* parent) : QWidget(parent, Qt::Popup | Qt::Fram
 {
     setObjectName(QStringLiteral("fmAutoComp"));
     setProperty("HelpContext", 21);
-    resize(298, 204);
+    resize(kWidth, kHeight);
 
     ImageList1 = new TImageList(12, 12, this);
     ImageList1->setObjectName(QStringLiteral("ImageList1"));
@@ -404,6 +425,22 @@ void TfmAutoComp::fill(const TAutoCompSource* table, QWidget* control)
     m_cachedNames = std::move(names);
     m_control = control;
     fire(OnCargarLista, static_cast<QObject*>(this));
+    fitSize();
+}
+
+void TfmAutoComp::fitSize()
+{
+    // As wide as the widest entry (half the screen at the most), and as high
+    // as a whole number of rows.
+    int widest = 0;
+    for (int i = 0; i < lb->count(); ++i)
+        widest = std::max(widest, AutoCompItemWidth(lb->item(i)->text(), lb->font()));
+    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    const int most = std::max(kWidth, s ? s->availableGeometry().width() / 2 : kWidth);
+    const int scroll = lb->verticalScrollBar()->sizeHint().width();
+    const int row = AutoCompRowHeight(lb->font());
+    const int rows = std::max(1, kHeight / row);
+    resize(std::clamp(widest + scroll + 2 * lb->frameWidth(), kWidth, most), rows * row + 2 * lb->frameWidth());
 }
 
 void TfmAutoComp::place(QWidget* control, int caret)

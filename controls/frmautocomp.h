@@ -170,6 +170,9 @@ public:
     bool Running() const { return m_running; }
     TModalResult ModalResult() const { return m_modalResult; }
 
+    // The next run fills the list again (the entries its owners add changed).
+    void ForgetControl() { m_control = nullptr; }
+
     // Called with the list as Sender after the list was filled again.
     TNotifyEvent OnCargarLista;
     // F1 on an entry: help for this name (the shell's help integration).
@@ -194,6 +197,9 @@ protected:
 
 private:
     void fill(const TAutoCompSource* table, QWidget* control);
+    void fitSize();
+    static constexpr int kWidth = 298;
+    static constexpr int kHeight = 204;
     void place(QWidget* control, int caret);
     void selectByPrefix();
     void rewriteControl();

@@ -1,4 +1,5 @@
 #include "platform/msgbox.h"
+#include "platform/spanish.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -59,6 +60,7 @@ std::unique_ptr<QMessageBox> BuildMessageBox(const QString& text, const QString&
     for (int r : results)
         buttons |= ButtonOfResult(r);
     box->setStandardButtons(buttons);
+    NameButtonsInSpanish(*box);
     box->setDefaultButton(ButtonOfResult(DefaultButtonResult(flags)));
     if (const int esc = EscapeResult(flags))
         box->setEscapeButton(ButtonOfResult(esc));

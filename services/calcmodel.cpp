@@ -192,12 +192,15 @@ TCalcModel::~TCalcModel() = default;
 
 QString TCalcModel::ResultText(Extended value)
 {
+    if (!IsTruthValue(value))
+        return FloatToStrDefBase(value);
+    return value == real::engineState().TrueValue ? QStringLiteral("Verdadero") : QStringLiteral("Falso");
+}
+
+bool TCalcModel::IsTruthValue(Extended value)
+{
     const real::EngineState& st = real::engineState();
-    if (value == st.TrueValue)
-        return QStringLiteral("Verdadero");
-    if (value == st.FalseValue)
-        return QStringLiteral("Falso");
-    return FloatToStrDefBase(value);
+    return value == st.TrueValue || value == st.FalseValue;
 }
 
 TCalcModel::TOutcome TCalcModel::Calculate(const QString& text, const std::function<void()>& afterCompile)

@@ -138,6 +138,8 @@ public:
     TOutcome Evaluate();
     // The text of a value as the result box shows it.
     static QString ResultText(Extended value);
+    // The value is this calculation's "Verdadero" or "Falso".
+    static bool IsTruthValue(Extended value);
 
     // ---- the running total ----
     Extended Total() const { return m_total; }

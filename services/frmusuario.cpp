@@ -8,6 +8,7 @@
 #include "foundation/core/format.h"
 #include "foundation/core/zelini.h"
 #include "drawkit/drawkit.h"
+#include "platform/spanish.h"
 
 #include <QHBoxLayout>
 #include <QInputDialog>
@@ -26,11 +27,15 @@ namespace {
 
 bool DefaultInputQuery(QWidget* parent, const QString& caption, const QString& prompt, QString& text)
 {
-    bool ok = false;
-    const QString t = QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, text, &ok);
-    if (ok)
-        text = t;
-    return ok;
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(text);
+    NameButtonsInSpanish(dialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    text = dialog.textValue();
+    return true;
 }
 
 // A memo without line breaks: breaks that arrive by pasting become blanks.

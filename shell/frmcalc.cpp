@@ -3,7 +3,9 @@
 #include "controls/application.h"
 #include "controls/comboexpr.h"
 #include "controls/frmautocomp.h"
+#include "controls/menudraw.h"
 #include "controls/pvlurl.h"
+#include "controls/readonlybox.h"
 #include "engine/bases.h"
 #include "engine/checked.h"
 #include "engine/formulapicture.h"
@@ -143,6 +145,8 @@ void Step(const std::function<void()>& step)
 // ---------------------------------------------------------------------------
 // The window
 
+const QString TfrmCalcu::kWebPage = QStringLiteral("https://sumbrix.example.org/");
+
 TfrmCalcu::TfrmCalcu(QWidget* parent) : TFormMX(parent)
 {
     setObjectName(QStringLiteral("frmCalcu"));
@@ -224,6 +228,11 @@ void TfrmCalcu::BuildControls()
     tools->addWidget(btnInsertar);
     tools->addWidget(btnMemoria);
     tools->addWidget(btnHerramientas);
+    btnAyuda = MakeButton(Panel1, "btnAyuda", QStringLiteral("?"), QStringLiteral("Ayuda (F1)"));
+    btnAyuda->setPopupMode(QToolButton::InstantPopup);
+    pvlUrl1 = new TpvlUrl(this);
+    pvlUrl1->Url = kWebPage;
+    tools->addWidget(btnAyuda);
     top->addWidget(cmbEdit, 0, 0, 1, 2);
     top->addWidget(Edit2, 1, 0);
     top->addLayout(tools, 1, 1);
@@ -278,10 +287,13 @@ void TfrmCalcu::BuildControls()
     edtTotal->setMinimumWidth(170);
     edtTotal->setToolTip(QStringLiteral("Total (Suma de resultados)"));
     connect(edtTotal, &QLineEdit::textChanged, this, &TfrmCalcu::edtTotalChange);
-    SpeedButton1 = MakeButton(Panel2, "SpeedButton1", QStringLiteral("0"), QStringLiteral("Total a cero (Ctrl+0)"));
+    // Drawn as buttons: a bare "0" beside the count read like a second count.
+    SpeedButton1 = MakeButton(Panel2, "SpeedButton1", QStringLiteral("\u2192 0"), QStringLiteral("Total a cero (Ctrl+0)"));
+    SpeedButton1->setAutoRaise(false);
     connect(SpeedButton1, &QToolButton::clicked, this, &TfrmCalcu::SpeedButton1Click);
     btnUndo = MakeButton(Panel2, "btnUndo", QStringLiteral("\u21B6"),
                          QStringLiteral("Deshacer última adición a total."));
+    btnUndo->setAutoRaise(false);
     connect(btnUndo, &QToolButton::clicked, this, &TfrmCalcu::btnUndoClick);
     bottom->addWidget(Label1);
     bottom->addWidget(edtTotal);
@@ -302,6 +314,8 @@ void TfrmCalcu::BuildControls()
     BuildConfigureMenu();
     BuildBoxMenus();
     BuildEditMenu();
+    BuildHelpMenu();
+    AttachMenuDrawing();
     // The window sees its keys before the focused control.
     qApp->installEventFilter(this);
     resize(420, 300);
@@ -481,13 +495,11 @@ void TfrmCalcu::FormCreate()
     if (QDate::currentDate() > QDate(2011, 5, 1)) {
         const int r = int(std::floor(real::builtins::RandomState::next() * 10));
         if (r > 7) {
-            Step([] {
+            Step([this] {
                 if (MsgBox(QStringLiteral("Una nueva versión de Sumbrix\r\n(con mas funciones y menos errores) "
                                           "\r\ndebería estar disponible...\r\n\r\n¿Desea buscar novedades ahora?"),
                            Basicos().ApplicationTitle, mb::YesNo | mb::DefButton2 | mb::IconInformation) == idYes) {
-                    TpvlUrl url;
-                    url.Url = QStringLiteral("https://sumbrix.example.org/");
-                    url.OpenUrl();
+                    pvlUrl1->OpenUrl();
                 }
             });
         }
@@ -668,7 +680,7 @@ void TfrmCalcu::InsertUserName(int tag)
 
 void TfrmCalcu::ShowResult(const QString& text)
 {
-    Edit2->setText(text);
+    ShowFromStart(Edit2, text);
 }
 
 const FormulaPicture* TfrmCalcu::Picture() const { return FormulaView->Picture(); }
@@ -710,8 +722,16 @@ void TfrmCalcu::Calculate()
 
     const QString text = cmbEdit->Text();
     m_emptyRequest = text.isEmpty();
-    const TCalcModel::TOutcome out =
-        m_calc->Calculate(text, [this] { SetPicture(DrawExpression(m_calc->Main())); });
+    TCalcModel::TOutcome out;
+    try {
+        out = m_calc->Calculate(text, [this] { SetPicture(DrawExpression(m_calc->Main())); });
+    } catch (const std::exception& e) {
+        // The request ends in the error's box: the result box says what it
+        // says, never "Calculando..." any longer.
+        const auto* own = dynamic_cast<const Exception*>(&e);
+        ShowResult(own ? own->message() : QString::fromUtf8(e.what()));
+        throw;
+    }
     ShowResult(out.Shown);
     if (out.Ready && out.KeepText)
         UpdateExpressionHistory(text);
@@ -754,8 +774,12 @@ bool TfrmCalcu::AddToHistory()
         m_calc->Main().Text == QStringLiteral("0"))
         return false;
     CalcGlobals& g = Calc();
-    // The total first, so that an overflow leaves everything as it was.
-    m_calc->AddToTotal(g.LastResult);
+    // The total first, so that an overflow leaves everything as it was. A
+    // truth value is a random number that only tells true from false: it
+    // adds nothing to the total.
+    m_addedToTotal = !TCalcModel::IsTruthValue(g.LastResult);
+    if (m_addedToTotal)
+        m_calc->AddToTotal(g.LastResult);
     auto* result = new QListWidgetItem(Edit2->text() + QStringLiteral("   ") + g.Assignments);
     result->setData(kObjectRole, int(g.MainAngleMode));
     Lista->insertItem(0, result);
@@ -770,7 +794,7 @@ bool TfrmCalcu::AddToHistory()
 void TfrmCalcu::UpdateTotalDisplay()
 {
     Label1->setText(Format(QStringLiteral("%d"), {m_calc->Count()}));
-    edtTotal->setText(FloatToStrDefBase(m_calc->Total()));
+    ShowFromStart(edtTotal, FloatToStrDefBase(m_calc->Total()));
     btnUndo->setEnabled(m_calc->Total() != m_calc->PreviousTotal());
 }
 
@@ -783,7 +807,7 @@ void TfrmCalcu::SetAngleMode(std::uint8_t mode)
     Calculate();
     // The recalculated result is shown as a history pair, not added to the
     // total: the addition is undone, but only when there was one.
-    if (AddToHistory())
+    if (AddToHistory() && m_addedToTotal)
         btnUndoClick();
     m_notices.Post(THostNotice::AngleChanged);
 }
@@ -793,7 +817,7 @@ void TfrmCalcu::SetResultBase(int base)
     numtext().DisplayBase = std::uint8_t(base);
     MirrorNumberMenus();
     ShowResult(FloatToStrDefBase(Calc().LastResult));
-    if (AddToHistory())
+    if (AddToHistory() && m_addedToTotal)
         btnUndoClick();
 }
 

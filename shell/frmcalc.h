@@ -36,6 +36,8 @@ class QSplitter;
 class QDialog;
 class QWidget;
 class TComboExpr;
+class TMenuDrawing;
+class TpvlUrl;
 class TFormulaView;
 class TZelIniFile;
 class TAutoCompSource;
@@ -166,6 +168,12 @@ public:
     // ---- hooks filled by other parts of the program ----
     // Shows a help context (the help integration installs it).
     std::function<void(int context)> OnHelpContext;
+    // The tips window, modal, and the about box (their windows install them);
+    // the help menu offers only what is installed.
+    std::function<void()> OnShowTips;
+    std::function<void()> OnAbout;
+    // The maker's page ("Buscar Actualizaciones...").
+    static const QString kWebPage;
 
     // ---- controls (objectName as given) ----
     TComboExpr* cmbEdit = nullptr;
@@ -199,11 +207,23 @@ public:
     QMenu* PopupMenuX1 = nullptr;  // expression box
     QMenu* PopupMenuX2 = nullptr;  // result box
     QMenu* PopupMenu1 = nullptr;   // the context-menu key's editing menu
+    QMenu* PopupMenu9 = nullptr;   // help
+    QToolButton* btnAyuda = nullptr;
+    // Tools menu items shown only while the window sits in the notification
+    // area: "Sumbrix" (back to the screen) with its separator, and "Salir".
+    QAction* Sumbrix1 = nullptr;
+    QAction* N1 = nullptr;
+    QAction* Salir1 = nullptr;
+    bool InNotificationArea() const { return m_inTray; }
+    // Back from the notification area.
+    void RestoreFromNotificationArea();
     // Enables PopupMenu1's items for the box and opens it under the expression box.
     void ShowEditMenu(QLineEdit* box);
     QToolButton* FormAngulo = nullptr;
     QToolButton* btnDigitos = nullptr;
     QToolButton* btnBase = nullptr;
+
+    TpvlUrl* pvlUrl1 = nullptr;
 
     // History list menu items.
     QAction* Reemplazarenexpresin1 = nullptr;
@@ -257,6 +277,11 @@ private:
     void BuildConfigureMenu();
     void BuildBoxMenus();
     void BuildEditMenu();
+    void BuildHelpMenu();
+    // Every menu of the window draws its items in the colour scheme.
+    void AttachMenuDrawing();
+    std::unique_ptr<TMenuDrawing> m_menuDrawing;
+    bool m_inTray = false;
     QLineEdit* m_editTarget = nullptr;
     struct ConfigureItem {
         QAction* action;
@@ -302,6 +327,8 @@ private:
     bool m_autoDraw = true;
     // The last request was Enter on an empty box: nothing may be added.
     bool m_emptyRequest = true;
+    // The last history pair added its result to the total.
+    bool m_addedToTotal = false;
     // The last calculation got as far as a result (or an evaluation error).
     bool m_resultReady = false;
     // The expression history is being rearranged: no live drawing.

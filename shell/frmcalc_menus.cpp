@@ -6,15 +6,22 @@
 #include "controls/comboexpr.h"
 #include "controls/formmx.h"
 #include "controls/frmautocomp.h"
+#include "controls/menudraw.h"
+#include "controls/pvlurl.h"
+#include "platform/msgbox.h"
+#include "platform/shell.h"
 #include "engine/bases.h"
 #include "foundation/core/basicos.h"
 #include "foundation/core/format.h"
+#include "services/formulaview.h"
 #include "services/toolwindow.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -475,6 +482,19 @@ bool TfrmCalcu::ToolKey(QChar letter)
 
 void TfrmCalcu::BuildConfigureMenu()
 {
+    // "Sumbrix" and its separator head the menu while the window sits in the
+    // notification area.
+    QAction* first = PopupMenu7->actions().value(0);
+    Sumbrix1 = new QAction(QStringLiteral("Sumbrix"), PopupMenu7);
+    Sumbrix1->setObjectName(QStringLiteral("Sumbrix1"));
+    Sumbrix1->setCheckable(true);
+    Sumbrix1->setChecked(true);
+    connect(Sumbrix1, &QAction::triggered, this, [this] {
+        Sumbrix1->setChecked(true);
+        TApplication::Guarded([this] { RestoreFromNotificationArea(); });
+    });
+    PopupMenu7->insertAction(first, Sumbrix1);
+    N1 = PopupMenu7->insertSeparator(first);
     PopupMenu7->addSeparator();
     Configurar1 = PopupMenu7->addMenu(QStringLiteral("Configurar"));
     Configurar1->setObjectName(QStringLiteral("Configurar1"));
@@ -505,8 +525,14 @@ void TfrmCalcu::BuildConfigureMenu()
           [this](bool on) { SetAutoDraw(on); });
     check("Transparencia1", QStringLiteral("Transparencia"), [] { return FormMXSettings().TranspInactive; },
           [](bool on) { FormMXSettings().TranspInactive = on; });
+    Salir1 = PopupMenu7->addAction(QStringLiteral("Salir"));
+    Salir1->setObjectName(QStringLiteral("Salir1"));
+    connect(Salir1, &QAction::triggered, this, [this] { close(); });
     connect(PopupMenu7, &QMenu::aboutToShow, this, [this] {
         AutoComp().AutoCompleteCancelled = false;
+        for (QAction* a : {Sumbrix1, N1, Salir1})
+            a->setVisible(m_inTray);
+        Configurar1->menuAction()->setVisible(!m_inTray);
         for (const ConfigureItem& item : m_configureItems)
             item.action->setChecked(item.state());
     });
@@ -606,4 +632,64 @@ void TfrmCalcu::ShowEditMenu(QLineEdit* box)
     }
     const QPoint at = mapToGlobal(QPoint(cmbEdit->x(), cmbEdit->y() + cmbEdit->height() + 25));
     PopupMenu1->popup(at);
+}
+
+void TfrmCalcu::RestoreFromNotificationArea()
+{
+    m_inTray = false;
+    showNormal();
+    activateWindow();
+}
+
+void TfrmCalcu::BuildHelpMenu()
+{
+    PopupMenu9 = new QMenu(this);
+    PopupMenu9->setObjectName(QStringLiteral("PopupMenu9"));
+    auto item = [this](const char* name, const QString& caption, std::function<void()> run) {
+        QAction* a = PopupMenu9->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, [run] { TApplication::Guarded(run); });
+        return a;
+    };
+    QAction* contents = item("Contenido1", QStringLiteral("Contenido"), [this] {
+        if (OnHelpContext)
+            OnHelpContext(1);
+    });
+    QAction* tips = item("Sabaque1", QStringLiteral("Sabía que..."), [this] {
+        if (OnShowTips)
+            OnShowTips();
+    });
+    PopupMenu9->addSeparator();
+    item("BuscarActualizaciones1", QStringLiteral("Buscar Actualizaciones..."), [this] { pvlUrl1->OpenUrl(); });
+    item("Contactarme1", QStringLiteral("Contactarme"), [this] {
+        const QFileInfo exe(Basicos().ExeFile);
+        const QString mail = exe.dir().filePath(exe.completeBaseName() + QStringLiteral(".eml"));
+        if (!QFileInfo(mail).isFile()) {
+            ShowMessage(QStringLiteral("No se encuentra el archivo:\r\n") + QDir::toNativeSeparators(mail),
+                        mb::Ok | mb::IconWarning);
+            return;
+        }
+        ShellOpenFile(mail, QString());
+    });
+    QAction* about = item("Acercade1", QStringLiteral("Acerca de..."), [this] {
+        if (OnAbout)
+            OnAbout();
+    });
+    // Only what is installed is offered.
+    connect(PopupMenu9, &QMenu::aboutToShow, this, [this, contents, tips, about] {
+        AutoComp().AutoCompleteCancelled = false;
+        contents->setVisible(bool(OnHelpContext));
+        tips->setVisible(bool(OnShowTips));
+        about->setVisible(bool(OnAbout));
+    });
+    btnAyuda->setMenu(PopupMenu9);
+}
+
+void TfrmCalcu::AttachMenuDrawing()
+{
+    m_menuDrawing = std::make_unique<TMenuDrawing>();
+    for (QMenu* menu : {PopupMenu1, PopupMenu2, PopupMenu3, PopupMenu4, PopupMenu7, PopupMenu8, PopupMenu9,
+                        PopupMenuX1, PopupMenuX2, MenuLista, FormulaView->MenuMeta})
+        m_menuDrawing->Attach(menu);
+    m_menuDrawing->Attach(PopupMenu5, TMenuDrawing::kWide);
 }

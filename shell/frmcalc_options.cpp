@@ -8,6 +8,7 @@
 #include "controls/formmx.h"
 #include "controls/frmautocomp.h"
 #include "controls/frmteclado.h"
+#include "controls/menudraw.h"
 #include "drawkit/drawkit.h"
 #include "engine/bases.h"
 #include "engine/real/expresion.h"
@@ -218,10 +219,19 @@ void TfrmCalcu::ApplySettings()
         w->setPalette(p);
         w->setAutoFillBackground(true);
     };
+    // The height: the top panel, the bottom bar when shown, and the picture
+    // and history panel when shown (100 pixels when it had shrunk to nothing).
+    const int minimum = Panel1->sizeHint().height() + (Panel2->isVisibleTo(this) ? Panel2->sizeHint().height() : 0);
+    const int middle = Panel3->height() > 23 ? Panel3->height() : 100;
+    setMinimumHeight(minimum);
+    resize(width(), minimum + (Panel3->isVisibleTo(this) ? middle : 0));
     // The expression history is cut to the history length.
     while (cmbEdit->count() > Calc().MaxList)
         cmbEdit->removeItem(Calc().MaxList);
     AutoComp().AutoCompleteCancelled = false;
+    if (TfmAutoComp* list = fmAutoComp())
+        list->ForgetControl();
+    m_menuDrawing->SetScheme({a.ClLuz, a.ClSombra, a.ClTexto, a.ClFondo});
     paint(Panel3, a.ClSombra);
     paint(Lista, a.ClFondo);
     paint(edtTotal, a.ClFondo);

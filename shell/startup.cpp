@@ -7,6 +7,7 @@
 #include "foundation/core/basicos.h"
 #include "drawkit/qpaintercanvas.h"
 #include "platform/msgbox.h"
+#include "platform/spanish.h"
 #include "shell/frmcalc.h"
 #include "services/frminput.h"
 
@@ -48,6 +49,7 @@ void RegisterWindowAreas();
 int RunProgram()
 {
     StartUnits();
+    InstallSpanishTranslations(*qApp);
     RegisterWindowAreas();
     // The splash shows here (about box).
     Basicos().ApplicationTitle = QStringLiteral("Sumbrix");

@@ -1,10 +1,12 @@
 #include "platform/msgbox.h"
+#include "platform/spanish.h"
 
 #include "support/fixtures.h"
 
 #include <QAbstractButton>
 #include <QPushButton>
 #include <QApplication>
+#include <QInputDialog>
 #include <QTimer>
 
 namespace {
@@ -72,6 +74,50 @@ TEST_F(MessageBoxes, TheSinkReturnsTheButtonPressed)
     EXPECT_EQ(MsgBoxApp(QStringLiteral("¿Cancela este proceso?"), mb::YesNo | mb::IconQuestion), idNo);
     EXPECT_EQ(seenTitle, QStringLiteral("Sumbrix 2.84"));
     Basicos().reset();
+}
+
+} // namespace
+
+namespace {
+
+// Every box names its buttons in Spanish, with or without Qt's translations.
+TEST_F(MessageBoxes, ButtonsSpeakSpanish)
+{
+    struct Case {
+        unsigned flags;
+        QStringList texts;
+    };
+    const Case cases[] = {
+        {mb::Ok, {QStringLiteral("Aceptar")}},
+        {mb::OkCancel, {QStringLiteral("Aceptar"), QStringLiteral("Cancelar")}},
+        {mb::YesNo, {QStringLiteral("Sí"), QStringLiteral("No")}},
+        {mb::YesNoCancel, {QStringLiteral("Sí"), QStringLiteral("No"), QStringLiteral("Cancelar")}},
+        {mb::RetryCancel, {QStringLiteral("Reintentar"), QStringLiteral("Cancelar")}},
+        {mb::AbortRetryIgnore, {QStringLiteral("Anular"), QStringLiteral("Reintentar"), QStringLiteral("Omitir")}},
+    };
+    for (const Case& c : cases) {
+        auto box = BuildMessageBox(QStringLiteral("Texto"), QStringLiteral("Sumbrix"), c.flags);
+        QStringList texts;
+        for (QAbstractButton* b : box->buttons())
+            texts << b->text().remove(QLatin1Char('&'));
+        texts.sort();
+        QStringList expected = c.texts;
+        expected.sort();
+        EXPECT_EQ(texts, expected) << c.flags;
+    }
+    QInputDialog input;
+    NameButtonsInSpanish(input);
+    EXPECT_EQ(input.okButtonText(), QStringLiteral("Aceptar"));
+    EXPECT_EQ(input.cancelButtonText(), QStringLiteral("Cancelar"));
+}
+
+TEST_F(MessageBoxes, QtsOwnSpanishTranslationsLoad)
+{
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    ASSERT_TRUE(app);
+    // The setup installs them; the translated texts of Qt's own dialogs follow.
+    ASSERT_TRUE(InstallSpanishTranslations(*app));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancelar"));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // Enter, prompts answered through the window's prompter, the result box, the
 // histories, the memories, the total and undo, and the files written at close.
 #include "shell/frmcalc.h"
+#include "frmcalcfixture.h"
 
 #include "controls/comboexpr.h"
 #include "controls/frmautocomp.h"
@@ -42,88 +43,6 @@
 
 namespace {
 
-class FrmCalcTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        Basicos().reset();
-        SetExeDir(dir.path());
-        // The settings file is named after the program.
-        Basicos().ExeFile = dir.filePath(QStringLiteral("sumbrix"));
-        Basicos().Messages = &sink;
-        sink.answer = RecordingSink::kDefaultButton;
-        prompter.failWhenUnscripted = true;
-        Calc().reset();
-        Calc().FixedSeed = 20260101;
-        Calc().Prompter = &prompter;
-        numtext().reset();
-        real::engineState().reset();
-        AutoComp().reset();
-        ComboExpr().reset();
-        StartUnits();
-    }
-    void TearDown() override
-    {
-        w.reset();
-        MainExtensions().reset();
-        FreeAutoComp();
-        FreeTeclado();
-        PictureMetrics::reset();
-        real::messageHook() = nullptr;
-        Calc().reset();
-        numtext().reset();
-        real::engineState().reset();
-        Basicos().reset();
-    }
-
-    // A settings file that is not a first run (no help offer).
-    void writeSettings(const QByteArray& extra = QByteArray())
-    {
-        QFile f(dir.filePath(QStringLiteral("sumbrix.ini")));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("[Opciones]\r\nVer=280\r\n" + extra);
-    }
-    void open()
-    {
-        w = std::make_unique<TfrmCalcu>();
-    }
-    void openNotFirstRun()
-    {
-        writeSettings();
-        open();
-    }
-    void enter(const QString& text)
-    {
-        w->cmbEdit->SetText(text);
-        QTest::keyClick(w->cmbEdit, Qt::Key_Return);
-    }
-    QString result() const { return w->Edit2->text(); }
-    QStringList history() const { return w->cmbEdit->Items(); }
-    QStringList lines() const
-    {
-        QStringList out;
-        for (int i = 0; i < w->HistoryCount(); ++i)
-            out << w->HistoryLine(i);
-        return out;
-    }
-    QByteArray file(const QString& name) const
-    {
-        QFile f(dir.filePath(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    void selectLine(int row)
-    {
-        w->Lista->setCurrentRow(row);
-        w->Lista->item(row)->setSelected(true);
-    }
-
-    QTemporaryDir dir;
-    RecordingSink sink;
-    ScriptedPrompter prompter;
-    std::unique_ptr<TfrmCalcu> w;
-};
-
 // ---------------------------------------------------------------------------
 // Results
 
@@ -134,15 +53,17 @@ TEST_F(FrmCalcTest, EnterShowsTheResultAndFillsHistoriesAndTotal)
         const char* shown;
         bool inExpressionHistory;
         bool addsPair;
+        bool totals;
     };
     const Case cases[] = {
-        {"2+3", "5", true, true},
-        {"1=1", "Verdadero", true, true},
-        {"1=2", "Falso", true, true},
-        {"1/0", "División por cero", false, false},
-        {"Raiz(-1)", nullptr, false, false},   // an arithmetic failure: its own text
-        {"0", "0", true, false},               // evaluated and shown, never added
-        {"2+", nullptr, false, false},         // the compiler's message
+        {"2+3", "5", true, true, true},
+        // A truth value goes to the history but never into the total.
+        {"1=1", "Verdadero", true, true, false},
+        {"1=2", "Falso", true, true, false},
+        {"1/0", "División por cero", false, false, false},
+        {"Raiz(-1)", nullptr, false, false, false},   // an arithmetic failure: its own text
+        {"0", "0", true, false, false},               // evaluated and shown, never added
+        {"2+", nullptr, false, false, false},         // the compiler's message
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -155,7 +76,8 @@ TEST_F(FrmCalcTest, EnterShowsTheResultAndFillsHistoriesAndTotal)
             EXPECT_FALSE(result().isEmpty() || result() == QStringLiteral("Calculando..."));
         EXPECT_EQ(history().contains(text), c.inExpressionHistory);
         EXPECT_EQ(w->HistoryCount(), c.addsPair ? 2 : 0);
-        EXPECT_EQ(w->TotalCount(), c.addsPair ? 1 : 0);
+        EXPECT_EQ(w->TotalCount(), c.totals ? 1 : 0);
+        EXPECT_EQ(w->Total(), c.totals ? 5 : 0);
         EXPECT_TRUE(sink.boxes.empty());
         w.reset();
         sink.boxes.clear();
@@ -335,7 +257,8 @@ TEST_F(FrmCalcTest, AnUndeclaredNameEndsTheRequestWithTheErrorBox)
     enter(QStringLiteral("zz9+1"));
     ASSERT_EQ(sink.boxes.size(), 1u);
     EXPECT_EQ(sink.boxes[0].caption, QStringLiteral("Sumbrix 2.84"));
-    EXPECT_EQ(result(), QStringLiteral("Calculando..."));
+    // The result box says what the box said.
+    EXPECT_EQ(result(), QStringLiteral("\"zz9\" no está definido"));
     EXPECT_EQ(history(), QStringList{QStringLiteral("3")});
     EXPECT_EQ(w->HistoryCount(), 2);
     EXPECT_EQ(w->Total(), 3);
@@ -344,7 +267,7 @@ TEST_F(FrmCalcTest, AnUndeclaredNameEndsTheRequestWithTheErrorBox)
     prompter.answers = {QStringLiteral("qq7")};
     enter(QStringLiteral("a+1"));
     EXPECT_EQ(sink.boxes.size(), 1u);
-    EXPECT_EQ(result(), QStringLiteral("Calculando..."));
+    EXPECT_EQ(result(), QStringLiteral("\"qq7\" no está definido"));
     EXPECT_EQ(w->HistoryCount(), 2);
     // The base change that follows adds nothing for the broken request.
     w->SetResultBase(2);
@@ -748,7 +671,7 @@ TEST_F(FrmCalcTest, DefinitionsDialogOkRegistersTheNamesAgain)
     };
     w->Constantes1Click(0);
     enter(QStringLiteral("k2"));
-    EXPECT_EQ(result(), QStringLiteral("Calculando..."));   // unknown until OK
+    EXPECT_EQ(result(), QStringLiteral("\"k2\" no está definido"));   // unknown until OK
     sink.boxes.clear();
     w->Constantes1Click(0);
     enter(QStringLiteral("k2*2"));
