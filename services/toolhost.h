@@ -124,6 +124,7 @@ struct TMainExtensions {
         QString Hint;        // the button's tooltip
         QChar Key;           // Ctrl + this letter
         int AppearanceOrder = 0;   // lower first when the scheme changes
+        int MenuOrder = 0;         // lower first in the tools menu and the bar
         std::function<TToolWindow*(ToolHost& host, QWidget* owner)> Create;
     };
     std::vector<Settings> SettingsParts;

@@ -59,3 +59,25 @@ private:
     int m_appearanceNotice = 0;
     bool m_hostGone = false;
 };
+
+// Puts the tool window T among the main window's tools: its item in the tools
+// menu (`caption`, Ctrl + `key`), its toggle on the bottom bar (`buttonName`,
+// `buttonText`, `hint`, with "\r\n" as line breaks) and its open flag in the
+// settings (`flagKey`; empty: it never reopens at start).
+template <class T>
+void AddToolWindow(const QString& flagKey, const QString& caption, const QString& buttonName,
+                   const QString& buttonText, const QString& hint, QChar key, int menuOrder, int appearanceOrder)
+{
+    TMainExtensions::Tool tool;
+    tool.Name = T::kName;
+    tool.FlagKey = flagKey;
+    tool.Caption = caption;
+    tool.ButtonName = buttonName;
+    tool.ButtonText = buttonText;
+    tool.Hint = hint;
+    tool.Key = key;
+    tool.MenuOrder = menuOrder;
+    tool.AppearanceOrder = appearanceOrder;
+    tool.Create = [](ToolHost& host, QWidget* owner) -> TToolWindow* { return &TToolWindow::Open<T>(host, owner); };
+    MainExtensions().Tools.push_back(std::move(tool));
+}

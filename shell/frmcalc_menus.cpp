@@ -17,6 +17,7 @@
 #include "services/toolwindow.h"
 
 #include <QAction>
+#include <algorithm>
 #include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
@@ -362,7 +363,10 @@ void TfrmCalcu::BuildToolProtocol()
     bar->setContentsMargins(2, 0, 2, 0);
     bar->setSpacing(0);
     QAction* first = PopupMenu7->actions().value(0);
-    for (const TMainExtensions::Tool& entry : MainExtensions().Tools) {
+    std::vector<TMainExtensions::Tool> tools = MainExtensions().Tools;
+    std::stable_sort(tools.begin(), tools.end(),
+                     [](const auto& a, const auto& b) { return a.MenuOrder < b.MenuOrder; });
+    for (const TMainExtensions::Tool& entry : tools) {
         ToolState state;
         state.entry = entry;
         const QString name = entry.Name;
@@ -377,7 +381,7 @@ void TfrmCalcu::BuildToolProtocol()
         state.button = new QToolButton(ToolBar2);
         state.button->setObjectName(entry.ButtonName);
         state.button->setText(entry.ButtonText);
-        state.button->setToolTip(entry.Hint);
+        state.button->setToolTip(QString(entry.Hint).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
         state.button->setCheckable(true);
         state.button->setAutoRaise(true);
         bar->addWidget(state.button);

@@ -6,6 +6,8 @@
 //       a tips file from a list of tips (format: the header of data/src/tips.txt)
 //   sumbrix-datagen ini <source> <output> [--key KEY]
 //       a settings-format file from its text, scrambled with KEY when given
+//   sumbrix-datagen lines <source> <output>
+//       a text file of lines from its text (linesfile.cpp)
 //
 // Sources are UTF-8 with LF or CR LF line ends. A line whose first character
 // is "#" is a comment in both kinds. In an ini source every other non-empty
@@ -31,6 +33,8 @@
 #include <stdexcept>
 #include <utility>
 #include <vector>
+
+void WriteLinesFile(const QString& source, const QString& output);   // linesfile.cpp
 
 namespace {
 
@@ -221,7 +225,8 @@ void writeTips(const QString& source, const QString& output)
 int usage()
 {
     std::fputs("usage: sumbrix-datagen tips <source> <output>\n"
-               "       sumbrix-datagen ini <source> <output> [--key KEY]\n",
+               "       sumbrix-datagen ini <source> <output> [--key KEY]\n"
+               "       sumbrix-datagen lines <source> <output>\n",
                stderr);
     return 2;
 }
@@ -241,6 +246,8 @@ int main(int argc, char** argv)
     try {
         if (kind == QStringLiteral("tips") && args.size() == 3) {
             writeTips(source, output);
+        } else if (kind == QStringLiteral("lines") && args.size() == 3) {
+            WriteLinesFile(source, output);
         } else if (kind == QStringLiteral("ini") && (args.size() == 3 || args.size() == 5)) {
             QString key;
             if (args.size() == 5) {

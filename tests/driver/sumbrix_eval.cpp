@@ -13,8 +13,30 @@
 //                     answer is one line, "Excepción: ..." on a fault
 // Settings and definitions print nothing (an error in them prints one line).
 //
-// The tools' lines:
-//   (none yet)
+// The tools' lines (TAB: a tab character):
+//   #prime N          "primo", "compuesto" or the primes window's message
+//   #factors N        the prime factors of N ascending, with repetition
+//   #divisors N       every divisor of N ascending
+//   #nthprime K       the K-th prime (2 is the first), K from 1 to 2^57
+//   #primecount A B   how many primes lie in [A, B]
+//   #dates TYPE<TAB>UNIT<TAB>FIELD1<TAB>FIELD2[<TAB>FIELD3]
+//                     the dates window's result field: type 0-5 and unit tag
+//                     0-7 as in the window; types 0-1 take the two dates,
+//                     types 2-5 the three duration fields
+//   #stats ENTRIES    value or value*frequency, blank-separated: the 21 results
+//                     of the statistics window, "name=value" joined by " ; "
+//   #sequence FORM<TAB>RECURRENCE<TAB>STOP<TAB>INITIAL TERMS[<TAB>f<TAB>g<TAB>h]
+//                     FORM "Sn=" or "Sn+1=": the report of a detailed run
+//                     (at most 1000 terms), its lines joined by " ; "
+//   #convert<TAB>VALUE<TAB>FROM<TAB>TO[<TAB>MAGNITUDE]
+//                     the value as the result box writes it, or the error;
+//                     without a magnitude, the first that has both units
+//   #bases<TAB>NUMBER the number in every base: "Bin: 1010 [2] ; 3: 101 [3] ; ..."
+//   #molar<TAB>FORMULA
+//                     the molar mass as the result box writes it, or the error
+//   #element<TAB>SYMBOL-OR-NUMBER
+//                     the element's data as the periodic table lists them,
+//                     " ; " between fields
 // The real half calculates through the main window's own calculation model
 // (services/calcmodel.h): truth values, solving, the last result, the text.
 

@@ -1024,13 +1024,9 @@ protected:
         FrmCalcTest::SetUp();
         TfmHerramienta::made = 0;
         TfmHerramienta::appearances = 0;
-        MainExtensions().Tools.push_back({TfmHerramienta::kName, QStringLiteral("Primos"),
-                                          QStringLiteral("Factores primos"), QStringLiteral("SpeedButton4"),
-                                          QStringLiteral("P"), QStringLiteral("Factores Primos (Ctrl+R)"),
-                                          QLatin1Char('R'), 0,
-                                          [](ToolHost& host, QWidget* owner) -> TToolWindow* {
-                                              return new TfmHerramienta(host, owner);
-                                          }});
+        AddToolWindow<TfmHerramienta>(QStringLiteral("Primos"), QStringLiteral("Factores primos"),
+                                      QStringLiteral("SpeedButton4"), QStringLiteral("P"),
+                                      QStringLiteral("Factores Primos (Ctrl+R)"), QLatin1Char('R'), 0, 0);
     }
     QAction* item() const { return w->findChild<QAction*>(QStringLiteral("MostrarfmHerramienta")); }
     QToolButton* button() const { return w->findChild<QToolButton*>(QStringLiteral("SpeedButton4")); }
