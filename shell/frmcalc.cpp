@@ -6,6 +6,7 @@
 #include "controls/menudraw.h"
 #include "controls/pvlurl.h"
 #include "controls/readonlybox.h"
+#include "science/unidades/window/convmenu.h"
 #include "engine/bases.h"
 #include "engine/checked.h"
 #include "engine/formulapicture.h"
@@ -192,6 +193,7 @@ void TfrmCalcu::BuildControls()
     cmbEdit->setFont(ef);
     cmbEdit->setObjectName(QStringLiteral("cmbEdit"));
     cmbEdit->SetFileName(QStringLiteral("expr.lst"));
+    cmbEdit->SetOnCargarLista([this](QObject* list) { AddExtraAutoCompleteEntries(list); });
     cmbEdit->SetTextEmpty(QStringLiteral("{Ingrese aquí una expresión para evaluar}"));
     cmbEdit->SetAutoagregar(false);
     cmbEdit->setMinimumWidth(260);
@@ -227,6 +229,9 @@ void TfrmCalcu::BuildControls()
     tools->addWidget(btnBase);
     tools->addWidget(btnInsertar);
     tools->addWidget(btnMemoria);
+    btnConversion = MakeButton(Panel1, "btnConversion", QStringLiteral("\u21C4"), QStringLiteral("Conversión (F10)"));
+    btnConversion->setPopupMode(QToolButton::InstantPopup);
+    tools->addWidget(btnConversion);
     tools->addWidget(btnHerramientas);
     btnAyuda = MakeButton(Panel1, "btnAyuda", QStringLiteral("?"), QStringLiteral("Ayuda (F1)"));
     btnAyuda->setPopupMode(QToolButton::InstantPopup);
@@ -315,10 +320,12 @@ void TfrmCalcu::BuildControls()
     BuildBoxMenus();
     BuildEditMenu();
     BuildHelpMenu();
+    BuildConversionMenu();
     AttachMenuDrawing();
     // The window sees its keys before the focused control.
     qApp->installEventFilter(this);
-    resize(420, 300);
+    // Wide enough for the result box beside the row of tool buttons.
+    resize(560, 320);
 }
 
 void TfrmCalcu::BuildMemoryMenu()
@@ -556,6 +563,7 @@ void TfrmCalcu::ReadSettings(TZelIniFile& ini)
     ReadOptions(ini);
     for (int i = 0; i < 10; ++i)
         g.Memories[size_t(i)] = ini.ReadFloat(QStringLiteral("Memoria"), Format(QStringLiteral("M%d"), {i}), 0);
+    m_conversion->ReadSettings(ini);
     ReadHistoryLines(ini);
 }
 
@@ -611,9 +619,9 @@ void TfrmCalcu::SaveSettings()
 {
     TAppIniFile ini;
     WriteOptions(ini);
-    // The recent conversions are written here by the unit conversion.
     for (int i = 0; i < 10; ++i)
         ini.WriteFloat(QStringLiteral("Memoria"), Format(QStringLiteral("M%d"), {i}), Calc().Memories[size_t(i)]);
+    m_conversion->WriteSettings(ini);
     WriteHistoryLines(ini);
     for (const TMainExtensions::Settings& part : MainExtensions().SettingsParts)
         if (part.Write)

@@ -37,6 +37,7 @@ class QDialog;
 class QWidget;
 class TComboExpr;
 class TMenuDrawing;
+class TConversionMenu;
 class TpvlUrl;
 class TFormulaView;
 class TZelIniFile;
@@ -208,6 +209,13 @@ public:
     QMenu* PopupMenuX2 = nullptr;  // result box
     QMenu* PopupMenu1 = nullptr;   // the context-menu key's editing menu
     QMenu* PopupMenu9 = nullptr;   // help
+    QMenu* PopupMenu6 = nullptr;   // unit conversion
+    QToolButton* btnConversion = nullptr;
+    TConversionMenu* Conversion() const { return m_conversion; }
+    // "Calcular &MMR": both evaluators weigh chemical formulas (or no more).
+    void SetChemistryHooks();
+    // The elements join the names list of the boxes the chemistry serves.
+    void AddExtraAutoCompleteEntries(QObject* list);
     QToolButton* btnAyuda = nullptr;
     // Tools menu items shown only while the window sits in the notification
     // area: "Sumbrix" (back to the screen) with its separator, and "Salir".
@@ -278,6 +286,11 @@ private:
     void BuildBoxMenus();
     void BuildEditMenu();
     void BuildHelpMenu();
+    void BuildConversionMenu();
+    // F10: the conversion menu; Ctrl+F10 the last conversion again,
+    // Ctrl+Shift+F10 its inverse.
+    void ConversionKey(Qt::KeyboardModifiers modifiers);
+    TConversionMenu* m_conversion = nullptr;
     // Every menu of the window draws its items in the colour scheme.
     void AttachMenuDrawing();
     std::unique_ptr<TMenuDrawing> m_menuDrawing;

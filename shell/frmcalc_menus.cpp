@@ -300,6 +300,10 @@ bool TfrmCalcu::WindowKey(QKeyEvent* k)
     case Qt::Key_F5:
         PopupMenu7->popup(under);
         return true;
+    case Qt::Key_F10:
+        // Always consumed; with other modifiers it does nothing.
+        ConversionKey(k->modifiers());
+        return true;
     case Qt::Key_Escape:
         if (!cmbEdit->Text().isEmpty()) {
             cmbEdit->setFocus();
@@ -326,7 +330,10 @@ bool TfrmCalcu::WindowKey(QKeyEvent* k)
         // The names list for the expression box, with no key typed.
         AutoComp().AutoCompleteCancelled = false;
         QChar none(0);
-        EnsureAutoComp()->ShowForCombo(cmbEdit, cmbEdit->NameTable(), none);
+        TfmAutoComp* list = EnsureAutoComp();
+        // The box's own entries join the list as when a letter opens it.
+        list->OnCargarLista = cmbEdit->OnCargarLista();
+        list->ShowForCombo(cmbEdit, cmbEdit->NameTable(), none);
         cmbEdit->SetSel(cmbEdit->SelStart() + cmbEdit->SelLength(), 0);
         return true;
     }
@@ -513,7 +520,10 @@ void TfrmCalcu::BuildConfigureMenu()
     check("Autocompletar1", QStringLiteral("&Autocompletar"), [] { return AutoComp().AutoCompleteOn; },
           [](bool on) { AutoComp().AutoCompleteOn = on; });
     check("CalcularMMR1", QStringLiteral("Calcular &MMR"), [this] { return m_chemistry; },
-          [this](bool on) { m_chemistry = on; });
+          [this](bool on) {
+              m_chemistry = on;
+              SetChemistryHooks();
+          });
     check("VerFormulaHistorial1", QStringLiteral("Ver Fórmula-Historial"), [this] { return m_showHistory; },
           [this](bool on) { SetShowHistory(on); });
     check("VerBarra1", QStringLiteral("Ver Barra utilidades"), [this] { return m_showBar; },
@@ -696,4 +706,5 @@ void TfrmCalcu::AttachMenuDrawing()
                         PopupMenuX1, PopupMenuX2, MenuLista, FormulaView->MenuMeta})
         m_menuDrawing->Attach(menu);
     m_menuDrawing->Attach(PopupMenu5, TMenuDrawing::kWide);
+    m_menuDrawing->Attach(PopupMenu6, TMenuDrawing::kConversion);
 }

@@ -81,6 +81,7 @@ void TfrmCalcu::ReadOptions(TZelIniFile& ini)
     AutoComp().AutoCompleteOn = boolean("Autocompletar", true);
     g.NoAuto = boolean("NoAuto", true);
     m_chemistry = boolean("MMR", true);
+    SetChemistryHooks();
     m_noTitle = boolean("NoTitulo", false);
     const int maxList = integer("MaxList", 50);
     g.MaxList = maxList > 0 ? maxList : 50;

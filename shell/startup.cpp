@@ -8,6 +8,8 @@
 #include "drawkit/qpaintercanvas.h"
 #include "platform/msgbox.h"
 #include "platform/spanish.h"
+#include "science/unidades/unidades.h"
+#include "science/unidades/window/convmenu.h"
 #include "shell/frmcalc.h"
 #include "services/frminput.h"
 
@@ -39,8 +41,10 @@ void StartUnits()
     StartEngines();
     // Formula pictures measure with the screen's fonts.
     PictureMetrics::set(&QtCanvasMetrics::shared());
-    // The unit conversion, the chemistry table and the help library start here
-    // with those parts of the program.
+    // The unit definitions (their problems are told once the window shows).
+    LoadUnitDefinitions();
+    // The chemistry table loads with the main window's start steps; the help
+    // library starts with the help.
 }
 
 // Every area's tool windows (made by cmake/ToolAreas.cmake).
@@ -62,6 +66,7 @@ int RunProgram()
 
     main->show();
     main->repaint();
+    ShowUnitLoadNotices();
     // The splash is freed here; the tips window shows here when its box is
     // ticked.
     QApplication::setQuitOnLastWindowClosed(true);

@@ -11,6 +11,7 @@
 #include <QEnterEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QToolButton>
 
 namespace {
@@ -117,6 +118,29 @@ TEST_F(NewUserTest, ANewUserFunctionIsInTheInsertMenuAtOnce)
     // And the menu entry the user sees is enabled and opens the submenu.
     EXPECT_TRUE(w->FunciondeUsuario1->menuAction()->isEnabled());
     EXPECT_TRUE(w->FunciondeUsuario1->menuAction()->isVisible());
+}
+
+TEST_F(NewUserTest, TheDefinitionFieldOffersTheNamesList)
+{
+    openNotFirstRun();   // "Autocompletar" defaults to on
+    ASSERT_TRUE(AutoComp().AutoCompleteOn);
+    int entries = -1;
+    AutoComp().OnShown = [&](TfmAutoComp& list) {
+        entries = list.Count();
+        list.hide();
+    };
+    w->RunDialog = [&](QDialog& d) {
+        auto* dialog = dynamic_cast<TfmUsuario*>(&d);
+        EXPECT_TRUE(dialog);
+        if (dialog) {
+            dialog->show();
+            dialog->Def->setFocus();
+            QTest::keyClicks(dialog->Def, QStringLiteral("s"));
+        }
+        return int(TfmUsuario::mrCancel);
+    };
+    w->Constantes1Click(1);
+    EXPECT_GT(entries, 10);
 }
 
 TEST_F(NewUserTest, TheTotalButtonsLookLikeButtons)
