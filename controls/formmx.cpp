@@ -162,6 +162,11 @@ void TFormMX::Deactivate()
     fire(OnDeactivate, this);
     if (m_topMost)
         platform::SetWindowTopMost(this, true);
+    ApplyInactiveTransparency();
+}
+
+void TFormMX::ApplyInactiveTransparency()
+{
     if (FormMXSettings().TranspInactive)
         m_alphaValue = OpacityOfPercent(FormMXSettings().TranspPercent);
     m_alphaBlend = FormMXSettings().TranspInactive;

@@ -94,6 +94,9 @@ public:
 
     // The window's translucency as last applied: alpha blending on or off and
     // its value (0 clear .. 255 opaque).
+    // The look of an inactive window now: translucent exactly when the
+    // "Transp" option says so.
+    void ApplyInactiveTransparency();
     bool AlphaBlend() const { return m_alphaBlend; }
     int AlphaBlendValue() const { return m_alphaValue; }
     void setAlphaBlend(bool on);

@@ -27,9 +27,12 @@ protected:
         const FormulaPicture* pic = m_view->Picture();
         if (!pic || pic->width() <= 0 || pic->height() <= 0)
             return;
+        // A margin all round: a picture as tall as the box never touches its edges.
+        constexpr int kMargin = 4;
         TRect dest;
-        FitRectProportional(TRect{0, 0, pic->width(), pic->height()}, TRect{0, 0, width(), height()},
-                            m_view->FitToWindow(), dest);
+        FitRectProportional(TRect{0, 0, pic->width(), pic->height()},
+                            TRect{0, 0, width() - 2 * kMargin, height() - 2 * kMargin}, m_view->FitToWindow(), dest);
+        dest = TRect{dest.Left + kMargin, dest.Top + kMargin, dest.Right + kMargin, dest.Bottom + kMargin};
         DrawPictureStretched(p, *pic, dest);
     }
     void contextMenuEvent(QContextMenuEvent* e) override

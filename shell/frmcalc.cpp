@@ -6,6 +6,7 @@
 #include "controls/menudraw.h"
 #include "controls/pvlurl.h"
 #include "controls/readonlybox.h"
+#include "controls/toolbutton.h"
 #include "science/unidades/window/convmenu.h"
 #include "engine/bases.h"
 #include "engine/checked.h"
@@ -124,16 +125,6 @@ public:
     }
 };
 
-QToolButton* MakeButton(QWidget* parent, const char* name, const QString& text, const QString& hint)
-{
-    auto* b = new QToolButton(parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setText(text);
-    b->setToolTip(hint);
-    b->setAutoRaise(true);
-    return b;
-}
-
 // Runs a step of the window's creation; a failure is shown and the creation
 // goes on with the next step.
 void Step(const std::function<void()>& step)
@@ -207,19 +198,19 @@ void TfrmCalcu::BuildControls()
     rf.setBold(true);
     Edit2->setFont(rf);
     connect(Edit2, &QLineEdit::textChanged, this, &TfrmCalcu::Edit2Change);
-    btnInsertar = MakeButton(Panel1, "btnInsertar", QStringLiteral("+"), QStringLiteral("Insertar (INS)"));
+    btnInsertar = MakeToolButton(Panel1, "btnInsertar", QStringLiteral("+"), QStringLiteral("Insertar (INS)"));
     btnInsertar->setPopupMode(QToolButton::InstantPopup);
-    btnMemoria = MakeButton(Panel1, "btnMemoria", QStringLiteral("M"), QStringLiteral("Memoria (F9)"));
+    btnMemoria = MakeToolButton(Panel1, "btnMemoria", QStringLiteral("M"), QStringLiteral("Memoria (F9)"));
     btnMemoria->setPopupMode(QToolButton::InstantPopup);
-    btnHerramientas = MakeButton(Panel1, "btnHerramientas", QStringLiteral("\u2261"),
+    btnHerramientas = MakeToolButton(Panel1, "btnHerramientas", QStringLiteral("\u2261"),
                                  QStringLiteral("Herramientas y Configuración (F5)"));
     btnHerramientas->setPopupMode(QToolButton::InstantPopup);
-    FormAngulo = MakeButton(Panel1, "FormAngulo", QStringLiteral("Radianes"), QString());
+    FormAngulo = MakeToolButton(Panel1, "FormAngulo", QStringLiteral("Radianes"), QString());
     FormAngulo->setPopupMode(QToolButton::MenuButtonPopup);
     connect(FormAngulo, &QToolButton::clicked, this, [this] { TApplication::Guarded([this] { FormAnguloClick(); }); });
-    btnDigitos = MakeButton(Panel1, "btnDigitos", QStringLiteral(".0"), QString());
+    btnDigitos = MakeToolButton(Panel1, "btnDigitos", QStringLiteral(".0"), QString());
     btnDigitos->setPopupMode(QToolButton::InstantPopup);
-    btnBase = MakeButton(Panel1, "btnBase", QStringLiteral("Decimal"), QString());
+    btnBase = MakeToolButton(Panel1, "btnBase", QStringLiteral("Decimal"), QString());
     btnBase->setPopupMode(QToolButton::MenuButtonPopup);
     connect(btnBase, &QToolButton::clicked, this, [this] { TApplication::Guarded([this] { btnBaseClick(); }); });
     auto* tools = new QHBoxLayout;
@@ -229,11 +220,11 @@ void TfrmCalcu::BuildControls()
     tools->addWidget(btnBase);
     tools->addWidget(btnInsertar);
     tools->addWidget(btnMemoria);
-    btnConversion = MakeButton(Panel1, "btnConversion", QStringLiteral("\u21C4"), QStringLiteral("Conversión (F10)"));
+    btnConversion = MakeToolButton(Panel1, "btnConversion", QStringLiteral("\u21C4"), QStringLiteral("Conversión (F10)"));
     btnConversion->setPopupMode(QToolButton::InstantPopup);
     tools->addWidget(btnConversion);
     tools->addWidget(btnHerramientas);
-    btnAyuda = MakeButton(Panel1, "btnAyuda", QStringLiteral("?"), QStringLiteral("Ayuda (F1)"));
+    btnAyuda = MakeToolButton(Panel1, "btnAyuda", QStringLiteral("?"), QStringLiteral("Ayuda (F1)"));
     btnAyuda->setPopupMode(QToolButton::InstantPopup);
     pvlUrl1 = new TpvlUrl(this);
     pvlUrl1->Url = kWebPage;
@@ -241,6 +232,7 @@ void TfrmCalcu::BuildControls()
     top->addWidget(cmbEdit, 0, 0, 1, 2);
     top->addWidget(Edit2, 1, 0);
     top->addLayout(tools, 1, 1);
+    m_topLayout = top;
     top->setColumnStretch(0, 1);
     root->addWidget(Panel1);
 
@@ -293,10 +285,10 @@ void TfrmCalcu::BuildControls()
     edtTotal->setToolTip(QStringLiteral("Total (Suma de resultados)"));
     connect(edtTotal, &QLineEdit::textChanged, this, &TfrmCalcu::edtTotalChange);
     // Drawn as buttons: a bare "0" beside the count read like a second count.
-    SpeedButton1 = MakeButton(Panel2, "SpeedButton1", QStringLiteral("\u2192 0"), QStringLiteral("Total a cero (Ctrl+0)"));
+    SpeedButton1 = MakeToolButton(Panel2, "SpeedButton1", QStringLiteral("\u2192 0"), QStringLiteral("Total a cero (Ctrl+0)"));
     SpeedButton1->setAutoRaise(false);
     connect(SpeedButton1, &QToolButton::clicked, this, &TfrmCalcu::SpeedButton1Click);
-    btnUndo = MakeButton(Panel2, "btnUndo", QStringLiteral("\u21B6"),
+    btnUndo = MakeToolButton(Panel2, "btnUndo", QStringLiteral("\u21B6"),
                          QStringLiteral("Deshacer última adición a total."));
     btnUndo->setAutoRaise(false);
     connect(btnUndo, &QToolButton::clicked, this, &TfrmCalcu::btnUndoClick);
@@ -321,6 +313,7 @@ void TfrmCalcu::BuildControls()
     BuildEditMenu();
     BuildHelpMenu();
     BuildConversionMenu();
+    BuildModeControls(m_topLayout);
     AttachMenuDrawing();
     // The window sees its keys before the focused control.
     qApp->installEventFilter(this);
@@ -1030,6 +1023,13 @@ bool TfrmCalcu::eventFilter(QObject* watched, QEvent* event)
         TApplication::Guarded([&] { used = WindowKey(static_cast<QKeyEvent*>(event)); });
         if (used)
             return true;
+    }
+    if ((watched == Panel1 || watched == Panel2 || watched == Panel3) &&
+        static_cast<QWidget*>(watched)->window() == this) {
+        const QEvent::Type t = event->type();
+        if (t == QEvent::MouseButtonPress || t == QEvent::MouseMove || t == QEvent::MouseButtonRelease ||
+            t == QEvent::MouseButtonDblClick)
+            return BackgroundMouse(static_cast<QWidget*>(watched), event);
     }
     if (watched == Lista && event->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(event);

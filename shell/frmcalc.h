@@ -11,6 +11,7 @@
 #include "services/userdefs.h"
 
 #include <QHash>
+#include <QPoint>
 #include <QString>
 #include <QStringList>
 
@@ -37,6 +38,9 @@ class QDialog;
 class QWidget;
 class TComboExpr;
 class TMenuDrawing;
+class QGridLayout;
+class QSystemTrayIcon;
+class QTimer;
 class TConversionMenu;
 class TpvlUrl;
 class TFormulaView;
@@ -119,7 +123,30 @@ public:
     // 0 general, 1 scientific, 2 engineering.
     void SetNumberFormat(int notation);
     void SetGroupDigits(bool on);
+    // Above other windows; the button and the menu item follow.
     void SetStayOnTop(bool on);
+    // "Ocultar título": no title bar and no border (also a double click on
+    // the background).
+    void SetNoTitle(bool on);
+    // "Transparencia": the main window and every tool window translucent
+    // while inactive.
+    void SetTransparency(bool on);
+    // The "Ventana reducida" button: while down, the window shrinks to its
+    // top panel whenever the mouse leaves it (checked every 100 ms).
+    void SetReducedMode(bool on);
+    bool ReducedMode() const { return m_reducedMode; }
+    // Only the top panel shows (rounded), or the whole window.
+    void SetReduced(bool on);
+    bool Reduced() const { return m_reduced; }
+    // One check of the reduced mode's timer.
+    void Timer1Timer();
+    // "Minimizar": minimized, and into the notification area when "MinIcon"
+    // is set.
+    void MinimizeToTray();
+    void TrayActivated(int reason);
+    // After the splitter moved: near its ends the picture or the history
+    // collapses.
+    void Splitter1Moved(int top);
     void SetShowKeyboard(bool on);
     void SetShowTotal(bool on);
     // The bar of tool buttons ("Ver Barra utilidades").
@@ -211,6 +238,15 @@ public:
     QMenu* PopupMenu9 = nullptr;   // help
     QMenu* PopupMenu6 = nullptr;   // unit conversion
     QToolButton* btnConversion = nullptr;
+    // The top panel's small buttons, the reduced mode's timer, the size grip.
+    QToolButton* SpeedButton7 = nullptr;       // "Cerrar"
+    QToolButton* SpeedButton8 = nullptr;       // "Minimizar"
+    QToolButton* btnModoReducido = nullptr;    // "Ventana reducida"
+    QToolButton* btnSiempreVisible = nullptr;  // "Siempre Visible"
+    QTimer* Timer1 = nullptr;
+    QWidget* Image1 = nullptr;
+    QAction* OcultarTtulo1 = nullptr;          // "Ocultar título"
+    QSystemTrayIcon* TrayIcon() const { return m_tray; }
     TConversionMenu* Conversion() const { return m_conversion; }
     // "Calcular &MMR": both evaluators weigh chemical formulas (or no more).
     void SetChemistryHooks();
@@ -270,6 +306,7 @@ public slots:
 protected:
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* e) override;
 
 private:
     void FormCreate();
@@ -287,6 +324,14 @@ private:
     void BuildEditMenu();
     void BuildHelpMenu();
     void BuildConversionMenu();
+    void BuildModeControls(QGridLayout* top);
+    // A mouse event on a panel's background: dragging, double click.
+    bool BackgroundMouse(QWidget* panel, QEvent* event);
+    QGridLayout* m_topLayout = nullptr;
+    QSystemTrayIcon* m_tray = nullptr;
+    bool m_reduced = false;
+    bool m_backgroundDrag = false;
+    QPoint m_dragFrom;
     // F10: the conversion menu; Ctrl+F10 the last conversion again,
     // Ctrl+Shift+F10 its inverse.
     void ConversionKey(Qt::KeyboardModifiers modifiers);

@@ -399,8 +399,9 @@ void TfrmCalcu::BuildToolProtocol()
     if (!m_tools.empty())
         PopupMenu7->insertSeparator(first);
     ToolBar2->setVisible(!m_tools.empty());
-    if (auto* root = qobject_cast<QVBoxLayout*>(layout()))
-        root->addWidget(ToolBar2);
+    // The tool toggles head the bottom bar.
+    if (auto* bottom = qobject_cast<QHBoxLayout*>(Panel2->layout()))
+        bottom->insertWidget(0, ToolBar2);
 }
 
 TfrmCalcu::ToolState* TfrmCalcu::FindTool(const QString& name)
@@ -532,13 +533,16 @@ void TfrmCalcu::BuildConfigureMenu()
           [this](bool on) { SetShowTotal(on); });
     check("SiempreVisible1", QStringLiteral("&Siempre visible"), [this] { return TopMost(); },
           [this](bool on) { SetStayOnTop(on); });
+    check("OcultarTtulo1", QStringLiteral("Ocultar título"), [this] { return m_noTitle; },
+          [this](bool on) { SetNoTitle(on); });
+    OcultarTtulo1 = m_configureItems.back().action;
     check("MostrarTeclado1", QStringLiteral("Mostrar Teclado"), [] { return ComboExpr().KeyboardEnabled; },
           [this](bool on) { SetShowKeyboard(on); });
     Configurar1->addSeparator();
     check("Autorepresentar1", QStringLiteral("Autorepresentar expresión"), [this] { return m_autoDraw; },
           [this](bool on) { SetAutoDraw(on); });
     check("Transparencia1", QStringLiteral("Transparencia"), [] { return FormMXSettings().TranspInactive; },
-          [](bool on) { FormMXSettings().TranspInactive = on; });
+          [this](bool on) { SetTransparency(on); });
     Salir1 = PopupMenu7->addAction(QStringLiteral("Salir"));
     Salir1->setObjectName(QStringLiteral("Salir1"));
     connect(Salir1, &QAction::triggered, this, [this] { close(); });
@@ -549,13 +553,16 @@ void TfrmCalcu::BuildConfigureMenu()
         Configurar1->menuAction()->setVisible(!m_inTray);
         for (const ConfigureItem& item : m_configureItems)
             item.action->setChecked(item.state());
+        // "Mostrar Total" only with the bar.
+        findChild<QAction*>(QStringLiteral("MostrarTotal1"))->setVisible(m_showBar);
     });
 }
 
 void TfrmCalcu::SetShowBar(bool on)
 {
     m_showBar = on;
-    ToolBar2->setVisible(on && !m_tools.empty());
+    Panel2->setVisible(on);
+    ApplySettings();
 }
 
 void TfrmCalcu::BuildBoxMenus()
@@ -646,13 +653,6 @@ void TfrmCalcu::ShowEditMenu(QLineEdit* box)
     }
     const QPoint at = mapToGlobal(QPoint(cmbEdit->x(), cmbEdit->y() + cmbEdit->height() + 25));
     PopupMenu1->popup(at);
-}
-
-void TfrmCalcu::RestoreFromNotificationArea()
-{
-    m_inTray = false;
-    showNormal();
-    activateWindow();
 }
 
 void TfrmCalcu::BuildHelpMenu()

@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSplitter>
+#include <QToolButton>
 
 namespace {
 
@@ -75,14 +76,14 @@ void TfrmCalcu::ReadOptions(TZelIniFile& ini)
     real::engineState().EqualityTolerance = tolerance >= 0 ? tolerance : 1e-15L;
     SetStayOnTop(boolean("SiempreVisible", false));
     SetShowKeyboard(boolean("MostrarTeclado", true));
-    m_reducedMode = boolean("ModoReducido", false);
+    SetReducedMode(boolean("ModoReducido", false));
     Magnetic = boolean("Magnetico", true);
     g.MinIcon = boolean("MinIcon", false);
     AutoComp().AutoCompleteOn = boolean("Autocompletar", true);
     g.NoAuto = boolean("NoAuto", true);
     m_chemistry = boolean("MMR", true);
     SetChemistryHooks();
-    m_noTitle = boolean("NoTitulo", false);
+    SetNoTitle(boolean("NoTitulo", false));
     const int maxList = integer("MaxList", 50);
     g.MaxList = maxList > 0 ? maxList : 50;
 
@@ -187,7 +188,6 @@ void TfrmCalcu::SetGroupDigits(bool on)
     ShowResult(FloatToStrDefBase(Calc().LastResult));
 }
 
-void TfrmCalcu::SetStayOnTop(bool on) { SetTopMost(on); }
 
 void TfrmCalcu::SetShowKeyboard(bool on)
 {
@@ -199,13 +199,16 @@ void TfrmCalcu::SetShowKeyboard(bool on)
 void TfrmCalcu::SetShowTotal(bool on)
 {
     m_showTotal = on;
-    Panel2->setVisible(on);
+    for (QWidget* w : {static_cast<QWidget*>(edtTotal), static_cast<QWidget*>(Label1),
+                       static_cast<QWidget*>(SpeedButton1), static_cast<QWidget*>(btnUndo)})
+        w->setVisible(on);
 }
 
 void TfrmCalcu::SetShowHistory(bool on)
 {
     m_showHistory = on;
     Panel3->setVisible(on);
+    ApplySettings();
 }
 
 void TfrmCalcu::ApplySettings()

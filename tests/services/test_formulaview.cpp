@@ -106,4 +106,19 @@ TEST(FormulaView, ThePictureIsEnlargedOnlyWhenFittingToTheWindow)
     EXPECT_NEAR(plain.center().x(), view.pbMeta->width() / 2, 3);
 }
 
+TEST(FormulaView, APictureTallerThanTheBoxKeepsAMargin)
+{
+    TFormulaView view;
+    view.SetBackground(0xE8F0EE);
+    const QColor field = QColor(0xEE, 0xF0, 0xE8);
+    view.resize(300, 60);
+    view.show();
+    view.SetFitToWindow(true);
+    view.SetPicture(PictureOf(QStringLiteral("(1/2)/(3/4)/(5/6)")));
+    const QRect ink = InkedRect(view.pbMeta, field);
+    ASSERT_TRUE(ink.isValid());
+    EXPECT_GE(ink.top(), 3);
+    EXPECT_LE(ink.bottom(), view.pbMeta->height() - 4);
+}
+
 } // namespace

@@ -810,7 +810,9 @@ TEST_F(FrmCalcTest, OptionsTakeEffectAndAreWrittenBackInOrder)
     EXPECT_EQ(w->Appearance().ClLuz, TColor(255));
     EXPECT_EQ(w->Appearance().ClFondo, TColor(65280));
     EXPECT_EQ(w->FormulaView->Background(), TColor(65280));
-    EXPECT_TRUE(w->Panel2->isHidden()) << "no total";
+    EXPECT_TRUE(w->edtTotal->isHidden()) << "no total";
+    EXPECT_TRUE(w->Label1->isHidden());
+    EXPECT_FALSE(w->Panel2->isHidden()) << "the bar stays";
     EXPECT_FALSE(w->Panel3->isHidden());
     EXPECT_TRUE(w->ToolFlag(QStringLiteral("Primos")));
     EXPECT_FALSE(w->AutoDraw());
@@ -1101,7 +1103,9 @@ TEST_F(FrmCalcTest, ConfigureMenuTogglesAndShowsTheOptions)
     EXPECT_TRUE(item("Autorepresentar1")->isChecked());
     EXPECT_FALSE(item("Transparencia1")->isChecked());
     item("MostrarTotal1")->trigger();
-    EXPECT_FALSE(w->Panel2->isVisible());
+    EXPECT_FALSE(w->edtTotal->isVisible());
+    EXPECT_FALSE(w->SpeedButton1->isVisible());
+    EXPECT_TRUE(w->Panel2->isVisible());
     item("VerFormulaHistorial1")->trigger();
     EXPECT_FALSE(w->Panel3->isVisible());
     item("Autocompletar1")->trigger();
