@@ -78,6 +78,10 @@ struct TCompilerTypes {
 
 enum CompileLevel { kLevelExpr = 0, kLevelTerm = 1, kLevelFactor = 2 };
 
+// The linear compile path tried before the splitter (engine/fastcompiler.h).
+template <class T>
+class TFastCompiler;
+
 template <class T>
 class TCompiler {
 public:
@@ -108,6 +112,13 @@ public:
     {
         ok = false;
         e.ParseMessage.clear();
+        // The linear path answers every text it can decide with the very tree
+        // the splitter builds; any other text (and every wrong one) is the
+        // splitter's, from scratch.
+        if (Node* root = TFastCompiler<T>::compile(e, text)) {
+            ok = true;
+            return root;
+        }
         Memo memo;
         char top;
         memo.stackTop = &top;
@@ -143,6 +154,8 @@ public:
     {
         if (!e.m_memo)
             return levelAlone(e, lvl, text, params, ok);
+        if (e.m_memo->fast)
+            return TFastCompiler<T>::level(*e.m_memo, e, lvl, text, params, ok);
         using Raw = Node* (*)(Expr&, QStringView, const Params&, bool&);
         const Raw raw = lvl == kLevelExpr ? &exprRaw : lvl == kLevelTerm ? &termRaw : &factorRaw;
         return Driver::parseLevel(*e.m_memo, e.ParseMessage, e.m_messageWrites, T::kLimits, lvl, text, ok, e, raw,
@@ -231,6 +244,9 @@ public:
     };
 
 private:
+    template <class>
+    friend class TFastCompiler;
+
     // The node of `kind` over the nodes of two guards, which let go of them once
     // it is built.
     static Node* combine(Kind kind, Guard& l, Guard& r, bool& ok)
@@ -540,6 +556,17 @@ private:
         std::vector<Node*> args;
         QString name;
         call(e, text, params, okC, count, args, name);
+        return namedEntry(e, okC, count, args, name, ok, final);
+    }
+
+    // The rest of namedCall once the call is split: the node of the table's
+    // entry `name` over the arguments (taken uncounted), when the arguments
+    // compiled (okC) and the name is known (final).
+    [[gnu::noinline]] static Node* namedEntry(Expr& e, bool okC, int count, const std::vector<Node*>& args,
+                                              const QString& name, bool& ok, bool& final)
+    {
+        ok = false;
+        final = false;
         ArgsGuard held;
         for (Node* a : args)
             held.add(a);
@@ -619,6 +646,8 @@ private:
 };
 
 } // namespace exprcore
+
+#include "engine/fastcompiler.h"
 
 // The compiler members of an engine's TExpresion whose levels take the
 // "?A".."?Z" arguments, each handing over to `Core` (a TCompiler). Written in

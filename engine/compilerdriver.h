@@ -66,6 +66,9 @@ struct TCompileMemo {
     QString* message = nullptr;
     std::uint64_t* writes = nullptr;
     std::vector<const void*> expanding;   // user functions whose bodies are being compiled
+    // The state of the linear compile path (engine/fastcompiler.h) while it
+    // answers this compile's levels; none while the splitter does.
+    void* fast = nullptr;
 
     TCompileMemo() = default;
     TCompileMemo(const TCompileMemo&) = delete;

@@ -29,6 +29,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -303,16 +304,22 @@ public:
 
     std::vector<VarNode*> Nodes;   // the TVar nodes bound to this variable
 
+    // Each node knows its place in Nodes, so that leaving costs the same
+    // whatever the order the nodes go in (a long tree frees its first nodes
+    // first); the last node takes the place left.
     void RegisterNode(VarNode* node, bool add)
     {
         if (add) {
+            node->LinkIndex = Nodes.size();
             Nodes.push_back(node);
             return;
         }
-        // Nodes usually go in the reverse order they came.
-        auto it = std::find(Nodes.rbegin(), Nodes.rend(), node);
-        if (it != Nodes.rend())
-            Nodes.erase(std::next(it).base());
+        const std::size_t i = node->LinkIndex;
+        if (i >= Nodes.size() || Nodes[i] != node)
+            return;
+        Nodes[i] = Nodes.back();
+        Nodes[i]->LinkIndex = i;
+        Nodes.pop_back();
     }
 };
 
@@ -407,6 +414,7 @@ public:
             Variable->RegisterNode(this, false);
     }
     typename Traits::Variable* Variable;
+    std::size_t LinkIndex = 0;   // its place among the variable's nodes
     // Solving: the other side, if this is the variable solved for.
     Node* SolveFor(Node* rhs, typename Traits::Variable* variable) override
     {

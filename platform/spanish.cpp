@@ -62,3 +62,16 @@ void NameButtonsInSpanish(QInputDialog& dialog)
     dialog.setOkButtonText(SpanishButtonText(QDialogButtonBox::Ok));
     dialog.setCancelButtonText(SpanishButtonText(QDialogButtonBox::Cancel));
 }
+
+bool SpanishInputQuery(QWidget* parent, const QString& caption, const QString& prompt, QString& text)
+{
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(text);
+    NameButtonsInSpanish(dialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    text = dialog.textValue();
+    return true;
+}

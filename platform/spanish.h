@@ -7,6 +7,7 @@
 
 class QApplication;
 class QInputDialog;
+class QWidget;
 
 // Loads Qt's Spanish translations (qtbase_es) into the application; false when
 // the machine has none (the boxes still name their buttons in Spanish).
@@ -20,3 +21,7 @@ QString SpanishButtonText(QDialogButtonBox::StandardButton button);
 void NameButtonsInSpanish(QMessageBox& box);
 void NameButtonsInSpanish(QDialogButtonBox& buttons);
 void NameButtonsInSpanish(QInputDialog& dialog);
+
+// Asks for a text in a box with "Aceptar" and "Cancelar"; `text` is the
+// proposal and, on Aceptar, the answer. False on Cancelar.
+bool SpanishInputQuery(QWidget* parent, const QString& caption, const QString& prompt, QString& text);

@@ -25,19 +25,6 @@
 
 namespace {
 
-bool DefaultInputQuery(QWidget* parent, const QString& caption, const QString& prompt, QString& text)
-{
-    QInputDialog dialog(parent);
-    dialog.setWindowTitle(caption);
-    dialog.setLabelText(prompt);
-    dialog.setTextValue(text);
-    NameButtonsInSpanish(dialog);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    text = dialog.textValue();
-    return true;
-}
-
 // A memo without line breaks: breaks that arrive by pasting become blanks.
 QString OneLine(QString s)
 {
@@ -60,7 +47,7 @@ TfmUsuario::TfmUsuario(int mode, real::TExpresion* mainEvaluator, real::TExpresi
     setWindowTitle(m_editor.Section());
 
     InputQuery = [this](const QString& caption, const QString& prompt, QString& text) {
-        return DefaultInputQuery(this, caption, prompt, text);
+        return SpanishInputQuery(this, caption, prompt, text);
     };
 
     AreaFondo1 = new TAreaFondo(this);

@@ -62,7 +62,6 @@ int RunProgram()
     auto* main = new TfrmCalcu;
     main->setAttribute(Qt::WA_DeleteOnClose);
     fmInput = new TfmInput(main);
-    // The variable grid window is made here with the polynomial tools.
 
     main->show();
     main->repaint();

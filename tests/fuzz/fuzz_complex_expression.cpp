@@ -3,7 +3,13 @@
 // Every failure must come out as an error code: compiling never raises, and a
 // silent object never shows a box. No crash, no leak, no input slower than a
 // second.
+//
+// Each text is first compiled both ways, through the linear path and through
+// the splitter alone: the trees, codes and messages must be the same, and a
+// text of up to 1,000 characters must compile within the limit of
+// tests/fuzz/bothways.h.
 
+#include "bothways.h"
 #include "engine/complex/expresion.h"
 #include "foundation/core/basicos.h"
 
@@ -48,7 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         text = text.mid(nl + 1);
     }
-    e.SetText(text);
+    // Both compile paths first: the same tree, codes and messages, in time.
+        bothways::CheckBothWays<bothways::Complex>(e, text);
+        e.SetText(text);
     if (!e.Compiled)
         return 0;
     complex::TComplex r;

@@ -3,7 +3,13 @@
 // the approximations first. Every failure must come out as an error code: the
 // rational object lets no exception pass, so none may arrive here. No crash,
 // no leak, no input slower than a second.
+//
+// Each text is first compiled both ways, through the linear path and through
+// the splitter alone: the trees, codes and messages must be the same, and a
+// text of up to 1,000 characters must compile within the limit of
+// tests/fuzz/bothways.h.
 
+#include "bothways.h"
 #include "engine/rational/expresion.h"
 
 #include <cstddef>
@@ -35,6 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     v->SetValue(rational::TFrac(3, 4));
     rational::TVariable* solve = e.AddVariable(QStringLiteral("?"));
     try {
+        // Both compile paths first: the same tree, codes and messages, in time.
+        bothways::CheckBothWays<bothways::Rational>(e, text);
         e.SetText(text);
         if (!e.Compiled)
             return 0;

@@ -7,7 +7,13 @@
 // an expression evaluated again runs): the tree's value and the program's must
 // have the same bits, or both fail with the same code; and the object's own
 // answer must be the tree's. The formula is drawn too.
+//
+// Each text is first compiled both ways, through the linear path and through
+// the splitter alone: the trees, codes and messages must be the same, and a
+// text of up to 1,000 characters must compile within the limit of
+// tests/fuzz/bothways.h.
 
+#include "bothways.h"
 #include "engine/bases.h"
 #include "engine/formatonum.h"
 #include "engine/real/expresion.h"
@@ -72,6 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             e.AddUserFunction(QStringLiteral("f"), text.mid(2, nl - 2), QString());
             text = text.mid(nl + 1);
         }
+        // Both compile paths first: the same tree, codes and messages, in time.
+        bothways::CheckBothWays<bothways::Real>(e, text);
         e.SetText(text);
         if (!e.Compiled)
             return 0;

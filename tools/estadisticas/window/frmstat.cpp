@@ -10,6 +10,7 @@
 #include "foundation/core/basicos.h"
 #include "foundation/core/format.h"
 #include "platform/keystate.h"
+#include "controls/toolbutton.h"
 
 #include <QAction>
 #include <QApplication>
@@ -79,11 +80,8 @@ private:
 
 QToolButton* MakeButton(QWidget* parent, const char* name, const QString& text, const QString& hint = QString())
 {
-    auto* b = new QToolButton(parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setText(text);
+    QToolButton* b = MakeToolButton(parent, name, text, hint);
     b->setToolTip(hint.isEmpty() ? text : hint);
-    b->setAutoRaise(true);
     return b;
 }
 

@@ -7,6 +7,7 @@
 #include "drawkit/drawkit.h"
 #include "foundation/core/basicos.h"
 #include "tools/fechas/window/frmfechacal.h"
+#include "controls/toolbutton.h"
 
 #include <QActionGroup>
 #include <QComboBox>
@@ -65,11 +66,7 @@ void SpanishEditMenu(QMenu* menu)
 
 QToolButton* MakeButton(QWidget* parent, const char* name, const QString& text, const QString& hint)
 {
-    auto* b = new QToolButton(parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setText(text);
-    b->setToolTip(hint);
-    b->setAutoRaise(true);
+    QToolButton* b = MakeToolButton(parent, name, text, hint);
     b->setFocusPolicy(Qt::NoFocus);
     return b;
 }

@@ -10,6 +10,8 @@
 #include "tools/primos/criba.h"
 #include "tools/primos/listaprimos.h"
 #include "tools/primos/primostext.h"
+#include "platform/spanish.h"
+#include "controls/toolbutton.h"
 
 #include <QApplication>
 #include <QDir>
@@ -34,11 +36,7 @@ constexpr std::uint32_t kReportInterval = 50;   // ms between two progress displ
 
 QToolButton* MakeButton(QWidget* parent, const char* name, const QString& text, const QString& hint)
 {
-    auto* b = new QToolButton(parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setText(text);
-    b->setToolTip(hint);
-    b->setAutoRaise(true);
+    QToolButton* b = MakeToolButton(parent, name, text, hint);
     b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     return b;
@@ -52,20 +50,6 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& hint)
     return l;
 }
 
-bool DesktopInputQuery(QWidget* parent, const QString& caption, const QString& prompt, QString& text)
-{
-    QInputDialog d(parent);
-    d.setWindowTitle(caption);
-    d.setLabelText(prompt);
-    d.setTextValue(text);
-    d.setOkButtonText(QStringLiteral("Aceptar"));
-    d.setCancelButtonText(QStringLiteral("Cancelar"));
-    if (d.exec() != QDialog::Accepted)
-        return false;
-    text = d.textValue();
-    return true;
-}
-
 QString Percent(double fraction) { return Format(QStringLiteral("%.3f"), {fraction * 100}); }
 
 } // namespace
@@ -77,7 +61,7 @@ TfmPrimos::TfmPrimos(ToolHost& host, QWidget* parent)
     setWindowFlags((windowFlags() & ~(Qt::WindowMinMaxButtonsHint | Qt::WindowContextHelpButtonHint)) |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     InputQuery = [this](const QString& caption, const QString& prompt, QString& text) {
-        return DesktopInputQuery(this, caption, prompt, text);
+        return SpanishInputQuery(this, caption, prompt, text);
     };
 
     AreaFondo1 = new TAreaFondo(this);

@@ -11,6 +11,7 @@
 #include "foundation/core/basicos.h"
 #include "foundation/core/format.h"
 #include "platform/keystate.h"
+#include "platform/spanish.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -28,20 +29,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-bool SpanishInputQuery(QWidget* parent, const QString& caption, const QString& prompt, QString& text)
-{
-    QInputDialog dlg(parent);
-    dlg.setWindowTitle(caption);
-    dlg.setLabelText(prompt);
-    dlg.setTextValue(text);
-    dlg.setOkButtonText(QStringLiteral("Aceptar"));
-    dlg.setCancelButtonText(QStringLiteral("Cancelar"));
-    if (dlg.exec() != QDialog::Accepted)
-        return false;
-    text = dlg.textValue();
-    return true;
-}
 
 TComboExpr* MakeBox(QWidget* parent, const char* name, const QString& placeholder)
 {

@@ -1,0 +1,308 @@
+#pragma once
+// Compiling a text both ways, through the linear path and through the
+// splitter alone (engine/fastcompiler.h), and comparing everything a caller
+// can see: the tree node by node (kinds, texts, counts, values, children, the
+// variables read, user functions' bodies, which nodes are shared), the error
+// code and messages, what a compile raises, and the value or fault of the
+// tree. Shared by the engine test and the fuzz targets.
+
+#include "engine/complex/expresion.h"
+#include "engine/fastcompiler.h"
+#include "engine/rational/expresion.h"
+#include "engine/real/expresion.h"
+#include "foundation/core/format.h"
+
+#include <QString>
+
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <type_traits>
+#include <unordered_map>
+#include <utility>
+
+namespace bothways {
+
+// The engines, as the comparison drives them.
+
+inline std::string Bits(const void* p, std::size_t n)
+{
+    static const char* hex = "0123456789abcdef";
+    std::string s;
+    const auto* b = static_cast<const unsigned char*>(p);
+    for (std::size_t i = 0; i < n; ++i) {
+        s += hex[b[i] >> 4];
+        s += hex[b[i] & 15];
+    }
+    return s;
+}
+
+inline std::string ValueText(Extended v)
+{
+    if (std::isnan(v))
+        return "nan";
+    return Bits(&v, 10);
+}
+inline std::string ValueText(const complex::TComplex& v) { return ValueText(v.Re) + "," + ValueText(v.Im); }
+inline std::string ValueText(const rational::TFrac& v) { return std::to_string(v.Num()) + "/" + std::to_string(v.Den()); }
+
+// A failure of an evaluation, as a text to compare.
+template <class Run>
+std::string Outcome(Run&& run)
+{
+    try {
+        return "v " + run();
+    } catch (const EMathError& e) {
+        return "math " + std::to_string(e.code());
+    } catch (const Exception& e) {
+        return "raise " + e.message().toStdString();
+    } catch (const std::exception& e) {
+        return std::string("std ") + e.what();
+    }
+}
+
+struct Real {
+    using Expr = real::TExpresion;
+    using Node = real::TEval;
+    using Var = real::TVar;
+    using FunUser = real::TFunUser;
+    static constexpr const char* kName = "real";
+    static void SetUp(Expr& e)
+    {
+        e.SetUseBuiltIns(true);
+        e.Silent = true;
+        e.EnsureTable();
+    }
+    static void AddVariable(Expr& e, const QString& name, const QString& value)
+    {
+        Extended v = 0.75L;
+        TryStrToFloat(value, v);
+        e.AddVariable(name)->SetValue(v);
+    }
+    static std::string Evaluate(Node* n)
+    {
+        return Outcome([n] { return ValueText(real::EvaluateNode(n)); });
+    }
+    static std::string Extra(const Node* n)
+    {
+        if (n->Kind() == exprcore::NodeKind::Num)
+            return std::to_string(static_cast<const real::TNum*>(n)->Base);
+        return {};
+    }
+};
+
+struct Complex {
+    using Expr = complex::TExpresion;
+    using Node = complex::TEval;
+    using Var = complex::TVar;
+    using FunUser = complex::TFunUser;
+    static constexpr const char* kName = "complex";
+    static void SetUp(Expr& e)
+    {
+        complex::StartUp();
+        e.SetUseBuiltIns(true);
+        e.Silent = true;
+        e.EnsureTable();
+    }
+    static void AddVariable(Expr& e, const QString& name, const QString&)
+    {
+        e.AddVariable(name)->SetValue(complex::TComplex{0.5L, -1.25L});
+    }
+    static std::string Evaluate(Node* n)
+    {
+        // As a silent expression evaluates: no box on the way.
+        complex::ComplexQuietErrors quiet(true);
+        return Outcome([n] { return ValueText(n->Eval()); });
+    }
+    static std::string Extra(const Node*) { return {}; }
+};
+
+struct Rational {
+    using Expr = rational::TExpresion;
+    using Node = rational::TEval;
+    using Var = rational::TVar;
+    using FunUser = void;
+    static constexpr const char* kName = "rational";
+    static void SetUp(Expr& e)
+    {
+        rational::StartUp();
+        e.SetUseBuiltIns(true);
+        e.Silent = true;
+        e.EnsureTable();
+    }
+    // As the fractions window registers its letters: functions without arguments.
+    static void AddVariable(Expr& e, const QString& name, const QString&)
+    {
+        e.AddFunction0(name, [] { return rational::TFrac(1, 2); }, 2, QString());
+    }
+    static std::string Evaluate(Node* n)
+    {
+        return Outcome([n] { return ValueText(n->Evaluate()); });
+    }
+    static std::string Extra(const Node*) { return {}; }
+};
+
+// Two trees alike node by node: kinds, texts, counts, values, children, the
+// variables read, user functions' bodies, and which nodes are shared.
+template <class E>
+class TreeMatch {
+public:
+    using Node = typename E::Node;
+    std::string difference;
+
+    bool same(const Node* a, const Node* b, const std::string& path = "root")
+    {
+        if (!a || !b)
+            return expect(a == b, path, "one tree is missing");
+        const auto it = m_seen.find(a);
+        if (it != m_seen.end())
+            return expect(it->second == b, path, "sharing differs");
+        m_seen.emplace(a, b);
+        if (!expect(a->Kind() == b->Kind(), path, "kind " + std::to_string(int(a->Kind())) + " vs " +
+                                                      std::to_string(int(b->Kind()))) ||
+            !expect(a->Text == b->Text, path, "text " + a->Text.toStdString() + " vs " + b->Text.toStdString()) ||
+            !expect(a->RefCount == b->RefCount, path, "count") ||
+            !expect(ValueText(a->Value) == ValueText(b->Value), path, "value") ||
+            !expect(E::Extra(a) == E::Extra(b), path, "literal base") ||
+            !expect(a->Children.size() == b->Children.size(), path, "children"))
+            return false;
+        if (a->Kind() == exprcore::NodeKind::Var &&
+            !expect(static_cast<const typename E::Var*>(a)->Variable ==
+                        static_cast<const typename E::Var*>(b)->Variable,
+                    path, "variable"))
+            return false;
+        if constexpr (!std::is_void_v<typename E::FunUser>) {
+            if (a->Kind() == exprcore::NodeKind::FunUser &&
+                !same(static_cast<const typename E::FunUser*>(a)->Body,
+                      static_cast<const typename E::FunUser*>(b)->Body, path + ".body"))
+                return false;
+        }
+        for (std::size_t i = 0; i < a->Children.size(); ++i)
+            if (!same(a->Children[i], b->Children[i], path + "." + std::to_string(i)))
+                return false;
+        return true;
+    }
+
+private:
+    bool expect(bool ok, const std::string& path, const std::string& what)
+    {
+        if (!ok && difference.empty())
+            difference = path + ": " + what;
+        return ok;
+    }
+    std::unordered_map<const Node*, const Node*> m_seen;
+};
+
+// One compile of a text, with everything the caller can see of it.
+template <class E>
+struct Compiled {
+    typename E::Node* tree = nullptr;
+    std::string raised;
+    bool hasError = false;
+    int code = 0;
+    QString message;
+    QString parseMessage;
+    ~Compiled() { Discard(tree); }
+};
+
+template <class E>
+void CompileOnce(typename E::Expr& e, const QString& text, bool fast, Compiled<E>& out)
+{
+    exprcore::fastCompile().Enabled = fast;
+    try {
+        out.tree = e.Compile(text);
+    } catch (const Exception& ex) {
+        out.raised = ex.message().toStdString();
+    } catch (const std::exception& ex) {
+        out.raised = ex.what();
+    }
+    exprcore::fastCompile().Enabled = true;
+    out.hasError = e.HasError;
+    out.code = e.ErrorCode;
+    out.message = e.ErrorMessage;
+    out.parseMessage = out.tree ? QString() : e.ParseMessage;
+}
+
+// What a comparison saw: whether the linear path answered, whether the
+// splitter gave a tree, and the first difference (empty when none).
+struct Seen {
+    bool answered = false;
+    bool compiled = false;
+    std::string difference;
+    double compileMs = 0;   // the compile as the program runs it (linear path first)
+};
+
+// Compiles `text` both ways on `e` (the definitions of each compile are its
+// own: each starts without any, and those of the first stay aside, held by
+// its tree, while the second runs).
+template <class E>
+Seen Compare(typename E::Expr& e, const QString& text)
+{
+    Seen seen;
+    const auto differ = [&seen](bool same, const std::string& what) {
+        if (!same && seen.difference.empty())
+            seen.difference = what;
+    };
+    e.FreeSubExpressions();
+    const std::uint64_t answeredBefore = exprcore::fastCompile().Answered;
+    Compiled<E> fast, split;
+    const auto start = std::chrono::steady_clock::now();
+    CompileOnce<E>(e, text, true, fast);
+    seen.compileMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    seen.answered = exprcore::fastCompile().Answered != answeredBefore;
+    auto fastNamed = std::move(e.SubExpressions);
+    e.SubExpressions.clear();
+    e.SubExpressionIndex.clear();
+    CompileOnce<E>(e, text, false, split);
+    seen.compiled = split.tree != nullptr;
+    differ(fast.raised == split.raised, "raised: " + fast.raised + " | " + split.raised);
+    differ(fast.hasError == split.hasError, "HasError");
+    differ(fast.code == split.code, "ErrorCode " + std::to_string(fast.code) + " | " + std::to_string(split.code));
+    differ(fast.message == split.message,
+           "ErrorMessage: " + fast.message.toStdString() + " | " + split.message.toStdString());
+    differ(fast.parseMessage == split.parseMessage,
+           "ParseMessage: " + fast.parseMessage.toStdString() + " | " + split.parseMessage.toStdString());
+    differ(fastNamed.size() == e.SubExpressions.size(), "named sub-expressions");
+    TreeMatch<E> match;
+    differ(match.same(fast.tree, split.tree), "tree: " + match.difference);
+    if (fast.tree && split.tree && !fast.tree->IsVolatile() && !fast.tree->CallsOut()) {
+        const std::string a = E::Evaluate(fast.tree), b = E::Evaluate(split.tree);
+        differ(a == b, "value: " + a + " | " + b);
+    }
+    // Trees before the definitions they hold.
+    Discard(split.tree);
+    split.tree = nullptr;
+    e.FreeSubExpressions();
+    Discard(fast.tree);
+    fast.tree = nullptr;
+    e.SubExpressions = std::move(fastNamed);
+    e.FreeSubExpressions();
+    return seen;
+}
+
+// The fuzz targets' check of a text: compiled both ways, any difference ends
+// the run, and so does a text of up to 1,000 characters whose compile takes
+// longer than the limit (SUMBRIX_FUZZ_COMPILE_MS milliseconds, 1000 when
+// unset: builds for fuzzing run many times slower than the program).
+template <class E>
+void CheckBothWays(typename E::Expr& e, const QString& text)
+{
+    const Seen seen = Compare<E>(e, text);
+    if (!seen.difference.empty()) {
+        std::fprintf(stderr, "%s: the two compile paths differ for \"%s\": %s\n", E::kName,
+                     text.toUtf8().constData(), seen.difference.c_str());
+        std::abort();
+    }
+    const char* limitText = std::getenv("SUMBRIX_FUZZ_COMPILE_MS");
+    const double limit = limitText ? std::atof(limitText) : 1000;
+    if (text.size() <= 1000 && limit > 0 && seen.compileMs > limit) {
+        std::fprintf(stderr, "%s: compiling \"%s\" took %.0f ms (limit %.0f ms)\n", E::kName,
+                     text.toUtf8().constData(), seen.compileMs, limit);
+        std::abort();
+    }
+}
+
+} // namespace bothways
