@@ -12,6 +12,7 @@ packages=(
   locales
   clang libclang-rt-14-dev
   libmuparser-dev
+  libemf2svg-dev libwmf-bin gsfonts jlha-utils
 )
 
 missing=()

@@ -126,6 +126,9 @@ struct TMainExtensions {
         int AppearanceOrder = 0;   // lower first when the scheme changes
         int MenuOrder = 0;         // lower first in the tools menu and the bar
         std::function<TToolWindow*(ToolHost& host, QWidget* owner)> Create;
+        // After every show: the window takes what it follows of the main
+        // window (its stay-on-top state); none.
+        std::function<void(TToolWindow& window, bool stayOnTop)> AfterShow;
     };
     std::vector<Settings> SettingsParts;
     std::vector<StartStep> StartSteps;

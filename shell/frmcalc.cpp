@@ -7,6 +7,10 @@
 #include "controls/pvlurl.h"
 #include "controls/readonlybox.h"
 #include "controls/toolbutton.h"
+#include "services/pictureexport.h"
+#include "shell/frmsplash.h"
+#include "shell/frmtips.h"
+#include "shell/helpsetup.h"
 #include "science/unidades/window/convmenu.h"
 #include "engine/bases.h"
 #include "engine/checked.h"
@@ -249,6 +253,14 @@ void TfrmCalcu::BuildControls()
     pbMeta = FormulaView->pbMeta;
     lblError = FormulaView->lblError;
     FormulaView->OnCopy = [this](const FormulaPicture& picture) { CopyPicture(picture); };
+    FormulaView->OnExport = [this](const FormulaPicture& picture) { ExportPicture(picture, this); };
+    // "Describir funciones de usuario": calls of user functions compiled and
+    // drawn as their bodies.
+    FormulaView->SetOnDescribe([this](bool on) {
+        m_calc->Main().InlineUserFunctions = on;
+        m_calc->Main().SetText(QStringLiteral("0"));
+        Calculate();
+    });
     Lista = new QListWidget(split);
     Lista->setObjectName(QStringLiteral("Lista"));
     Lista->setItemDelegate(new HistoryDelegate(Lista));
@@ -474,7 +486,12 @@ void TfrmCalcu::Constantes1Click(int tag)
 void TfrmCalcu::FormCreate()
 {
     CalcGlobals& g = Calc();
-    // The help hook on the help file comes with the help integration.
+    // Help, the about box and the tips, before the first-run offer of help.
+    Step([this] {
+        InstallHelp(*this);
+        InstallAbout(*this);
+        InstallTips(*this);
+    });
 
     // The random generator behind "Ale" and the truth values.
     if (g.FixedSeed)
@@ -1059,9 +1076,11 @@ const TAppearance& TfrmCalcu::Appearance() const
 
 const FormulaPicture* TfrmCalcu::CurrentPicture() const { return Picture(); }
 
-void TfrmCalcu::CopyPicture(const FormulaPicture& picture)
+void TfrmCalcu::CopyPicture(const FormulaPicture& picture) { CopyPictureToClipboard(picture); }
+
+void TfrmCalcu::ExportPicture(const FormulaPicture& picture, QWidget* owner)
 {
-    QGuiApplication::clipboard()->setImage(RenderPicture(picture, 0xFFFFFF));
+    ::ExportPicture(picture, owner ? owner : this);
 }
 
 VariablePrompter* TfrmCalcu::Prompter()

@@ -109,9 +109,9 @@ public:
     bool MagneticWindows() const override { return Magnetic; }
     const FormulaPicture* CurrentPicture() const override;
     void CopyPicture(const FormulaPicture& picture) override;
-    // Pictures are not exported yet.
-    bool CanExportPicture() const override { return false; }
-    void ExportPicture(const FormulaPicture&, QWidget*) override {}
+    // The save dialog of the picture export (EMF, JPEG, 4-bit BMP, WMF).
+    bool CanExportPicture() const override { return true; }
+    void ExportPicture(const FormulaPicture& picture, QWidget* owner) override;
     VariablePrompter* Prompter() override;
     int ShowMessage(const QString& text, unsigned flags) override;
     void ToolClosed(TToolWindow* tool) override;

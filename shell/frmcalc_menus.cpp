@@ -8,6 +8,7 @@
 #include "controls/frmautocomp.h"
 #include "controls/menudraw.h"
 #include "controls/pvlurl.h"
+#include "shell/frmopciones.h"
 #include "platform/msgbox.h"
 #include "platform/shell.h"
 #include "engine/bases.h"
@@ -343,7 +344,7 @@ bool TfrmCalcu::WindowKey(QKeyEvent* k)
     case Qt::Key_O:
         if (!ctrl)
             return false;
-        // "Opciones..." comes with the options dialog.
+        RunOptionsDialog(*this);
         return true;
     case Qt::Key_F12:
         // The digits are chosen from the button's menu; the key has no action.
@@ -430,6 +431,8 @@ void TfrmCalcu::ShowTool(const QString& name, bool on)
     if (on) {
         t->window->show();
         t->window->raise();
+        if (t->entry.AfterShow)
+            t->entry.AfterShow(*t->window, TopMost());
     } else if (t->window->isVisible()) {
         m_closingTool = true;
         t->window->close();
@@ -543,6 +546,9 @@ void TfrmCalcu::BuildConfigureMenu()
           [this](bool on) { SetAutoDraw(on); });
     check("Transparencia1", QStringLiteral("Transparencia"), [] { return FormMXSettings().TranspInactive; },
           [this](bool on) { SetTransparency(on); });
+    QAction* options = PopupMenu7->addAction(QStringLiteral("Opciones...\tCtrl+O"));
+    options->setObjectName(QStringLiteral("Opciones1"));
+    connect(options, &QAction::triggered, this, [this] { TApplication::Guarded([this] { RunOptionsDialog(*this); }); });
     Salir1 = PopupMenu7->addAction(QStringLiteral("Salir"));
     Salir1->setObjectName(QStringLiteral("Salir1"));
     connect(Salir1, &QAction::triggered, this, [this] { close(); });

@@ -9,7 +9,9 @@
 #include "engine/real/expresion.h"
 #include "science/quimica/quimica.h"
 #include "science/quimica/window/quimicahooks.h"
+#include "science/formulas/window/fmformula.h"
 #include "science/unidades/window/convmenu.h"
+#include "science/unidades/window/frmdefmaguni.h"
 #include "science/unidades/window/frmconver.h"
 
 #include <QAction>
@@ -48,6 +50,11 @@ void TfrmCalcu::BuildConversionMenu()
     // The instant converter reads the result box and edits through this window.
     TfmConver::MainResultText = [this] { return Edit2->text(); };
     TfmConver::ExpressionMenu = [this](QLineEdit* box) { ShowEditMenu(box); };
+    // The formula manager edits units with the unit editor.
+    TfmFormula::UnitEditor = [](QWidget* owner, const QString& magnitude) {
+        TfmDefMagUni editor(owner);
+        return editor.EditMagnitude(magnitude);
+    };
     UnitsHelpHook() = [this](int context) {
         if (OnHelpContext)
             OnHelpContext(context);

@@ -11,6 +11,9 @@
 #include "science/unidades/unidades.h"
 #include "science/unidades/window/convmenu.h"
 #include "shell/frmcalc.h"
+#include "shell/frmsplash.h"
+#include "shell/frmtips.h"
+#include "shell/helpsetup.h"
 #include "services/frminput.h"
 
 #include <QApplication>
@@ -53,9 +56,11 @@ void RegisterWindowAreas();
 int RunProgram()
 {
     StartUnits();
+    // The help log and F1 in every window.
+    StartHelp(QCoreApplication::arguments());
     InstallSpanishTranslations(*qApp);
     RegisterWindowAreas();
-    // The splash shows here (about box).
+    auto splash = ShowSplash();
     Basicos().ApplicationTitle = QStringLiteral("Sumbrix");
     QApplication::setApplicationName(QStringLiteral("Sumbrix"));
 
@@ -65,9 +70,9 @@ int RunProgram()
 
     main->show();
     main->repaint();
+    splash.reset();
     ShowUnitLoadNotices();
-    // The splash is freed here; the tips window shows here when its box is
-    // ticked.
+    ShowTipsAtStart();
     QApplication::setQuitOnLastWindowClosed(true);
     return QApplication::exec();
 }

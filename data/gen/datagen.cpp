@@ -8,6 +8,10 @@
 //       a settings-format file from its text, scrambled with KEY when given
 //   sumbrix-datagen lines <source> <output>
 //       a text file of lines from its text (linesfile.cpp)
+//   sumbrix-datagen img <source> <output>
+//       the formula pictures' container form.img (formimg.cpp)
+//   sumbrix-datagen help <source> <output>
+//       the help file from its topics (helpgen.cpp; format: data/src/ayuda.txt)
 //
 // Sources are UTF-8 with LF or CR LF line ends. A line whose first character
 // is "#" is a comment in both kinds. In an ini source every other non-empty
@@ -35,6 +39,8 @@
 #include <vector>
 
 void WriteLinesFile(const QString& source, const QString& output);   // linesfile.cpp
+void WriteFormImg(const QString& source, const QString& output);     // formimg.cpp
+void WriteHelpFile(const QString& source, const QString& output);    // helpgen.cpp
 
 namespace {
 
@@ -226,7 +232,8 @@ int usage()
 {
     std::fputs("usage: sumbrix-datagen tips <source> <output>\n"
                "       sumbrix-datagen ini <source> <output> [--key KEY]\n"
-               "       sumbrix-datagen lines <source> <output>\n",
+               "       sumbrix-datagen lines <source> <output>\n"
+               "       sumbrix-datagen help <source> <output>\n",
                stderr);
     return 2;
 }
@@ -248,6 +255,10 @@ int main(int argc, char** argv)
             writeTips(source, output);
         } else if (kind == QStringLiteral("lines") && args.size() == 3) {
             WriteLinesFile(source, output);
+        } else if (kind == QStringLiteral("img") && args.size() == 3) {
+            WriteFormImg(source, output);
+        } else if (kind == QStringLiteral("help") && args.size() == 3) {
+            WriteHelpFile(source, output);
         } else if (kind == QStringLiteral("ini") && (args.size() == 3 || args.size() == 5)) {
             QString key;
             if (args.size() == 5) {

@@ -32,6 +32,15 @@
 //                     the value as the result box writes it, or the error;
 //                     without a magnitude, the first that has both units
 //   #bases<TAB>NUMBER the number in every base: "Bin: 1010 [2] ; 3: 101 [3] ; ..."
+//   #roots<TAB>P      the roots of the polynomial P in x, line breaks as " ; "
+//   #poly<TAB>OP<TAB>P<TAB>Q
+//                     the polynomial window's label<TAB>result (" ; " for line
+//                     breaks); OP: suma resta producto cociente potencia (Q=n)
+//                     evaluar (Q=x=v,y=w) derivada integral integraldef
+//                     (Q=sup,inf) ruffini (Q=a) raices generar (P=roots)
+//   #formula GROUP<TAB>FORMULA<TAB>UNKNOWN [unit]<TAB>symbol=value unit; ...
+//                     the formula manager's solution: the unknown's value and
+//                     unit; values not given keep their stored value
 //   #molar<TAB>FORMULA
 //                     the molar mass as the result box writes it, or the error
 //   #element<TAB>SYMBOL-OR-NUMBER

@@ -451,6 +451,9 @@ TEST_F(FrmCalcTest, FirstRunOffersHelpOnceAndRecordsTheVersion)
 {
     int helpShown = 0;
     sink.answers = {idYes};
+    // The help file beside the program: "Yes" opens its first topic.
+    ASSERT_TRUE(QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/sumbrix.ayuda"),
+                            dir.filePath(QStringLiteral("sumbrix.ayuda"))));
     open();
     ASSERT_EQ(sink.boxes.size(), 1u);
     EXPECT_TRUE(sink.boxes[0].text.startsWith(QStringLiteral("Parece que es la primera vez")));

@@ -8,7 +8,9 @@
 #include "services/formulaview.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QMenu>
+#include <QTimer>
 #include <QPainter>
 #include <QStyleOptionMenuItem>
 #include <QToolButton>
@@ -56,6 +58,14 @@ TEST_F(MenusTest, HelpMenuOffersWhatIsInstalled)
 {
     ASSERT_EQ(w->btnAyuda->menu(), w->PopupMenu9);
     EXPECT_EQ(w->btnAyuda->toolTip(), QStringLiteral("Ayuda (F1)"));
+    // The window installs help, tips and the about box; without them their
+    // items are not offered.
+    popup(w->PopupMenu9);
+    EXPECT_TRUE(action("Contenido1")->isVisible());
+    EXPECT_TRUE(action("Acercade1")->isVisible());
+    w->OnHelpContext = nullptr;
+    w->OnShowTips = nullptr;
+    w->OnAbout = nullptr;
     popup(w->PopupMenu9);
     EXPECT_FALSE(action("Contenido1")->isVisible());
     EXPECT_FALSE(action("Sabaque1")->isVisible());
@@ -122,6 +132,40 @@ TEST_F(MenusTest, EveryMenuDrawsInTheSchemeAndTheMemoryMenuIsWide)
     m3->ensurePolished();
     EXPECT_GE(m3->sizeHint().width(), 160);
     EXPECT_GE(w->PopupMenu5->sizeHint().width(), 160);
+}
+
+TEST_F(MenusTest, CtrlOAndTheMenuItemOpenTheOptionsDialog)
+{
+    QStringList seen;
+    auto closeWhenShown = [&] {
+        QTimer::singleShot(0, [&] {
+            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                seen << d->objectName();
+                d->reject();
+            }
+        });
+    };
+    closeWhenShown();
+    QTest::keyClick(w->cmbEdit, Qt::Key_O, Qt::ControlModifier);
+    closeWhenShown();
+    action("Opciones1")->trigger();
+    ASSERT_EQ(seen.size(), 2);
+    EXPECT_EQ(seen[0], seen[1]);
+    EXPECT_FALSE(seen[0].isEmpty());
+}
+
+TEST_F(MenusTest, ThePictureMenuExports)
+{
+    enter(QStringLiteral("1/2"));
+    w->FormulaView->UpdateMenu();
+    QAction* exportItem = nullptr;
+    for (QAction* a : w->FormulaView->MenuMeta->actions())
+        if (a->text().remove(QLatin1Char('&')) == QStringLiteral("Exportar"))
+            exportItem = a;
+    ASSERT_TRUE(exportItem);
+    EXPECT_TRUE(exportItem->isVisible());
+    EXPECT_TRUE(exportItem->isEnabled());
+    EXPECT_TRUE(w->CanExportPicture());
 }
 
 TEST_F(MenusTest, MenusTakeTheSchemeOfTheSettings)

@@ -12,6 +12,7 @@
 #include "platform/window.h"
 #include "services/calcmodel.h"
 #include "services/frminput.h"
+#include "services/pictureexport.h"
 #include "services/toolhost.h"
 
 #include <QGuiApplication>
@@ -43,4 +44,5 @@ void ResetProcessState()
     delete fmInput; // its destructor clears the pointer
     Calc().reset();
     MainExtensions().reset();
+    PictureExporting().reset();
 }

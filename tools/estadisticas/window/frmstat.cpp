@@ -11,6 +11,7 @@
 #include "foundation/core/format.h"
 #include "platform/keystate.h"
 #include "controls/toolbutton.h"
+#include "services/help.h"
 
 #include <QAction>
 #include <QApplication>
@@ -139,6 +140,8 @@ void TStatTableModel::Refresh()
 
 TfmStat::TfmStat(ToolHost& host, QWidget* parent) : TToolWindow(host, kName, parent)
 {
+    // Help requests go to the help viewer.
+    OnHelp = [](int context) { ShowHelpContext(context); };
     setWindowTitle(QStringLiteral("Estadísticas"));
     resize(300, 380);
 

@@ -8,6 +8,7 @@
 #include "foundation/core/basicos.h"
 #include "tools/fechas/window/frmfechacal.h"
 #include "controls/toolbutton.h"
+#include "services/help.h"
 
 #include <QActionGroup>
 #include <QComboBox>
@@ -114,6 +115,8 @@ void SetFieldColors(QWidget* w, TColor field, TColor text)
 TfmFecha::TfmFecha(ToolHost& host, QWidget* parent)
     : TToolWindow(host, kName, parent, TPosition::poDesktopCenter, true)
 {
+    // Help requests go to the help viewer.
+    OnHelpContext = [](int context) { ShowHelpContext(context); };
     setWindowTitle(QStringLiteral("Fechas y Tiempo"));
 
     AreaFondo1 = new TAreaFondo(this);

@@ -13,6 +13,7 @@
 #include "tools/polinomios/window/frmvargrid.h"
 #include "platform/spanish.h"
 #include "controls/toolbutton.h"
+#include "services/help.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -51,6 +52,8 @@ bool OnlyLetterX(const QString& text)
 
 TfmPoli::TfmPoli(ToolHost& host, QWidget* parent) : TToolWindow(host, kName, parent, TPosition::poDesktopCenter)
 {
+    // Help requests go to the help viewer.
+    OnHelp = [](int context) { ShowHelpContext(context); };
     setWindowTitle(QStringLiteral("Polinomios"));
     setMinimumSize(410, 200);
     InputQuery = [this](const QString& caption, const QString& prompt, QString& text) {

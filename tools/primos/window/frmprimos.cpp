@@ -12,6 +12,7 @@
 #include "tools/primos/primostext.h"
 #include "platform/spanish.h"
 #include "controls/toolbutton.h"
+#include "services/help.h"
 
 #include <QApplication>
 #include <QDir>
@@ -57,6 +58,8 @@ QString Percent(double fraction) { return Format(QStringLiteral("%.3f"), {fracti
 TfmPrimos::TfmPrimos(ToolHost& host, QWidget* parent)
     : TToolWindow(host, kName, parent, TPosition::poDesktopCenter, true)
 {
+    // Help requests go to the help viewer.
+    OnHelp = [](int context) { ShowHelpContext(context); };
     setWindowTitle(QStringLiteral("Primos"));
     setWindowFlags((windowFlags() & ~(Qt::WindowMinMaxButtonsHint | Qt::WindowContextHelpButtonHint)) |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);

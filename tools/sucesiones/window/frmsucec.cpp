@@ -12,6 +12,7 @@
 #include "foundation/core/format.h"
 #include "platform/keystate.h"
 #include "platform/spanish.h"
+#include "services/help.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -58,6 +59,8 @@ QToolButton* MakeButton(QWidget* parent, const char* name, const QString& text, 
 
 TfmSucec::TfmSucec(ToolHost& host, QWidget* parent) : TToolWindow(host, kName, parent)
 {
+    // Help requests go to the help viewer.
+    OnHelp = [](int context) { ShowHelpContext(context); };
     setWindowTitle(QStringLiteral("Sucesiones"));
     resize(460, 520);
     InputQuery = [this](const QString& caption, const QString& prompt, QString& text) {

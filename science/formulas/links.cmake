@@ -1,0 +1,1 @@
+set(area_links sumbrix_science_unidades sumbrix_science_quimica)

@@ -1,0 +1,772 @@
+#include "science/formulas/window/fmformula.h"
+
+#include "drawkit/drawkit.h"
+#include "engine/real/expresion.h"
+#include "foundation/core/basicos.h"
+#include "foundation/core/format.h"
+#include "platform/spanish.h"
+#include "science/formulas/formulagroup.h"
+#include "science/unidades/unidades.h"
+#include "services/formulaview.h"
+#include "controls/stringgridx.h"
+#include "services/help.h"
+#include "controls/toolbutton.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QStyledItemDelegate>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// The status-line hints by column: edit mode, the unknown's row, other rows.
+QString cellHint(int col, bool edit, bool unknown)
+{
+    switch (col) {
+    case TfmFormula::cSimb: return edit ? QStringLiteral("Indique el simbolo para un elemento de la fórmula") : QString();
+    case TfmFormula::cDesc:
+        return edit ? QStringLiteral("Indique una breve descripción del elemento")
+                    : QStringLiteral("Suba o baje este marcador para indicar la incógnita");
+    case TfmFormula::cValor:
+        return edit ? QStringLiteral("Indique un valor inicial para este elemento")
+               : unknown ? QStringLiteral("Aquí se muestra el valor que toma la incógnita")
+                         : QStringLiteral("Indique un valor o una expresión para este elemento");
+    case TfmFormula::cUnidad:
+        return edit ? QStringLiteral("Indique la magnitud medida y una unidad")
+               : unknown ? QStringLiteral("Seleccione la unidad en la que quiere el resultado")
+                         : QStringLiteral("Seleccione la unidad en la que expreso este valor");
+    case TfmFormula::cMin:
+        return edit ? QStringLiteral("Indique el mínimo valor válido para este elemento")
+                    : QStringLiteral("Muestra el mínimo valor válido para este elemento");
+    case TfmFormula::cMax:
+        return edit ? QStringLiteral("Indique el máximo valor válido para este elemento")
+                    : QStringLiteral("Muestra el máximo valor válido para este elemento");
+    default: return QString();
+    }
+}
+
+} // namespace
+
+void GiveStayOnTop(TToolWindow& window, bool stayOnTop) { window.SetTopMost(stayOnTop); }
+
+TfmFormula::TfmFormula(ToolHost& host, QWidget* parent) : TToolWindow(host, kName, parent)
+{
+    // Help requests go to the help viewer.
+    ShowHelp = [](int context) { ShowHelpContext(context); };
+    setWindowTitle(QStringLiteral("Administrador de Fórmulas"));
+    InputQuery = [this](const QString& caption, const QString& prompt, QString& text) {
+        return SpanishInputQuery(this, caption, prompt, text);
+    };
+    EditUnits = [this](const QString& magnitude) { return UnitEditor && UnitEditor(this, magnitude); };
+    buildControls();
+    // The styles of use mode.
+    SetEditMode(true);
+    SetEditMode(false);
+    if (unitEngine().MagnitudeList.empty())
+        LoadUnitDefinitions();
+    rebuildMagnitudeMenu();
+    m_reloadHandler = AddUnitReloadHandler([this] { rebuildMagnitudeMenu(); });
+    cmbTipo->addItems(ListFormulaGroups());
+    setHeader();
+    real::TExpresion* input = host.InputEvaluator();
+    if (!input) {
+        m_ownParent = std::make_unique<real::TExpresion>();
+        m_ownParent->UseBuiltIns = true;
+        input = m_ownParent.get();
+    }
+    m_solver = std::make_unique<TFormulaSolver>(input);
+    ApplyAppearance();
+    // The pictures: without form.img the window goes on with none.
+    const QString img = ExeDir() + QStringLiteral("form.img");
+    if (QFileInfo::exists(img)) {
+        try {
+            m_pictures.LoadFromFile(img);
+        } catch (const Exception& e) {
+            error(e.message() + QStringLiteral(": ") + img);
+        }
+    }
+    if (cmbTipo->count() > 0) {
+        cmbTipo->setCurrentIndex(0);
+        OpenGroup(cmbTipo->currentText());
+    }
+}
+
+TfmFormula::~TfmFormula()
+{
+    if (m_reloadHandler)
+        RemoveUnitReloadHandler(m_reloadHandler);
+}
+
+void TfmFormula::buildControls()
+{
+    auto* top = new QHBoxLayout;
+    cmbTipo = new QComboBox(this);
+    cmbTipo->setObjectName(QStringLiteral("cmbTipo"));
+    cmbTipo->setToolTip(QStringLiteral("Grupos de fórmulas"));
+    cmbFormulas = new QComboBox(this);
+    cmbFormulas->setObjectName(QStringLiteral("cmbFormulas"));
+    cmbFormulas->setToolTip(QStringLiteral("Nombre de la fórmula"));
+    cmbFormulas->setMinimumWidth(220);
+    SpeedButton8 = MakeToolButton(this, "SpeedButton8", QStringLiteral("G+"), QStringLiteral("Nuevo tipo"));
+    SpeedButton1 = MakeToolButton(this, "SpeedButton1", QStringLiteral("+"), QStringLiteral("Nueva Fórmula"));
+    SpeedButton10 = MakeToolButton(this, "SpeedButton10", QStringLiteral("-"), QStringLiteral("Eliminar Fórmula"));
+    SpeedButton6 = MakeToolButton(this, "SpeedButton6", QStringLiteral("Dp"), QStringLiteral("Duplicar"));
+    SpeedButton11 = MakeToolButton(this, "SpeedButton11", QStringLiteral("Rn"), QStringLiteral("Renombrar Fórmula"));
+    chkEdit = MakeToolButton(this, "chkEdit", QStringLiteral("Modo edición"), QStringLiteral("Modo edición"));
+    chkEdit->setCheckable(true);
+    SpeedButton2 = MakeToolButton(this, "SpeedButton2", QStringLiteral("Guardar"), QStringLiteral("Guardar cambios"));
+    SpeedButton7 = MakeToolButton(this, "SpeedButton7", QStringLiteral("Unidades"),
+                          QStringLiteral("Editar magnitudes y unidades de medida"));
+    SpeedButton9 = MakeToolButton(this, "SpeedButton9", QStringLiteral("?"), QStringLiteral("Ayuda (F1)"));
+    top->addWidget(cmbTipo);
+    top->addWidget(SpeedButton8);
+    top->addWidget(cmbFormulas, 1);
+    for (QToolButton* b : {SpeedButton1, SpeedButton10, SpeedButton6, SpeedButton11, chkEdit, SpeedButton2,
+                           SpeedButton7, SpeedButton9})
+        top->addWidget(b);
+
+    Ley = new QLineEdit(this);
+    Ley->setObjectName(QStringLiteral("Ley"));
+    Image2 = new TFormulaView(this);
+    Image2->setObjectName(QStringLiteral("Image2"));
+    Image2->setMinimumHeight(60);
+    Desc = new QPlainTextEdit(this);
+    Desc->setObjectName(QStringLiteral("Desc"));
+    Desc->setMaximumHeight(80);
+    Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setFixedSize(90, 90);
+    Image1->setAlignment(Qt::AlignCenter);
+    Image1->installEventFilter(this);
+    auto* middle = new QHBoxLayout;
+    auto* texts = new QVBoxLayout;
+    texts->addWidget(Ley);
+    texts->addWidget(Image2);
+    texts->addWidget(Desc);
+    middle->addLayout(texts, 1);
+    middle->addWidget(Image1, 0, Qt::AlignTop);
+
+    gri = new TStringGridX(this);
+    gri->setObjectName(QStringLiteral("gri"));
+    gri->SetColCount(kColumns);
+    gri->SetRowCount(2);
+    gri->installEventFilter(this);
+    gri->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                         QAbstractItemView::AnyKeyPressed);
+    connect(gri, &QTableWidget::currentCellChanged, this, [this](int row, int col) { cellSelected(row, col); });
+    connect(gri, &QTableWidget::cellClicked, this, [this](int row, int col) { cellClicked(row, col); });
+    connect(gri, &QTableWidget::cellChanged, this, [this](int row, int col) { cellChanged(row, col); });
+    // Enter in a cell editor of Valor in use mode recalculates once the text
+    // is in the cell.
+    connect(gri->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
+            [this](QWidget*, QAbstractItemDelegate::EndEditHint hint) {
+                if (hint == QAbstractItemDelegate::SubmitModelCache && !m_editMode && gri->Col() == cValor)
+                    recalculateSoon();
+            });
+
+    SpeedButton3 = MakeToolButton(this, "SpeedButton3", QStringLiteral("Recalcular"), QStringLiteral("Recalcular"));
+    SpeedButton4 = MakeToolButton(this, "SpeedButton4", QStringLiteral("Borrar"), QStringLiteral("Borrar valores"));
+    SpeedButton5 = MakeToolButton(this, "SpeedButton5", QStringLiteral("Copiar"),
+                          QStringLiteral("Copiar resultado al portapapeles"));
+    h = new QLabel(this);
+    h->setObjectName(QStringLiteral("h"));
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(SpeedButton3);
+    bottom->addWidget(SpeedButton4);
+    bottom->addWidget(SpeedButton5);
+    bottom->addWidget(h, 1);
+
+    auto* all = new QVBoxLayout(this);
+    all->setContentsMargins(4, 4, 4, 4);
+    all->addLayout(top);
+    all->addLayout(middle);
+    all->addWidget(gri, 1);
+    all->addLayout(bottom);
+    resize(620, 440);
+
+    MenuUni = new QMenu(this);
+    MenuUni->setObjectName(QStringLiteral("MenuUni"));
+    MenuMag = new QMenu(this);
+    MenuMag->setObjectName(QStringLiteral("MenuMag"));
+
+    connect(cmbTipo, &QComboBox::activated, this, [this] { OpenGroup(cmbTipo->currentText()); });
+    connect(cmbFormulas, &QComboBox::activated, this, [this] { LoadFormula(cmbFormulas->currentText()); });
+    connect(SpeedButton8, &QToolButton::clicked, this, [this] { NewGroup(); });
+    connect(SpeedButton1, &QToolButton::clicked, this, [this] { NewFormula(); });
+    connect(SpeedButton10, &QToolButton::clicked, this, [this] { DeleteFormula(); });
+    connect(SpeedButton6, &QToolButton::clicked, this, [this] { DuplicateFormula(); });
+    connect(SpeedButton11, &QToolButton::clicked, this, [this] { RenameFormula(); });
+    connect(chkEdit, &QToolButton::clicked, this, [this](bool down) {
+        if (down)
+            SetEditMode(true);
+        else
+            SaveFormula();
+    });
+    connect(SpeedButton2, &QToolButton::clicked, this, [this] { SaveFormula(); });
+    connect(SpeedButton3, &QToolButton::clicked, this, [this] { Recalculate(); });
+    connect(SpeedButton4, &QToolButton::clicked, this, [this] { ClearValues(); });
+    connect(SpeedButton5, &QToolButton::clicked, this, [this] { CopyResult(); });
+    connect(SpeedButton9, &QToolButton::clicked, this, [this] {
+        if (ShowHelp)
+            ShowHelp(kHelpContext);
+    });
+    connect(SpeedButton7, &QToolButton::clicked, this, [this] {
+        const int row = gri->Row() > 0 ? gri->Row() : 1;
+        if (EditUnits && EditUnits(BaseMagnitude(gri->Cells(cBase, row))))
+            rebuildMagnitudeMenu();
+    });
+    connect(Ley, &QLineEdit::textEdited, this, [this](const QString& text) {
+        const QString fixed = real::ReplaceAltOperators(text);
+        if (fixed != text) {
+            const int caret = Ley->cursorPosition();
+            Ley->setText(fixed);
+            Ley->setCursorPosition(std::max(0, caret - 1));
+        }
+    });
+}
+
+void TfmFormula::rebuildMagnitudeMenu()
+{
+    // One submenu per magnitude, one item per unit.
+    MenuMag->clear();
+    for (const TMagnitud& mag : unitEngine().MagnitudeList) {
+        QMenu* sub = MenuMag->addMenu(mag.Name);
+        for (const QString& unit : mag.UnitNames) {
+            const QString name = mag.Name;
+            connect(sub->addAction(unit), &QAction::triggered, this, [this, name, unit] { UnitMenuClick(name, unit); });
+        }
+    }
+}
+
+void TfmFormula::setHeader()
+{
+    const QStringList header = FormulaTableHeader();
+    for (int c = 0; c < kColumns; ++c)
+        gri->SetCells(c, 0, header[c]);
+}
+
+void TfmFormula::error(const QString& text) { MsgBoxApp(text, mb::Ok | mb::IconError); }
+
+QString TfmFormula::currentGroup() const { return cmbTipo->currentText(); }
+
+QStringList TfmFormula::formulaNames() const
+{
+    QStringList names;
+    for (int i = 0; i < cmbFormulas->count(); ++i)
+        names.append(cmbFormulas->itemText(i));
+    return names;
+}
+
+void TfmFormula::selectFormula(const QString& name)
+{
+    QStringList names = formulaNames();
+    if (!names.contains(name)) {
+        names.append(name);
+        names.sort(Qt::CaseInsensitive);
+        cmbFormulas->clear();
+        cmbFormulas->addItems(names);
+    }
+    cmbFormulas->setCurrentIndex(int(names.indexOf(name)));
+}
+
+void TfmFormula::OpenGroup(const QString& group)
+{
+    m_groupFile = FormulaGroupFile(group);
+    QStringList names = TFormulaGroup(group).Names();
+    names.sort(Qt::CaseInsensitive);
+    cmbFormulas->clear();
+    cmbFormulas->addItems(names);
+    if (!names.isEmpty()) {
+        cmbFormulas->setCurrentIndex(0);
+        LoadFormula(names[0]);
+    } else {
+        m_formulaName.clear();
+    }
+}
+
+void TfmFormula::LoadFormula(const QString& name)
+{
+    m_loading = true;
+    SetEditMode(true);
+    const TFormula f = TFormulaGroup(currentGroup()).Read(name);
+    Ley->setText(f.Ley);
+    Desc->setPlainText(f.Desc.join(QLatin1Char('\n')));
+    m_imageReference = f.ImageReference;
+    gri->SetRowCount(int(f.Elements.size()) + 1);
+    if (f.Elements.empty())
+        gri->SetRowCount(2);
+    setHeader();
+    for (int r = 1; r < gri->RowCount(); ++r)
+        for (int c = 0; c < kColumns; ++c)
+            gri->SetCells(c, r, QString());
+    for (size_t k = 0; k < f.Elements.size(); ++k) {
+        const TFormulaElement& e = f.Elements[k];
+        const QString cells[] = {e.Simb, e.Descripcion, e.Valor, e.Unidad, e.Base, e.Min, e.Max};
+        for (int c = 0; c < kColumns; ++c)
+            gri->SetCells(c, int(k) + 1, cells[c]);
+    }
+    m_unknownRow = f.Unknown < 0 ? -1 : f.Unknown + 1;
+    m_formulaName = name;
+    m_loading = false;
+    SetEditMode(false);
+    showPicture();
+    Desc->moveCursor(QTextCursor::Start);
+    showLaw();
+    update();
+}
+
+void TfmFormula::showPicture()
+{
+    QPixmap pixmap;
+    const QString ref = m_imageReference;
+    if (ref.isEmpty()) {
+        pixmap = qApp->windowIcon().pixmap(64, 64);
+    } else if (ref.startsWith(QLatin1Char('#'))) {
+        TGraphicKind kind;
+        const QByteArray bytes = m_pictures.GetGraphicBytes(ref.mid(1), kind);
+        if (kind == TGraphicKind::Bitmap && !bytes.isEmpty())
+            pixmap.loadFromData(bytes, "BMP");
+    } else {
+        const QString file = ExeDir() + ref;
+        if (!pixmap.load(file))
+            error(Format(QStringLiteral("No se puede cargar la imagen \"%s\""), {file}));
+    }
+    Image1->setPixmap(pixmap);
+}
+
+void TfmFormula::showLaw()
+{
+    syncSolver();
+    Image2->SetPicture(m_solver->DrawLaw(Ley->text()));
+}
+
+void TfmFormula::syncSolver()
+{
+    const TFormula f = DisplayedFormula();
+    m_solver->Elements = f.Elements;
+}
+
+TFormula TfmFormula::DisplayedFormula() const
+{
+    TFormula f;
+    f.Ley = Ley->text();
+    f.Desc = Desc->toPlainText().split(QLatin1Char('\n'));
+    f.ImageReference = m_imageReference;
+    for (int r = 1; r < gri->RowCount(); ++r) {
+        TFormulaElement e{gri->Cells(cSimb, r), gri->Cells(cDesc, r), gri->Cells(cValor, r), gri->Cells(cUnidad, r),
+                          gri->Cells(cBase, r),  gri->Cells(cMin, r),  gri->Cells(cMax, r)};
+        if (r == m_unknownRow)
+            f.Unknown = int(f.Elements.size());
+        f.Elements.push_back(e);
+    }
+    return f;
+}
+
+bool TfmFormula::SaveFormula()
+{
+    if (!m_formulaName.isEmpty()) {
+        try {
+            TFormula f = DisplayedFormula();
+            // Rows without a symbol are not kept; the unknown follows its row.
+            TFormula kept = f;
+            kept.Elements.clear();
+            kept.Unknown = -1;
+            for (size_t k = 0; k < f.Elements.size(); ++k) {
+                if (f.Elements[k].Simb.isEmpty())
+                    continue;
+                if (int(k) == f.Unknown)
+                    kept.Unknown = int(kept.Elements.size());
+                kept.Elements.push_back(f.Elements[k]);
+            }
+            TFormulaGroup(currentGroup()).Write(m_formulaName, kept);
+        } catch (const Exception& e) {
+            MsgBox(e.message(), QStringLiteral("Guardar cambios"), mb::Ok | mb::IconWarning);
+            chkEdit->setChecked(true);
+            return false;
+        }
+    }
+    SetEditMode(false);
+    if (!m_formulaName.isEmpty())
+        LoadFormula(m_formulaName);
+    return true;
+}
+
+void TfmFormula::NewFormula()
+{
+    QString name;
+    if (!InputQuery(QStringLiteral("Nueva fórmula"), QStringLiteral("Indique un nombre para la nueva fórmula:"), name))
+        return;
+    name = name.trimmed();
+    const QString why = CheckFormulaName(name, TFormulaGroup(currentGroup()).Names());
+    if (!why.isEmpty()) {
+        MsgBox(why, QStringLiteral("Nueva fórmula"), mb::Ok | mb::IconWarning);
+        return;
+    }
+    try {
+        TFormulaGroup(currentGroup()).Write(name, NewFormulaTemplate());
+    } catch (const Exception& e) {
+        error(e.message());
+        return;
+    }
+    selectFormula(name);
+    LoadFormula(name);
+    Ley->setFocus();
+    SetEditMode(true);
+    m_formulaName = name;
+}
+
+void TfmFormula::NewGroup()
+{
+    QString name;
+    if (!InputQuery(QStringLiteral("Nuevo grupo"), QStringLiteral("Indique un nombre para el nuevo grupo:"), name))
+        return;
+    name = name.trimmed();
+    QStringList groups;
+    for (int i = 0; i < cmbTipo->count(); ++i)
+        groups.append(cmbTipo->itemText(i));
+    const QString why = CheckGroupName(name, groups);
+    if (!why.isEmpty()) {
+        MsgBox(why, QStringLiteral("Nuevo grupo"), mb::Ok | mb::IconWarning);
+        return;
+    }
+    groups.append(name);
+    groups.sort(Qt::CaseInsensitive);
+    cmbTipo->clear();
+    cmbTipo->addItems(groups);
+    cmbTipo->setCurrentIndex(int(groups.indexOf(name)));
+    m_groupFile = FormulaGroupFile(name);
+    cmbFormulas->clear();
+    m_formulaName.clear();
+    NewFormula();
+}
+
+void TfmFormula::DeleteFormula()
+{
+    const QString name = cmbFormulas->currentText();
+    if (cmbFormulas->currentIndex() < 0 || name.isEmpty())
+        return;
+    if (MsgBox(Format(QStringLiteral("¿Desea eliminar la fórmula\r\n%s?"), {name}), QStringLiteral("Borrar Fórmula"),
+               mb::YesNo | mb::IconQuestion | mb::DefButton2) != idYes)
+        return;
+    try {
+        TFormulaGroup(currentGroup()).Erase(name);
+    } catch (const Exception& e) {
+        error(e.message());
+        return;
+    }
+    const int index = cmbFormulas->currentIndex();
+    cmbFormulas->removeItem(index);
+    m_formulaName.clear();
+    if (cmbFormulas->count() == 0)
+        return;
+    cmbFormulas->setCurrentIndex(std::min(index, cmbFormulas->count() - 1));
+    LoadFormula(cmbFormulas->currentText());
+}
+
+void TfmFormula::DuplicateFormula()
+{
+    if (m_formulaName.isEmpty())
+        return;
+    QString name = m_formulaName + QStringLiteral(" 2");
+    if (!InputQuery(QStringLiteral("Duplicar fórmula"), QStringLiteral("Indique un nuevo nombre para la fórmula:"), name))
+        return;
+    name = name.trimmed();
+    const QString why = CheckFormulaName(name, TFormulaGroup(currentGroup()).Names());
+    if (!why.isEmpty()) {
+        MsgBox(why, QStringLiteral("Duplicar fórmula"), mb::Ok | mb::IconWarning);
+        return;
+    }
+    SetEditMode(true);
+    m_formulaName = name;
+    m_loading = true;
+    selectFormula(name);
+    m_loading = false;
+    Ley->setFocus();
+}
+
+void TfmFormula::RenameFormula()
+{
+    const QString old = cmbFormulas->currentText();
+    if (cmbFormulas->currentIndex() < 0 || old.isEmpty())
+        return;
+    QString name = old;
+    if (!InputQuery(QStringLiteral("Renombrar Fórmula"), QStringLiteral("Introduzca el nuevo nombre para la fórmula"), name))
+        return;
+    name = name.trimmed();
+    if (name == old)
+        return;
+    QStringList others = TFormulaGroup(currentGroup()).Names();
+    others.removeIf([&](const QString& n) { return n.compare(old, Qt::CaseInsensitive) == 0; });
+    const QString why = CheckFormulaName(name, others);
+    if (!why.isEmpty()) {
+        MsgBox(why, QStringLiteral("Renombrar Fórmula"), mb::Ok | mb::IconWarning);
+        return;
+    }
+    try {
+        TFormulaGroup(currentGroup()).Rename(old, name);
+    } catch (const Exception& e) {
+        error(e.message());
+        return;
+    }
+    cmbFormulas->removeItem(cmbFormulas->currentIndex());
+    selectFormula(name);
+    LoadFormula(name);
+}
+
+void TfmFormula::SetEditMode(bool on)
+{
+    if (on == m_editMode)
+        return;
+    m_editMode = on;
+    chkEdit->setChecked(on);
+    Ley->setReadOnly(!on);
+    Desc->setReadOnly(!on);
+    Ley->setFrame(on);
+    Desc->setFrameShape(on ? QFrame::StyledPanel : QFrame::NoFrame);
+    cmbFormulas->setEnabled(!on);
+    cmbTipo->setEnabled(!on);
+    gri->SetFixed(on ? 0 : 1, 1);
+    gri->setColumnHidden(cBase, !on);
+    if (on)
+        gri->setColumnWidth(cBase, 80);
+    applyCellFlags();
+    if (!on && gri->RowCount() > 1 && !m_loading)
+        gri->SetCurrent(cValor, std::max(1, gri->Row()));
+}
+
+void TfmFormula::applyCellFlags()
+{
+    const QSignalBlocker block(gri);
+    for (int r = 1; r < gri->RowCount(); ++r)
+        for (int c = 0; c < kColumns; ++c) {
+            QTableWidgetItem* it = gri->item(r, c);
+            if (!it) {
+                it = new QTableWidgetItem;
+                gri->setItem(r, c, it);
+            }
+            const bool editable = c != cBase && (m_editMode || (c == cValor && r != m_unknownRow));
+            it->setFlags(editable ? it->flags() | Qt::ItemIsEditable : it->flags() & ~Qt::ItemIsEditable);
+            QFont f = it->font();
+            f.setBold(c == cSimb || c == cValor || r == m_unknownRow);
+            it->setFont(f);
+            if (c == cDesc && !m_editMode) {
+                QString text = gri->Cells(cDesc, r);
+                if (text.endsWith(QStringLiteral(" =")))
+                    text.chop(2);
+                it->setText(r == m_unknownRow ? text + QStringLiteral(" =") : text);
+            }
+        }
+    // The unknown's " =" is only shown: in edit mode the description is bare.
+    if (m_editMode)
+        for (int r = 1; r < gri->RowCount(); ++r) {
+            QString text = gri->Cells(cDesc, r);
+            if (text.endsWith(QStringLiteral(" =")))
+                gri->SetCells(cDesc, r, text.left(text.size() - 2));
+        }
+}
+
+void TfmFormula::cellSelected(int row, int col)
+{
+    if (row < 1 || col < 0)
+        return;
+    const QString hint = cellHint(col, m_editMode, row == m_unknownRow);
+    h->setText(hint + Format(QStringLiteral(":  %s (%s)"), {gri->Cells(cSimb, row), gri->Cells(cDesc, row)}));
+}
+
+void TfmFormula::cellClicked(int row, int col)
+{
+    if (row < 1)
+        return;
+    if (col == cDesc && !m_editMode && row != m_unknownRow) {
+        m_unknownRow = row;
+        applyCellFlags();
+        update();
+    } else if (col == cUnidad) {
+        const QRect cell = gri->visualItemRect(gri->item(row, col));
+        const QPoint at = gri->viewport()->mapToGlobal(cell.bottomLeft());
+        if (m_editMode)
+            MenuMag->popup(at);
+        else if (MenuUniPopup())
+            MenuUni->popup(at);
+    }
+}
+
+void TfmFormula::cellChanged(int row, int col)
+{
+    if (m_loading || row < 1)
+        return;
+    const QString text = gri->Cells(col, row);
+    const QString why = CheckCellText(text);
+    if (!why.isEmpty()) {
+        MsgBox(why, windowTitle(), mb::Ok | mb::IconWarning);
+        const QSignalBlocker block(gri);
+        gri->SetCells(col, row, QString(text).remove(kFieldSeparator));
+    }
+}
+
+bool TfmFormula::MenuUniPopup()
+{
+    MenuUni->clear();
+    const int row = gri->Row() > 0 ? gri->Row() : 1;
+    const QString magnitude = BaseMagnitude(gri->Cells(cBase, row));
+    const int m = MatchMagnitude(magnitude);
+    if (m < 0) {
+        error(Format(QStringLiteral("Magnitud %s no esta definida"), {magnitude}));
+        return false;
+    }
+    const TMagnitud& mag = unitEngine().MagnitudeList[size_t(m)];
+    const QString current = gri->Cells(cUnidad, row);
+    for (const QString& unit : mag.UnitNames) {
+        QAction* a = MenuUni->addAction(unit);
+        a->setCheckable(true);
+        a->setChecked(unit.compare(current, Qt::CaseInsensitive) == 0);
+        const QString name = mag.Name;
+        connect(a, &QAction::triggered, this, [this, name, unit] { UnitMenuClick(name, unit); });
+    }
+    return true;
+}
+
+void TfmFormula::UnitMenuClick(const QString& magnitude, const QString& unit)
+{
+    const int row = gri->Row() > 0 ? gri->Row() : 1;
+    gri->SetCells(cUnidad, row, StripAmpersands(unit));
+    if (m_editMode) {
+        // The unit chosen in edit mode is also the unit the law works in.
+        const QString base = StripAmpersands(unit);
+        gri->SetCells(cBase, row, StripAmpersands(magnitude) + QLatin1Char('=') + base);
+    } else {
+        Recalculate();
+    }
+}
+
+void TfmFormula::Recalculate()
+{
+    if (m_editMode)
+        return;
+    const int col = gri->Col(), row = gri->Row();
+    // Leaving the cell closes its editor and keeps its text.
+    gri->setCurrentItem(nullptr);
+    syncSolver();
+    if (m_unknownRow > 0) {
+        const QSignalBlocker block(gri);
+        gri->SetCells(cValor, m_unknownRow, QStringLiteral("Error"));
+    }
+    const TSolveOutcome r = m_solver->Recalculate(Ley->text(), m_unknownRow - 1);
+    if (m_unknownRow > 0) {
+        const QSignalBlocker block(gri);
+        gri->SetCells(cValor, m_unknownRow, r.Result);
+    }
+    switch (r.What) {
+    case TSolveOutcome::Kind::Refused: MsgBox(r.Message, QStringLiteral("Error"), mb::Ok | mb::IconWarning); break;
+    case TSolveOutcome::Kind::Failed:
+        if (!r.Message.isEmpty())
+            error(r.Message);
+        break;
+    default: break;
+    }
+    gri->SetCurrent(col, row);
+}
+
+void TfmFormula::recalculateSoon()
+{
+    // Enter closes the cell editor and reaches the grid too: one recalculation.
+    if (m_recalculatePending)
+        return;
+    m_recalculatePending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_recalculatePending = false;
+            Recalculate();
+        },
+        Qt::QueuedConnection);
+}
+
+void TfmFormula::ClearValues()
+{
+    for (int r = 1; r < gri->RowCount(); ++r) {
+        gri->SetCells(cValor, r, QString());
+        gri->SetCells(cUnidad, r, BaseUnit(gri->Cells(cBase, r)));
+    }
+    if (gri->RowCount() > 1)
+        gri->SetCurrent(cValor, 1);
+}
+
+void TfmFormula::CopyResult()
+{
+    if (m_unknownRow > 0)
+        QApplication::clipboard()->setText(gri->Cells(cValor, m_unknownRow));
+}
+
+bool TfmFormula::gridKey(int key)
+{
+    const int col = gri->Col(), row = gri->Row();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter)
+        return false;
+    if (!m_editMode) {
+        if (col == cValor || col == cUnidad) {
+            recalculateSoon();
+            return true;
+        }
+        return false;
+    }
+    if (col == cMax && row == gri->RowCount() - 1) {
+        gri->SetRowCount(gri->RowCount() + 1);
+        applyCellFlags();
+        gri->SetCurrent(cSimb, row + 1);
+    } else if (col == cUnidad) {
+        gri->SetCurrent(cMin, row);
+    } else if (col == cMax) {
+        gri->SetCurrent(cSimb, row + 1);
+    } else {
+        gri->SetCurrent(col + 1, row);
+    }
+    return true;
+}
+
+bool TfmFormula::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == gri && event->type() == QEvent::KeyPress) {
+        if (gridKey(static_cast<QKeyEvent*>(event)->key()))
+            return true;
+    }
+    if (watched == Image1 && event->type() == QEvent::MouseButtonPress && m_editMode) {
+        QString ref = m_imageReference;
+        if (InputQuery(QStringLiteral("Imagen"), QStringLiteral("Indique archivo BMP, EMF o WMF (90x90 max)"), ref)) {
+            m_imageReference = ref.trimmed();
+            showPicture();
+        }
+        return true;
+    }
+    return TToolWindow::eventFilter(watched, event);
+}
+
+void TfmFormula::ApplyAppearance()
+{
+    TToolWindow::ApplyAppearance();
+    const TAppearance& a = Host().Appearance();
+    auto paint = [](QWidget* w, TColor base, TColor text) {
+        QPalette p = w->palette();
+        p.setColor(QPalette::Base, ToQColor(base));
+        p.setColor(QPalette::Text, ToQColor(text));
+        w->setPalette(p);
+    };
+    for (QWidget* w : {static_cast<QWidget*>(cmbFormulas), static_cast<QWidget*>(cmbTipo), static_cast<QWidget*>(Ley),
+                       static_cast<QWidget*>(Desc)})
+        paint(w, a.ClFondo, a.ClTexto);
+    paint(gri, a.ClSombra, a.ClTexto);
+    Image2->SetBackground(a.ClFondo);
+    update();
+}
