@@ -6,6 +6,8 @@
 #include "engine/real/errors.h"
 #include "foundation/core/exceptions.h"
 
+#include <QDateTime>
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -205,7 +207,9 @@ Extended Integrar(const TEvalArray& args, TLetterCell x)
     const Extended h = checked::div(checked::sub(b, a), checked::mul(4, Extended(m)));
     TLetterBinding bind(x);
     Extended result = 0;
+    TLongWork work{double(m)};
     for (std::int64_t k = 0; k < m; ++k) {
+        work.Step();
         Extended p = checked::add(a, checked::mul(checked::mul(4, Extended(k)), h));
         Extended fv[5];
         for (int i = 0; i < 5; ++i) {
@@ -224,6 +228,26 @@ Extended Integrar(const TEvalArray& args, TLetterCell x)
     return result;
 }
 
+std::function<void(double done)>& LongWorkHook()
+{
+    static std::function<void(double)> hook;
+    return hook;
+}
+
+TLongWork::TLongWork(double total) : m_total(total), m_started(QDateTime::currentMSecsSinceEpoch()) {}
+
+void TLongWork::Check()
+{
+    const std::function<void(double)>& hook = LongWorkHook();
+    if (!hook)
+        return;
+    const std::int64_t now = QDateTime::currentMSecsSinceEpoch();
+    if (now - m_started < 50 || now - m_last < 50)
+        return;
+    m_last = now;
+    hook(m_total > 0 ? std::min(1.0, double(m_steps) / m_total) : 0.0);
+}
+
 namespace {
 
 // The index runs over every integer from..to; none when to < from.
@@ -236,7 +260,9 @@ void ForEachIndex(const TEvalArray& args, TLetterCell n, Step step)
         return;
     TEval* f = args.at(2);
     TLetterBinding bind(n);
+    TLongWork work(double(to) - double(from) + 1);
     for (std::int64_t k = from;; ++k) {
+        work.Step();
         bind.Set(Extended(k));
         step(f->Evaluate());
         if (k == to)

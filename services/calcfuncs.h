@@ -72,6 +72,29 @@ Extended Evaluar(const real::TEvalArray& args, TLetterCell x);
 // (N = 100 with three arguments); a = b gives 0 without evaluating f; fewer
 // than one block is a division by zero.
 Extended Integrar(const real::TEvalArray& args, TLetterCell x);
+// The long loops (sums, products, integrals) report how far they are, at
+// most every 50 ms once they have run that long; the hook may raise to stop
+// them ("Cálculo cancelado"). None: they run to their end.
+std::function<void(double done)>& LongWorkHook();
+
+// Counts a loop's steps for the hook.
+class TLongWork {
+public:
+    explicit TLongWork(double total);
+    void Step()
+    {
+        if (++m_steps % 1024 == 0)
+            Check();
+    }
+
+private:
+    void Check();
+    double m_total;
+    std::int64_t m_steps = 0;
+    std::int64_t m_started;
+    std::int64_t m_last = 0;
+};
+
 // Sumatoria(from, to, f) and Producto(from, to, f) over the integer n.
 Extended Sumatoria(const real::TEvalArray& args, TLetterCell n);
 Extended Producto(const real::TEvalArray& args, TLetterCell n);

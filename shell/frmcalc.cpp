@@ -48,6 +48,7 @@
 #include <QPainter>
 #include <QSplitter>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -651,6 +652,14 @@ void TfrmCalcu::CloseQuery()
 
 void TfrmCalcu::closeEvent(QCloseEvent* e)
 {
+    // Closed in the middle of a calculation: it stops first, then the window
+    // closes as usual.
+    if (m_calculating) {
+        m_cancelRequested = true;
+        e->ignore();
+        QTimer::singleShot(0, this, [this] { close(); });
+        return;
+    }
     CloseQuery();
     e->accept();
     TFormMX::closeEvent(e);
@@ -740,6 +749,19 @@ void TfrmCalcu::Calculate()
 
     const QString text = cmbEdit->Text();
     m_emptyRequest = text.isEmpty();
+    // A long calculation shows how far it is, keeps the window painted and
+    // stops on Esc; nothing else the user does reaches the window meanwhile.
+    m_cancelRequested = false;
+    m_calculating = true;
+    calcfuncs::LongWorkHook() = [this](double done) { LongWorkTick(done); };
+    struct Done {
+        TfrmCalcu* w;
+        ~Done()
+        {
+            w->m_calculating = false;
+            calcfuncs::LongWorkHook() = nullptr;
+        }
+    } done{this};
     TCalcModel::TOutcome out;
     try {
         out = m_calc->Calculate(text, [this] { SetPicture(DrawExpression(m_calc->Main())); });
@@ -756,6 +778,35 @@ void TfrmCalcu::Calculate()
     m_resultReady = out.Ready;
     // An invalid operation offers the complex-number window here (it comes
     // with that window).
+}
+
+void TfrmCalcu::LongWorkTick(double done)
+{
+    ShowResult(Format(QStringLiteral("Calculando... %d%% (Esc cancela)"), {int(done * 100)}));
+    Edit2->repaint();
+    QCoreApplication::processEvents();
+    if (m_cancelRequested)
+        throw real::EExprMsj(QStringLiteral("Cálculo cancelado"));
+}
+
+bool TfrmCalcu::CalculationInput(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+            m_cancelRequested = true;
+        return true;
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void TfrmCalcu::UpdateExpressionHistory(const QString& text)
@@ -868,8 +919,19 @@ void TfrmCalcu::DrawLiveExpression()
             return;
         }
         real::TExpresion& m = m_calc->Main();
+        // A long calculation met while compiling (a sum of constants folded
+        // at once) is left for Enter: the drawing gives up after a moment.
+        static const QString kLeftForEnter = QStringLiteral("Cálculo largo");
+        calcfuncs::LongWorkHook() = [](double) { throw real::EExprMsj(kLeftForEnter); };
+        struct Done {
+            ~Done() { calcfuncs::LongWorkHook() = nullptr; }
+        } done;
         m.SetText(text);
-        if (m.HasError) {
+        if (m.HasError && m.ErrorMessage == kLeftForEnter) {
+            m.SetText(QStringLiteral("0"));   // compiled afresh at Enter
+            FormulaView->ShowError(QString());
+            SetPicture(nullptr);
+        } else if (m.HasError) {
             FormulaView->ShowError(m.ErrorMessage);
         } else {
             FormulaView->ShowError(QString());
@@ -1034,6 +1096,8 @@ void TfrmCalcu::LimpiarTodoClick()
 
 bool TfrmCalcu::eventFilter(QObject* watched, QEvent* event)
 {
+    if (m_calculating && CalculationInput(event))
+        return true;
     if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->window() == this) {
         bool used = false;

@@ -366,6 +366,13 @@ private:
     void UpdateExpressionHistory(const QString& text);
     void ShowResult(const QString& text);
     void DrawLiveExpression();
+    // A step of a long calculation: progress, paint, Esc.
+    void LongWorkTick(double done);
+    // While calculating: Esc asks to stop, other input is held back; true
+    // when the event was taken.
+    bool CalculationInput(QEvent* event);
+    bool m_calculating = false;
+    bool m_cancelRequested = false;
 
     std::unique_ptr<TCalcModel> m_calc;
     TNoticeBoard m_notices;
