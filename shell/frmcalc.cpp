@@ -9,6 +9,7 @@
 #include "controls/toolbutton.h"
 #include "services/pictureexport.h"
 #include "shell/frmsplash.h"
+#include "tools/complejos/window/frmcomplex.h"
 #include "shell/frmtips.h"
 #include "shell/helpsetup.h"
 #include "science/unidades/window/convmenu.h"
@@ -16,6 +17,7 @@
 #include "engine/checked.h"
 #include "engine/formulapicture.h"
 #include "engine/real/builtins_math.h"
+#include "engine/errors.h"
 #include "engine/real/errors.h"
 #include "engine/real/expresion.h"
 #include "foundation/core/basicos.h"
@@ -141,6 +143,9 @@ void Step(const std::function<void()>& step)
 
 // ---------------------------------------------------------------------------
 // The window
+
+// The evaluator's code of an invalid operation.
+const int kInvalidOperation = EInvalidOp().code();
 
 const QString TfrmCalcu::kWebPage = QStringLiteral("https://sumbrix.example.org/");
 
@@ -776,8 +781,14 @@ void TfrmCalcu::Calculate()
     if (out.Ready && out.KeepText)
         UpdateExpressionHistory(text);
     m_resultReady = out.Ready;
-    // An invalid operation offers the complex-number window here (it comes
-    // with that window).
+    // An invalid operation (a root of a negative number...) offers the
+    // complex-number window, once this request has ended.
+    if (out.Ready && m_calc->Main().ErrorCode == kInvalidOperation)
+        QTimer::singleShot(0, this, [this, text] {
+            TApplication::Guarded([&] {
+                OfferComplexCalculation(*this, this, text, [this] { ShowTool(TfmComplex::kName, true); });
+            });
+        });
 }
 
 void TfrmCalcu::LongWorkTick(double done)

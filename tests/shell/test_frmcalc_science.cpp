@@ -8,6 +8,7 @@
 #include "science/quimica/quimica.h"
 #include "science/unidades/unidades.h"
 #include "science/unidades/window/convmenu.h"
+#include "services/toolwindow.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -145,6 +146,31 @@ TEST_F(ScienceTest, TheToolWindowsTakeTheirPlaceInTheToolsMenu)
             expected << c;
     EXPECT_EQ(captions, expected);
     EXPECT_GE(captions.size(), 6);
+}
+
+TEST_F(ScienceTest, AnInvalidOperationOffersTheComplexWindow)
+{
+    RegisterWindowAreas();
+    openNotFirstRun();
+    // No: nothing opens.
+    sink.answers = {idNo};
+    enter(QStringLiteral("Raiz(-4)"));
+    QTRY_COMPARE(sink.count(), 1);
+    EXPECT_FALSE(w->ToolOpen(QStringLiteral("fmComplex")));
+    // Yes: the complex window opens with the text calculated, its toggle down.
+    sink.clear();
+    sink.answers = {idYes};
+    enter(QStringLiteral("Raiz(-4)"));
+    QTRY_COMPARE(sink.count(), 1);
+    QTRY_VERIFY(w->ToolOpen(QStringLiteral("fmComplex")));
+    TToolWindow* complex = w->ToolWindowOf(QStringLiteral("fmComplex"));
+    ASSERT_TRUE(complex);
+    EXPECT_TRUE(complex->isVisible());
+    bool shown = false;
+    for (QLineEdit* e : complex->findChildren<QLineEdit*>())
+        shown = shown || e->text().trimmed() == QStringLiteral("2i");
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(w->findChild<QToolButton*>(QStringLiteral("SpeedButton11"))->isChecked());
 }
 
 } // namespace
