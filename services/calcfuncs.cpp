@@ -440,8 +440,8 @@ void SetDxFont(Canvas& c, int size)
 }
 
 // The parts of the drawing: the bounds above and below the sign and the
-// operand. Sumatoria and Producto show "n = from" below the sign, an equation
-// built for the drawing and freed with this object.
+// operand. Sumatoria and Producto show "n = from" below the sign: the letter,
+// the sign and the bound on one line, their middles on one axis.
 class SignParts {
 public:
     SignParts(TSignKind kind, TEval* node) : m_kind(kind)
@@ -451,35 +451,45 @@ public:
             return;
         m_operand = a.back();
         m_upper = a[1];
-        if (kind == TSignKind::Integrar) {
-            m_lower = a[0];
-            return;
-        }
-        auto* n = new real::TConst(0);
-        n->Text = QStringLiteral("n");
-        m_name.reset(new NodeGuard(n));
-        m_equation.reset(new NodeGuard(real::CreateOp(real::NodeKind::Igu, n, a[0])));
-        m_lower = m_equation->get();
+        m_lower = a[0];
     }
-    ~SignParts()
-    {
-        // The equation goes before the constant it holds.
-        m_equation.reset();
-        m_name.reset();
-    }
+    bool NamedLower() const { return m_kind != TSignKind::Integrar; }
 
     TSignKind m_kind;
     TEval* m_upper = nullptr;
     TEval* m_lower = nullptr;
     TEval* m_operand = nullptr;
-
-private:
-    std::unique_ptr<NodeGuard> m_name;
-    std::unique_ptr<NodeGuard> m_equation;
 };
+
+// "n=" before the lower bound of a sum or a product.
+void SetIndexFont(Canvas& c, int size, bool letter)
+{
+    CanvasFont f = c.font();
+    f.Name = QStringLiteral("Times New Roman");
+    f.Style = letter ? fsItalic : 0;
+    f.Height = -std::max(size, 1);
+    c.setFont(f);
+    c.setBrushStyle(bsClear);
+}
+
+struct IndexPrefix {
+    int letterW = 0, signW = 0, h = 0;
+};
+
+IndexPrefix MeasureIndexPrefix(Canvas& c, int size)
+{
+    IndexPrefix p;
+    SetIndexFont(c, size, true);
+    p.letterW = c.textWidth(QStringLiteral("n"));
+    p.h = c.textHeight(QStringLiteral("n"));
+    SetIndexFont(c, size, false);
+    p.signW = c.textWidth(QStringLiteral("="));
+    return p;
+}
 
 struct SignLayout {
     Extent upper, lower, operand;
+    IndexPrefix prefix;
     int signW = 0, signH = 0, column = 0, dxW = 0;
     int width = 0, above = 0, below = 0;
 };
@@ -490,6 +500,12 @@ SignLayout Layout(const SignParts& p, Canvas& c, int size)
     const int half = size / 2;
     l.upper = MeasureNode(p.m_upper, c, half);
     l.lower = MeasureNode(p.m_lower, c, half);
+    if (p.NamedLower()) {
+        l.prefix = MeasureIndexPrefix(c, half);
+        l.lower.w += l.prefix.letterW + l.prefix.signW;
+        l.lower.a = std::max(l.lower.a, l.prefix.h / 2);
+        l.lower.b = std::max(l.lower.b, l.prefix.h - l.prefix.h / 2);
+    }
     l.operand = MeasureNode(p.m_operand, c, size);
     SetSignFont(c, size);
     const QString sign = SignText(p.m_kind);
@@ -531,8 +547,19 @@ void DrawSign(TSignKind kind, TEval* node, Canvas& canvas, int x, int y, int siz
     SetSignFont(canvas, size);
     const int signY = top + l.upper.h();
     canvas.textOut(x + (l.column - l.signW) / 2, signY, SignText(kind));
-    if (parts.m_lower)
-        parts.m_lower->Draw(canvas, x + (l.column - l.lower.w) / 2, signY + l.signH, half);
+    if (parts.m_lower) {
+        int lx = x + (l.column - l.lower.w) / 2;
+        const int axis = signY + l.signH + l.lower.a;
+        if (parts.NamedLower()) {
+            SetIndexFont(canvas, half, true);
+            canvas.textOut(lx, axis - l.prefix.h / 2, QStringLiteral("n"));
+            SetIndexFont(canvas, half, false);
+            canvas.textOut(lx + l.prefix.letterW, axis - l.prefix.h / 2, QStringLiteral("="));
+            lx += l.prefix.letterW + l.prefix.signW;
+        }
+        const Extent bound = MeasureNode(parts.m_lower, canvas, half);
+        parts.m_lower->Draw(canvas, lx, axis - bound.a, half);
+    }
     if (parts.m_operand)
         parts.m_operand->Draw(canvas, x + l.column, axis - l.operand.a, size);
     if (kind == TSignKind::Integrar) {

@@ -585,6 +585,29 @@ TEST_F(CalcFuncsTest, BigSignsAreDrawnWithTheirBounds)
     }
 }
 
+// "n=1" under a sum: the letter, the sign and the bound on one line.
+TEST_F(CalcFuncsTest, TheLowerBoundIsOneLine)
+{
+    for (const char* text : {"Sumatoria(1,4,n)", "Producto(1,4,n)"}) {
+        SCOPED_TRACE(text);
+        main.SetText(QString::fromLatin1(text));
+        FakeCanvas draw;
+        DrawSign(TSignKind::Sumatoria, main.Root, draw, 10, 5, 20);
+        int letterY = -1, signY = -1, boundY = -1;
+        for (const FakeCanvas::DrawnText& t : draw.texts()) {
+            if (t.text == QStringLiteral("n") && t.font.Height == -10)
+                letterY = t.y;
+            else if (t.text == QStringLiteral("="))
+                signY = t.y;
+            else if (t.text == QStringLiteral("1"))
+                boundY = t.y;
+        }
+        ASSERT_GE(letterY, 0);
+        EXPECT_EQ(signY, letterY);
+        EXPECT_EQ(boundY, letterY);
+    }
+}
+
 // The registered procedures reach the engine's picture of the formula.
 TEST_F(CalcFuncsTest, PictureOfTheWholeFormula)
 {

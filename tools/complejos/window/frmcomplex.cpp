@@ -1,50 +1,22 @@
 #include "tools/complejos/window/frmcomplex.h"
 
 #include "controls/application.h"
-#include "controls/areafondo.h"
 #include "controls/comboexpr.h"
 #include "controls/frmautocomp.h"
 #include "controls/readonlybox.h"
-#include "drawkit/drawkit.h"
-#include "drawkit/qpaintercanvas.h"
 #include "engine/formulapicture.h"
 #include "foundation/core/basicos.h"
 #include "services/formulaview.h"
-#include "services/frminput.h"
 #include "services/userdefs.h"
-#include "services/help.h"
 
-#include <QApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
-#include <QPainter>
 #include <QPointer>
-#include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
-
-QString BoxText(const TComboExpr* box) { return box->IsEmpty() ? QString() : box->Text(); }
-
-// The shared input box asking a letter with the names of the answers'
-// expression; the answer is what the box holds, whatever closed it.
-bool AskWithInputBox(const complex::NameTable* names, const QString& caption, QString& text)
-{
-    if (!fmInput)
-        fmInput = new TfmInput(QApplication::activeWindow());
-    fmInput->setWindowTitle(caption);
-    fmInput->SetNameTable(names);
-    fmInput->Texto->SetText(text);
-    fmInput->Texto->SetSel(0, int(text.size()));
-    const bool ok = fmInput->exec() != TfmInput::mrCancel;
-    text = fmInput->Texto->Text();
-    // The table belongs to this window: the box keeps none of it.
-    fmInput->SetNameTable(std::shared_ptr<const TAutoCompSource>());
-    return ok;
-}
 
 QLineEdit* MakeResult(QWidget* parent, const char* name, const QString& hint)
 {
@@ -57,59 +29,35 @@ QLineEdit* MakeResult(QWidget* parent, const char* name, const QString& hint)
 
 } // namespace
 
-TfmComplex::TfmComplex(ToolHost& host, QWidget* parent) : TToolWindow(host, kName, parent)
+TfmComplex::TfmComplex(ToolHost& host, QWidget* parent) : TExprToolWindow(host, kName, kHelpContext, parent)
 {
-    // Help requests go to the help viewer.
-    OnHelp = [](int context) { ShowHelpContext(context); };
     setWindowTitle(QStringLiteral("Complejos"));
     setMinimumSize(423, 190);
     setMaximumWidth(600);
     resize(460, 260);
-    m_calc.Prompt = [this](const QString& caption, QString& text) {
-        if (AskLetter)
-            return AskLetter(caption, text);
-        return AskWithInputBox(m_calc.Input.GetTable(), caption, text);
-    };
+    m_calc.Prompt = LetterPrompt([this] { return MakeNameSource(m_calc.Input.GetTable()); });
 
     auto* top = new QVBoxLayout(this);
     top->setContentsMargins(0, 0, 0, 0);
     top->setSpacing(0);
 
     // ---- the expression ----
-    auto* panel2 = new QWidget(this);
-    panel2->setObjectName(QStringLiteral("Panel2"));
-    AreaFondo2 = new TAreaFondo(panel2);
-    AreaFondo2->setObjectName(QStringLiteral("AreaFondo2"));
-    AreaFondo2->lower();
-    panel2->installEventFilter(this);
+    QWidget* panel2 = MakePanel("Panel2", AreaFondo2);
     auto* entry = new QGridLayout(panel2);
     entry->setContentsMargins(6, 6, 6, 6);
-    ComboBox1 = new TComboExpr(panel2);
-    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    ComboBox1->SetFileName(QStringLiteral("expc.lst"));
-    ComboBox1->SetAutoagregar(false);
-    ComboBox1->SetDuplicados(false);
+    ComboBox1 = MakeEntry(panel2, "ComboBox1", QStringLiteral("expc.lst"));
     ComboBox1->SetAutoComplete(false);
     ComboBox1->SetTextEmpty(QStringLiteral("{Ingrese aquí una expresión para evaluar}"));
     ComboBox1->setToolTip(QStringLiteral("Introduzca aquí una expresión compleja para evaluar"));
     ComboBox1->Change();
-    SpeedButton9 = new QToolButton(panel2);
-    SpeedButton9->setObjectName(QStringLiteral("SpeedButton9"));
-    SpeedButton9->setText(QStringLiteral("?"));
-    SpeedButton9->setToolTip(QStringLiteral("Ayuda (F1)"));
-    SpeedButton9->setAutoRaise(true);
+    MakeHelpButton(panel2);
     entry->addWidget(ComboBox1, 0, 0);
     entry->addWidget(SpeedButton9, 0, 1);
     entry->setColumnStretch(0, 1);
     top->addWidget(panel2);
 
     // ---- z, |z|, arg(z) ----
-    auto* panel1 = new QWidget(this);
-    panel1->setObjectName(QStringLiteral("Panel1"));
-    AreaFondo1 = new TAreaFondo(panel1);
-    AreaFondo1->setObjectName(QStringLiteral("AreaFondo1"));
-    AreaFondo1->lower();
-    panel1->installEventFilter(this);
+    QWidget* panel1 = MakePanel("Panel1", AreaFondo1);
     auto* results = new QGridLayout(panel1);
     results->setContentsMargins(6, 6, 6, 6);
     Edit2 = MakeResult(panel1, "Edit2", QStringLiteral("Resultado"));
@@ -129,50 +77,19 @@ TfmComplex::TfmComplex(ToolHost& host, QWidget* parent) : TToolWindow(host, kNam
     top->addWidget(panel1);
 
     // ---- the formula ----
-    PMeta = new TFormulaView(this);
-    PMeta->setMinimumHeight(60);
-    PMeta->OnCopy = [this](const FormulaPicture& picture) { Host().CopyPicture(picture); };
-    PMeta->OnExport = [this](const FormulaPicture& picture) {
-        if (Host().CanExportPicture())
-            Host().ExportPicture(picture, this);
-    };
+    MakeFormulaView(60);
     PMeta->SetOnDescribe([this](bool describe) {
         m_calc.Main.InlineUserFunctions = describe;
         Calculate();
     });
-    connect(PMeta->MenuMeta, &QMenu::aboutToShow, this,
-            [this] { PMeta->Exportar->setEnabled(PMeta->Picture() && Host().CanExportPicture()); });
-    PMeta->pbMeta->installEventFilter(this);
     top->addWidget(PMeta, 1);
 
     // ---- handlers ----
     ComboBox1->OnChange = [this](QObject*) { ComboBox1Change(); };
-    ComboBox1->OnKeyDown = [this](QObject*, int& key, TShiftState) {
-        if (key != Qt::Key_Escape)
-            return;
-        key = 0;
-        if (!BoxText(ComboBox1).isEmpty())
-            ComboBox1->SetText(QString());
-        else
-            close();
-    };
-    ComboBox1->OnKeyPress = [this](QObject*, QChar& key) {
-        if (key.unicode() != 13)
-            return;
-        key = QChar(0);
-        Calculate();
-    };
-    const auto help = [this] {
-        if (OnHelp)
-            OnHelp(kHelpContext);
-    };
-    connect(SpeedButton9, &QToolButton::clicked, this, help);
-    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(f1, &QShortcut::activated, this, help);
     // The board may outlive this window: the handler checks that it is there.
     host.Notices().Connect(THostNotice::AngleChanged, [w = QPointer<TfmComplex>(this)] {
         // An empty entry has nothing to show in the new unit.
-        if (w && !BoxText(w->ComboBox1).isEmpty())
+        if (w && !w->EntryText().isEmpty())
             w->Calculate();
     });
 
@@ -192,51 +109,22 @@ TfmComplex::~TfmComplex()
 
 void TfmComplex::ApplyAppearance()
 {
-    TToolWindow::ApplyAppearance();
+    TExprToolWindow::ApplyAppearance();
     const TAppearance& a = Host().Appearance();
-    for (TAreaFondo* f : {AreaFondo1, AreaFondo2}) {
-        f->setColor(a.ClLuz);
-        f->setColor2(a.ClSombra);
-    }
-    const auto paint = [](QWidget* w, TColor color) {
-        QPalette p = w->palette();
-        p.setColor(QPalette::Base, ToQColor(color));
-        p.setColor(QPalette::Window, ToQColor(color));
-        w->setPalette(p);
-    };
     for (QLineEdit* e : {Edit2, Edit3, Edit4}) {
-        paint(e, a.ClFondo);
+        PaintControl(e, a.ClFondo);
         e->setFont(a.ResultFont);
     }
-    paint(PMeta->lblError, a.ClFondo);
-    PMeta->lblError->setAutoFillBackground(true);
-    PMeta->SetBackground(a.ClFondo);
-    paint(ComboBox1, a.ClLuz);
-    ComboBox1->setFont(a.ExpressionFont);
 }
-
-const FormulaPicture* TfmComplex::Picture() const { return PMeta->Picture(); }
 
 void TfmComplex::SetExpression(const QString& text) { ComboBox1->SetText(text); }
 
-void TfmComplex::Calculate()
+void TfmComplex::Evaluate()
 {
-    // A calculation asks letters in a modal box: no second one meanwhile.
-    if (m_calculating)
-        return;
-    m_calculating = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{m_calculating};
-    TApplication::Guarded([this] {
-        const QString text = BoxText(ComboBox1);
-        ShowOutcome(m_calc.Calculate(text, Host().AngleUnit()));
-        if (!text.isEmpty() && exprtool::BelongsAtTop(ComboBox1->Items(), text))
-            AddExprHistory(ComboBox1, text);
-        ComboBox1->SetSel(0, int(ComboBox1->Text().size()));
-        PMeta->SetPicture(m_calc.Main.DrawToMetafile());
-    });
+    const QString text = EntryText();
+    ShowOutcome(m_calc.Calculate(text, Host().AngleUnit()));
+    Calculated(text, exprtool::BelongsAtTop(ComboBox1->Items(), text));
+    PMeta->SetPicture(m_calc.Main.DrawToMetafile());
 }
 
 void TfmComplex::ShowOutcome(const TComplexCalc::TOutcome& out)
@@ -249,56 +137,7 @@ void TfmComplex::ShowOutcome(const TComplexCalc::TOutcome& out)
 
 void TfmComplex::ComboBox1Change()
 {
-    if (!Host().DrawsWhileTyping() || ComboBox1->InAutoComplete())
-        return;
-    const QString text = BoxText(ComboBox1);
-    exprtool::TDrawing drawn = m_calc.Draw(text);
-    if (text.isEmpty()) {
-        PMeta->SetPicture(nullptr);
-    } else if (!drawn.Error.isEmpty()) {
-        PMeta->ShowError(drawn.Error);
-    } else if (drawn.Picture) {
-        PMeta->ShowError(QString());
-        PMeta->SetPicture(std::move(drawn.Picture));
-    }
-}
-
-bool TfmComplex::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::Resize) {
-        if (watched == AreaFondo1->parentWidget())
-            AreaFondo1->setGeometry(AreaFondo1->parentWidget()->rect());
-        else if (watched == AreaFondo2->parentWidget())
-            AreaFondo2->setGeometry(AreaFondo2->parentWidget()->rect());
-    }
-    if (event->type() == QEvent::Paint && watched == PMeta->pbMeta && !PMeta->Picture()) {
-        // While the window has no picture, the main window's.
-        QWidget* box = PMeta->pbMeta;
-        QPainter p(box);
-        p.fillRect(box->rect(), ToQColor(PMeta->Background()));
-        const FormulaPicture* pic = Host().CurrentPicture();
-        if (pic && pic->width() > 0 && pic->height() > 0) {
-            TRect dest;
-            FitRectProportional(TRect{0, 0, pic->width(), pic->height()}, TRect{0, 0, box->width(), box->height()},
-                                PMeta->FitToWindow(), dest);
-            DrawPictureStretched(p, *pic, dest);
-        }
-        return true;
-    }
-    return TToolWindow::eventFilter(watched, event);
-}
-
-void TfmComplex::showEvent(QShowEvent* e)
-{
-    TToolWindow::showEvent(e);
-    ComboBox1->SetSel(0, int(ComboBox1->Text().size()));
-}
-
-void TfmComplex::changeEvent(QEvent* e)
-{
-    if (e->type() == QEvent::ActivationChange && isActiveWindow())
-        Magnetic = Host().MagneticWindows();
-    TToolWindow::changeEvent(e);
+    DrawWhileTyping(EntryText(), [this](const QString& text) { return m_calc.Draw(text); });
 }
 
 bool OfferComplexCalculation(ToolHost& host, QWidget* owner, const QString& text, const std::function<void()>& open)

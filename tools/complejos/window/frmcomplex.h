@@ -6,18 +6,14 @@
 // main window hands it a text when a real calculation fails with an invalid
 // operation (OfferComplexCalculation), and it calculates again when the
 // angle unit changes.
-#include "services/toolwindow.h"
+#include "services/exprtoolwindow.h"
 #include "tools/complejos/complexcalc.h"
 
-class FormulaPicture;
 class QLabel;
 class QLineEdit;
-class QToolButton;
-class TAreaFondo;
 class TComboExpr;
-class TFormulaView;
 
-class TfmComplex : public TToolWindow {
+class TfmComplex : public TExprToolWindow {
     Q_OBJECT
 public:
     static inline const QString kName = QStringLiteral("fmComplex");
@@ -30,41 +26,24 @@ public:
     void ApplyAppearance() override;
 
     TComplexCalc& Calc() { return m_calc; }
-    // The window's own formula picture, or none.
-    const FormulaPicture* Picture() const;
     // Puts a text into the entry (the main window's offer).
     void SetExpression(const QString& text);
-
-    // Asks a letter's value (tests answer it); none: the shared input box.
-    exprtool::TLetterPrompt AskLetter;
-    // Shows the help topic (the main window's help); none: nothing.
-    std::function<void(int context)> OnHelp;
 
     // Controls by their names.
     TComboExpr* ComboBox1 = nullptr;
     QLineEdit* Edit2 = nullptr;
     QLineEdit* Edit3 = nullptr;
     QLineEdit* Edit4 = nullptr;
-    TFormulaView* PMeta = nullptr;
-    QToolButton* SpeedButton9 = nullptr;
-    TAreaFondo* AreaFondo1 = nullptr;
-    TAreaFondo* AreaFondo2 = nullptr;
-
-public slots:
-    // Evaluates the text of ComboBox1 into z, |z| and arg(z).
-    void Calculate();
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* e) override;
-    void changeEvent(QEvent* e) override;
+    // Evaluates the text of ComboBox1 into z, |z| and arg(z).
+    void Evaluate() override;
 
 private:
     void ComboBox1Change();
     void ShowOutcome(const TComplexCalc::TOutcome& out);
 
     TComplexCalc m_calc;
-    bool m_calculating = false;
 };
 
 // The main window's offer after a real calculation failed with an invalid

@@ -3,17 +3,14 @@
 #include "controls/application.h"
 #include "controls/areafondo.h"
 #include "controls/comboexpr.h"
+#include "controls/frmautocomp.h"
 #include "controls/paintbox.h"
 #include "controls/readonlybox.h"
 #include "drawkit/drawkit.h"
-#include "drawkit/qpaintercanvas.h"
 #include "engine/formulapicture.h"
 #include "foundation/core/zelini.h"
 #include "services/formulaview.h"
-#include "services/frminput.h"
-#include "services/help.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
@@ -21,9 +18,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPainter>
-#include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -35,73 +30,38 @@ const QString kMixedKey = QStringLiteral("FracSepEntero");
 // Digits the largest denominator takes from the keyboard.
 constexpr int kDenominatorDigits = 6;
 
-QString BoxText(const TComboExpr* box) { return box->IsEmpty() ? QString() : box->Text(); }
-
-// The shared input box asking a letter with the names of the answers'
-// expression; the answer is what the box holds, whatever closed it.
-bool AskWithInputBox(const rational::NameTable* names, const QString& caption, QString& text)
-{
-    if (!fmInput)
-        fmInput = new TfmInput(QApplication::activeWindow());
-    fmInput->setWindowTitle(caption);
-    fmInput->SetNameTable(names);
-    fmInput->Texto->SetText(text);
-    fmInput->Texto->SetSel(0, int(text.size()));
-    const bool ok = fmInput->exec() != TfmInput::mrCancel;
-    text = fmInput->Texto->Text();
-    // The table belongs to this window: the box keeps none of it.
-    fmInput->SetNameTable(std::shared_ptr<const TAutoCompSource>());
-    return ok;
-}
-
-// A panel with its gradient background.
-QWidget* MakePanel(QWidget* parent, const char* name, TAreaFondo*& area, QObject* filter)
-{
-    auto* panel = new QWidget(parent);
-    panel->setObjectName(QString::fromLatin1(name));
-    area = new TAreaFondo(panel);
-    area->setObjectName(QStringLiteral("AreaFondo") + QString::fromLatin1(name).right(1));
-    area->lower();
-    panel->installEventFilter(filter);
-    return panel;
-}
-
 } // namespace
 
-TfmFraccion::TfmFraccion(ToolHost& host, QWidget* parent) : TToolWindow(host, kName, parent)
+TfmFraccion::TfmFraccion(ToolHost& host, QWidget* parent) : TExprToolWindow(host, kName, kHelpContext, parent)
 {
-    // Help requests go to the help viewer.
-    OnHelp = [](int context) { ShowHelpContext(context); };
     setWindowTitle(QStringLiteral("Fracciones"));
     resize(420, 330);
-    m_calc.Prompt = [this](const QString& caption, QString& text) {
-        if (AskLetter)
-            return AskLetter(caption, text);
-        return AskWithInputBox(m_calc.Input.GetTable(), caption, text);
-    };
+    m_calc.Prompt = LetterPrompt([this] { return MakeNameSource(m_calc.Input.GetTable()); });
 
     auto* top = new QVBoxLayout(this);
     top->setContentsMargins(0, 0, 0, 0);
     top->setSpacing(0);
 
     // ---- the expression and the largest denominator ----
-    QWidget* panel1 = MakePanel(this, "Panel1", AreaFondo1, this);
+    QWidget* panel1 = MakePanel("Panel1", AreaFondo1);
     auto* entry = new QGridLayout(panel1);
     entry->setContentsMargins(6, 6, 6, 6);
-    cmbExp = new TComboExpr(panel1);
-    cmbExp->setObjectName(QStringLiteral("cmbExp"));
-    cmbExp->SetFileName(QStringLiteral("expq.lst"));
-    cmbExp->SetAutoagregar(false);
-    cmbExp->SetDuplicados(false);
+    cmbExp = MakeEntry(panel1, "cmbExp", QStringLiteral("expq.lst"), [this](QChar& key) {
+        // "//" separates numerator and denominator here, as ".." does (the
+        // entry would make it a root).
+        const int s = cmbExp->SelStart();
+        if (key == QLatin1Char('/') && s >= 1 && cmbExp->Text().at(s - 1) == QLatin1Char('/')) {
+            QLineEdit* edit = cmbExp->lineEdit();
+            edit->setSelection(s - 1, 1);
+            edit->insert(QStringLiteral("|"));
+            key = QChar(0);
+        }
+    });
     cmbExp->SetTextEmpty(QStringLiteral("Ingrese aquí una expresión para evaluar. Ejemplo: 1|2+3|4|5"));
     cmbExp->setToolTip(QStringLiteral("Introduzca una expresión con fracciones a evaluar.\r\nUse un pipe o 2 puntos "
                                       "consecutivos para separar\r\nnumerador de denominador."));
     cmbExp->Change();
-    SpeedButton9 = new QToolButton(panel1);
-    SpeedButton9->setObjectName(QStringLiteral("SpeedButton9"));
-    SpeedButton9->setText(QStringLiteral("?"));
-    SpeedButton9->setToolTip(QStringLiteral("Ayuda (F1)"));
-    SpeedButton9->setAutoRaise(true);
+    MakeHelpButton(panel1);
     Label1 = new QLabel(QStringLiteral("Denominador máximo al convertir decimales"), panel1);
     Label1->setObjectName(QStringLiteral("Label1"));
     ComboBox1 = new QComboBox(panel1);
@@ -124,7 +84,7 @@ TfmFraccion::TfmFraccion(ToolHost& host, QWidget* parent) : TToolWindow(host, kN
     top->addWidget(panel1);
 
     // ---- the results ----
-    QWidget* panel2 = MakePanel(this, "Panel2", AreaFondo2, this);
+    QWidget* panel2 = MakePanel("Panel2", AreaFondo2);
     auto* results = new QGridLayout(panel2);
     results->setContentsMargins(6, 6, 6, 6);
     Edit2 = new QLineEdit(panel2);
@@ -182,54 +142,12 @@ TfmFraccion::TfmFraccion(ToolHost& host, QWidget* parent) : TToolWindow(host, kN
     top->addWidget(panel2);
 
     // ---- the formula ----
-    PMeta = new TFormulaView(this);
-    PMeta->setMinimumHeight(80);
-    PMeta->OnCopy = [this](const FormulaPicture& picture) { Host().CopyPicture(picture); };
-    PMeta->OnExport = [this](const FormulaPicture& picture) {
-        if (Host().CanExportPicture())
-            Host().ExportPicture(picture, this);
-    };
-    connect(PMeta->MenuMeta, &QMenu::aboutToShow, this,
-            [this] { PMeta->Exportar->setEnabled(PMeta->Picture() && Host().CanExportPicture()); });
-    PMeta->pbMeta->installEventFilter(this);
-    top->addWidget(PMeta, 1);
+    top->addWidget(MakeFormulaView(80), 1);
 
     // ---- handlers ----
     cmbExp->OnChange = [this](QObject*) { cmbExpChange(); };
-    cmbExp->OnKeyDown = [this](QObject*, int& key, TShiftState) {
-        if (key != Qt::Key_Escape)
-            return;
-        key = 0;
-        if (!BoxText(cmbExp).isEmpty())
-            cmbExp->SetText(QString());
-        else
-            close();
-    };
-    cmbExp->OnKeyPress = [this](QObject*, QChar& key) {
-        if (key.unicode() == 13) {
-            key = QChar(0);
-            Calculate();
-            return;
-        }
-        // "//" separates numerator and denominator here, as ".." does (the
-        // entry would make it a root).
-        const int s = cmbExp->SelStart();
-        if (key == QLatin1Char('/') && s >= 1 && cmbExp->Text().at(s - 1) == QLatin1Char('/')) {
-            QLineEdit* edit = cmbExp->lineEdit();
-            edit->setSelection(s - 1, 1);
-            edit->insert(QStringLiteral("|"));
-            key = QChar(0);
-        }
-    };
     connect(ComboBox1, qOverload<int>(&QComboBox::activated), this, [this](int) { Calculate(); });
     connect(sbEntero, &QToolButton::clicked, this, &TfmFraccion::sbEnteroClick);
-    const auto help = [this] {
-        if (OnHelp)
-            OnHelp(kHelpContext);
-    };
-    connect(SpeedButton9, &QToolButton::clicked, this, help);
-    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(f1, &QShortcut::activated, this, help);
 
     ApplyAppearance();
     cmbExp->SetNameTable(m_calc.Main.GetTable());
@@ -263,70 +181,41 @@ void TfmFraccion::WriteSettings()
 
 void TfmFraccion::ApplyAppearance()
 {
-    TToolWindow::ApplyAppearance();
+    TExprToolWindow::ApplyAppearance();
     const TAppearance& a = Host().Appearance();
-    for (TAreaFondo* f : {AreaFondo1, AreaFondo2}) {
-        f->setColor(a.ClLuz);
-        f->setColor2(a.ClSombra);
-    }
-    const auto paint = [](QWidget* w, TColor color) {
-        QPalette p = w->palette();
-        p.setColor(QPalette::Base, ToQColor(color));
-        p.setColor(QPalette::Window, ToQColor(color));
-        w->setPalette(p);
-    };
-    for (QWidget* w : {static_cast<QWidget*>(ComboBox1), static_cast<QWidget*>(Edit2), static_cast<QWidget*>(Edit3),
-                       static_cast<QWidget*>(PMeta->lblError)})
-        paint(w, a.ClFondo);
-    PMeta->lblError->setAutoFillBackground(true);
-    PMeta->SetBackground(a.ClFondo);
-    paint(cmbExp, a.ClLuz);
+    for (QWidget* w : {static_cast<QWidget*>(ComboBox1), static_cast<QWidget*>(Edit2), static_cast<QWidget*>(Edit3)})
+        PaintControl(w, a.ClFondo);
     QPalette bar = Shape1->palette();
     bar.setColor(QPalette::Window, ToQColor(a.ClSombra));
     Shape1->setPalette(bar);
-    cmbExp->setFont(a.ExpressionFont);
     Edit2->setFont(a.ResultFont);
     Edit3->setFont(a.ResultFont);
 }
 
-const FormulaPicture* TfmFraccion::Picture() const { return PMeta->Picture(); }
-
-void TfmFraccion::Calculate()
+void TfmFraccion::Evaluate()
 {
-    // A calculation asks letters in a modal box: no second one meanwhile.
-    if (m_calculating)
-        return;
-    m_calculating = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{m_calculating};
-    TApplication::Guarded([this] {
-        Edit2->setText(QStringLiteral("Error"));
-        QString shown;
-        TFracCalc::MaxDenominatorOf(ComboBox1->currentText(), &shown);
-        if (shown != ComboBox1->currentText())
-            ComboBox1->setEditText(shown);
-        const QString text = BoxText(cmbExp);
-        const TFracCalc::TOutcome out = m_calc.Calculate(text, shown);
-        m_barValue = out.Value;
-        if (out.Compiled) {
-            ShowFromStart(Edit3, out.Decimal);
-            ShowBar();
-            ShowFromStart(Edit2, out.Fraction);
-            Label2->setText(out.Whole);
-        } else {
-            // A text that does not compile has no value: never the last one.
-            Edit3->clear();
-            m_barValue = rational::TFrac();
-            ShowBar();
-            Label2->clear();
-        }
-        if (!text.isEmpty() && exprtool::BelongsAtTop(cmbExp->Items(), text))
-            AddExprHistory(cmbExp, text);
-        cmbExp->SetSel(0, int(cmbExp->Text().size()));
-        PMeta->SetPicture(m_calc.Main.DrawToMetafile());
-    });
+    Edit2->setText(QStringLiteral("Error"));
+    QString shown;
+    TFracCalc::MaxDenominatorOf(ComboBox1->currentText(), &shown);
+    if (shown != ComboBox1->currentText())
+        ComboBox1->setEditText(shown);
+    const QString text = EntryText();
+    const TFracCalc::TOutcome out = m_calc.Calculate(text, shown);
+    m_barValue = out.Value;
+    if (out.Compiled) {
+        ShowFromStart(Edit3, out.Decimal);
+        ShowBar();
+        ShowFromStart(Edit2, out.Fraction);
+        Label2->setText(out.Whole);
+    } else {
+        // A text that does not compile has no value: never the last one.
+        Edit3->clear();
+        m_barValue = rational::TFrac();
+        ShowBar();
+        Label2->clear();
+    }
+    Calculated(text, exprtool::BelongsAtTop(cmbExp->Items(), text));
+    PMeta->SetPicture(m_calc.Main.DrawToMetafile());
 }
 
 void TfmFraccion::sbEnteroClick()
@@ -349,23 +238,13 @@ void TfmFraccion::cmbExpChange()
         bool& flag;
         ~Done() { flag = false; }
     } done{m_changing};
-    QString text = BoxText(cmbExp);
+    QString text = EntryText();
     int caret = cmbExp->SelStart();
     if (exprtool::ReplaceDigraphs(text, caret)) {
         cmbExp->SetText(text);
         cmbExp->SetSel(caret, 0);
     }
-    if (!Host().DrawsWhileTyping() || cmbExp->InAutoComplete())
-        return;
-    exprtool::TDrawing drawn = m_calc.Draw(text);
-    if (text.isEmpty()) {
-        PMeta->SetPicture(nullptr);
-    } else if (!drawn.Error.isEmpty()) {
-        PMeta->ShowError(drawn.Error);
-    } else if (drawn.Picture) {
-        PMeta->ShowError(QString());
-        PMeta->SetPicture(std::move(drawn.Picture));
-    }
+    DrawWhileTyping(text, [this](const QString& t) { return m_calc.Draw(t); });
 }
 
 bool TfmFraccion::ComboBox1Key(QKeyEvent* e)
@@ -390,38 +269,5 @@ bool TfmFraccion::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress && (watched == ComboBox1 || watched == ComboBox1->lineEdit()))
         return ComboBox1Key(static_cast<QKeyEvent*>(event));
-    if (event->type() == QEvent::Resize) {
-        if (watched == AreaFondo1->parentWidget())
-            AreaFondo1->setGeometry(AreaFondo1->parentWidget()->rect());
-        else if (watched == AreaFondo2->parentWidget())
-            AreaFondo2->setGeometry(AreaFondo2->parentWidget()->rect());
-    }
-    if (event->type() == QEvent::Paint && watched == PMeta->pbMeta && !PMeta->Picture()) {
-        // While the window has no picture, the main window's.
-        QWidget* box = PMeta->pbMeta;
-        QPainter p(box);
-        p.fillRect(box->rect(), ToQColor(PMeta->Background()));
-        const FormulaPicture* pic = Host().CurrentPicture();
-        if (pic && pic->width() > 0 && pic->height() > 0) {
-            TRect dest;
-            FitRectProportional(TRect{0, 0, pic->width(), pic->height()}, TRect{0, 0, box->width(), box->height()},
-                                PMeta->FitToWindow(), dest);
-            DrawPictureStretched(p, *pic, dest);
-        }
-        return true;
-    }
-    return TToolWindow::eventFilter(watched, event);
-}
-
-void TfmFraccion::showEvent(QShowEvent* e)
-{
-    TToolWindow::showEvent(e);
-    cmbExp->SetSel(0, int(cmbExp->Text().size()));
-}
-
-void TfmFraccion::changeEvent(QEvent* e)
-{
-    if (e->type() == QEvent::ActivationChange && isActiveWindow())
-        Magnetic = Host().MagneticWindows();
-    TToolWindow::changeEvent(e);
+    return TExprToolWindow::eventFilter(watched, event);
 }

@@ -5,21 +5,18 @@
 // The letters w, x, y and z are asked through the input box, "?" is solved
 // for. The window owns the program's largest denominator for decimals and the
 // mixed display of fractions.
-#include "services/toolwindow.h"
+#include "services/exprtoolwindow.h"
 #include "tools/fracciones/fraccalc.h"
 
-class FormulaPicture;
 class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
 class QToolButton;
-class TAreaFondo;
 class TComboExpr;
-class TFormulaView;
 class TPaintBox;
 
-class TfmFraccion : public TToolWindow {
+class TfmFraccion : public TExprToolWindow {
     Q_OBJECT
 public:
     static inline const QString kName = QStringLiteral("fmFraccion");
@@ -32,13 +29,6 @@ public:
     void ApplyAppearance() override;
 
     TFracCalc& Calc() { return m_calc; }
-    // The window's own formula picture, or none.
-    const FormulaPicture* Picture() const;
-
-    // Asks a letter's value (tests answer it); none: the shared input box.
-    exprtool::TLetterPrompt AskLetter;
-    // Shows the help topic (the main window's help); none: nothing.
-    std::function<void(int context)> OnHelp;
 
     // Controls by their names.
     TComboExpr* cmbExp = nullptr;
@@ -50,20 +40,14 @@ public:
     QToolButton* sbEntero = nullptr;
     TPaintBox* PaintBox1 = nullptr;
     QFrame* Shape1 = nullptr;
-    TFormulaView* PMeta = nullptr;
-    QToolButton* SpeedButton9 = nullptr;
-    TAreaFondo* AreaFondo1 = nullptr;
-    TAreaFondo* AreaFondo2 = nullptr;
 
 public slots:
-    // The text of cmbExp calculated (Enter, the largest denominator, 1½).
-    void Calculate();
     void sbEnteroClick();
 
 protected:
+    // The text of cmbExp calculated (Enter, the largest denominator, 1½).
+    void Evaluate() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* e) override;
-    void changeEvent(QEvent* e) override;
 
 private:
     void cmbExpChange();
@@ -77,5 +61,4 @@ private:
     // The value whose proper part the bar shows.
     rational::TFrac m_barValue;
     bool m_changing = false;
-    bool m_calculating = false;
 };
