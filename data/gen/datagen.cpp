@@ -27,6 +27,7 @@
 #include "foundation/core/cp1252.h"
 #include "foundation/core/exceptions.h"
 #include "foundation/core/zelini.h"
+#include "sourcetext.h"
 
 #include <QFile>
 #include <QString>
@@ -67,15 +68,7 @@ QString where(const QString& file, int line) { return file + QLatin1Char(':') + 
 // The source's lines without comments; empty lines are kept (tips use them).
 std::vector<SourceLine> readSource(const QString& path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        throw Failure(path + QStringLiteral(": cannot read the source"));
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(f.readAll());
-    if (utf8.hasError())
-        throw Failure(path + QStringLiteral(": not valid UTF-8"));
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
+    const QString text = ReadSourceText(path);
     std::vector<SourceLine> out;
     int number = 0;
     for (const QString& line : SplitLines(text)) {

@@ -23,6 +23,7 @@
 // left corner. Any error stops with the source line's number.
 #include "foundation/core/exceptions.h"
 #include "foundation/core/zelini.h"
+#include "sourcetext.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -162,13 +163,7 @@ QByteArray container(const std::vector<Entry>& entries)
 
 void WriteFormImg(const QString& source, const QString& output)
 {
-    QFile f(source);
-    if (!f.open(QIODevice::ReadOnly))
-        throw Exception(source + QStringLiteral(": cannot read the source"));
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8(f.readAll());
-    if (utf8.hasError())
-        throw Exception(source + QStringLiteral(": not valid UTF-8"));
+    const QString text = ReadSourceText(source);
     const QString folder = QFileInfo(source).absolutePath() + QLatin1Char('/');
 
     std::vector<Entry> entries;

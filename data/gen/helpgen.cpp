@@ -10,6 +10,7 @@
 #include "foundation/core/exceptions.h"
 #include "foundation/core/filesafe.h"
 #include "foundation/core/zelini.h"
+#include "sourcetext.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -56,15 +57,7 @@ QString Inline(const QString& text, HelpTopic& topic, int line)
 
 void WriteHelpFile(const QString& source, const QString& output)
 {
-    QFile f(source);
-    if (!f.open(QIODevice::ReadOnly))
-        throw Exception(source + QStringLiteral(": cannot read the source"));
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(f.readAll());
-    if (utf8.hasError())
-        throw Exception(source + QStringLiteral(": not valid UTF-8"));
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
+    const QString text = ReadSourceText(source);
 
     std::vector<HelpTopic> topics;
     QSet<QString> names;

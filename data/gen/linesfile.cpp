@@ -8,21 +8,14 @@
 #include "foundation/core/exceptions.h"
 #include "foundation/core/filesafe.h"
 #include "foundation/core/zelini.h"
+#include "sourcetext.h"
 
 #include <QFile>
 #include <QStringDecoder>
 
 void WriteLinesFile(const QString& source, const QString& output)
 {
-    QFile f(source);
-    if (!f.open(QIODevice::ReadOnly))
-        throw Exception(source + QStringLiteral(": cannot read the source"));
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(f.readAll());
-    if (utf8.hasError())
-        throw Exception(source + QStringLiteral(": not valid UTF-8"));
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
+    const QString text = ReadSourceText(source);
     QStringList lines = SplitLines(text);
     if (!lines.isEmpty() && lines.back().isEmpty())
         lines.removeLast();   // the end of the last line
