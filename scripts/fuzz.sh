@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Fuzzes the expression engines (the targets tests/fuzz/fuzz_<domain>_expression.cpp)
-# in a separate clang build with libFuzzer and AddressSanitizer.
+# and the readers of binary files (tests/fuzz/fuzz_pictures.cpp: the picture
+# container and the -lh5- decoder) in a separate clang build with libFuzzer and
+# AddressSanitizer.
 #
 #   scripts/fuzz.sh --check     the test command's step: every target replays its
-#                               committed corpus (tests/fuzz/corpus/<domain>) and
+#                               committed corpus (tests/fuzz/corpus/<name>) and
 #                               the golden files' expressions, then runs a fixed
 #                               number of inputs from a fixed seed. The same tree
 #                               gives the same runs every time.
@@ -30,11 +32,11 @@ case "${1:-}" in
     *) seconds="$1" ;;
 esac
 
-domains=()
-for src in "$root"/tests/fuzz/fuzz_*_expression.cpp; do
-    d="$(basename "$src")"
-    d="${d#fuzz_}"
-    domains+=("${d%_expression.cpp}")
+# Every target by its name: real_expression, ..., pictures.
+names=()
+for src in "$root"/tests/fuzz/fuzz_*.cpp; do
+    d="$(basename "$src" .cpp)"
+    names+=("${d#fuzz_}")
 done
 
 cmake -S "$root" -B "$build" -G Ninja \
@@ -45,19 +47,22 @@ cmake -S "$root" -B "$build" -G Ninja \
     -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address" >/dev/null
 # One ninja run for all the targets, so that they build side by side.
 targets=()
-for d in "${domains[@]}"; do targets+=("fuzz_${d}_expression"); done
+for d in "${names[@]}"; do targets+=("fuzz_${d}"); done
 ninja -C "$build" "${targets[@]}"
 
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1
 failed=()
-for d in "${domains[@]}"; do
-    # Seeds: the expression lines of the domain's golden files, written afresh.
+for d in "${names[@]}"; do
+    # Seeds: the expression lines of the domain's golden files, written afresh
+    # (the binary readers have their committed corpus only).
     seeds="$build/fuzz-seeds-$d"
     rm -rf "$seeds"
     mkdir -p "$seeds"
     n=0
-    for f in "$root"/tests/data/"${d}"_*.txt; do
+    golden=()
+    case "$d" in *_expression) golden=("$root"/tests/data/"${d%_expression}"_*.txt) ;; esac
+    for f in "${golden[@]}"; do
         [ -e "$f" ] || continue
         while IFS= read -r line || [ -n "$line" ]; do
             case "$line" in '' | '#'*) continue ;; esac
@@ -65,9 +70,9 @@ for d in "${domains[@]}"; do
             printf '%s' "$line" >"$seeds/seed_$n"
         done <"$f"
     done
-    corpus="$root/tests/fuzz/corpus/$d"
+    corpus="$root/tests/fuzz/corpus/${d%_expression}"
     dict=()
-    if [ -f "$root/tests/fuzz/$d.dict" ]; then dict=(-dict="$root/tests/fuzz/$d.dict"); fi
+    if [ -f "$root/tests/fuzz/${d%_expression}.dict" ]; then dict=(-dict="$root/tests/fuzz/${d%_expression}.dict"); fi
     # New inputs go to the first folder, never into the committed corpus.
     scratch="$build/fuzz-new-$d"
     finds="$build/finds-$d"
@@ -77,17 +82,17 @@ for d in "${domains[@]}"; do
         mkdir -p "$scratch"
         # A hang still fails, but a slow machine under AddressSanitizer does not.
         opts=(-seed=1 -runs=40000 -timeout=20 -rss_limit_mb=2048 -max_len=4096)
-        echo "== fuzz_${d}_expression: committed corpus, golden lines, 40000 runs from seed 1"
+        echo "== fuzz_${d}: committed corpus, golden lines, 40000 runs from seed 1"
     else
-        each=$((seconds / ${#domains[@]}))
+        each=$((seconds / ${#names[@]}))
         if [ "$each" -lt 1 ]; then each=1; fi
         opts=(-max_total_time="$each" -timeout=1 -rss_limit_mb=2048 -max_len=4096)
-        echo "== fuzz_${d}_expression: ${each} s"
+        echo "== fuzz_${d}: ${each} s"
     fi
-    if ! (cd "$finds" && "$build/bin/fuzz_${d}_expression" "${opts[@]}" "${dict[@]}" \
+    if ! (cd "$finds" && "$build/bin/fuzz_${d}" "${opts[@]}" "${dict[@]}" \
         -print_final_stats=1 "$scratch" "$corpus" "$seeds"); then
-        failed+=("fuzz_${d}_expression")
-        echo "!! fuzz_${d}_expression failed; its input is in $finds"
+        failed+=("fuzz_${d}")
+        echo "!! fuzz_${d} failed; its input is in $finds"
     fi
 done
 

@@ -92,6 +92,12 @@ TEST_F(ScienceTest, FormulasAreWeighedWhileCalcularMMRIsOn)
     EXPECT_EQ(result(), QStringLiteral("18.015"));
     enter(QStringLiteral("2*NaCl"));
     EXPECT_TRUE(result().startsWith(QStringLiteral("116.8"))) << result().toStdString();
+    // Groups and hydrates are names the compiler hands to the resolver whole.
+    enter(QStringLiteral("Ca(OH)2"));
+    EXPECT_EQ(result(), QStringLiteral("74.092"));
+    enter(QStringLiteral("2Ca(OH)2+1"));
+    EXPECT_EQ(result(), QStringLiteral("149.184"));
+    EXPECT_TRUE(sink.empty()) << sink.count();
     // Off: a formula is an unknown name again.
     QAction* mmr = w->findChild<QAction*>(QStringLiteral("CalcularMMR1"));
     ASSERT_TRUE(mmr);
