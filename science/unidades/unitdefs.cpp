@@ -160,6 +160,17 @@ void TUnitDefsEditor::SortRows()
     Modified = true;
 }
 
+void TUnitDefsEditor::MoveRow(int from, int to)
+{
+    const int n = int(Rows.size());
+    if (from < 0 || from >= n || to < 0 || to >= n || from == to)
+        return;
+    TUnitRow row = std::move(Rows[size_t(from)]);
+    Rows.erase(Rows.begin() + from);
+    Rows.insert(Rows.begin() + to, std::move(row));
+    Modified = true;
+}
+
 void TUnitDefsEditor::Save()
 {
     if (Modified) {

@@ -58,6 +58,9 @@ public:
     QString Rename(const QString& newName);
     // Sorts the rows by name.
     void SortRows();
+    // Moves row `from` to place `to` (the rows between shift by one); the
+    // units keep that order in the file and in the lists built from it.
+    void MoveRow(int from, int to);
 
     // Stores the display when Modified (a refused name raises EConvertError
     // with Store's message), writes the file; raises EInOutError when it

@@ -1,5 +1,7 @@
 #include "science/unidades/window/frmconver.h"
 
+#include "controls/areafondo.h"
+#include "controls/frmautocomp.h"
 #include "drawkit/drawkit.h"
 #include "engine/bases.h"
 #include "engine/real/expresion.h"
@@ -10,6 +12,9 @@
 #include "science/unidades/unidades.h"
 #include "science/unidades/window/convmenu.h"
 #include "science/unidades/window/frmdefmaguni.h"
+#include "science/unidades/window/unitlook.h"
+#include "services/calcmodel.h"
+#include "services/help.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -32,15 +37,32 @@ namespace {
 const QString kOptions = QStringLiteral("Opciones");
 const QString kTabKey = QStringLiteral("TabConver");
 
+// The cells of the three grids: the gradient runs down the names' column and
+// across the values' column; the names are bold.
+bool NamesColumn(int, int col) { return col == 0; }
+bool Never(int, int) { return false; }
+std::function<const TAppearance&()> HostScheme(TfmConver* w)
+{
+    return [w]() -> const TAppearance& { return w->Host().Appearance(); };
+}
+
+TUnitCellDelegate* ConverCells(TfmConver* w, QObject* parent)
+{
+    return new TUnitCellDelegate(HostScheme(w), NamesColumn, NamesColumn, Never, parent);
+}
+
 // The editor of a value cell of the bases page takes only what a number in
-// the row's base can hold.
-class BaseCellDelegate : public QStyledItemDelegate {
+// the row's base can hold; the cell is painted as the others.
+class BaseCellDelegate : public TUnitCellDelegate {
 public:
-    BaseCellDelegate(int firstBase, QObject* parent) : QStyledItemDelegate(parent), m_firstBase(firstBase) {}
+    BaseCellDelegate(TfmConver* w, int firstBase, QObject* parent)
+        : TUnitCellDelegate(HostScheme(w), NamesColumn, NamesColumn, Never, parent), m_firstBase(firstBase)
+    {
+    }
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
-        QWidget* w = QStyledItemDelegate::createEditor(parent, option, index);
+        QWidget* w = TUnitCellDelegate::createEditor(parent, option, index);
         w->setProperty("sumbrixBase", m_firstBase + index.row());
         w->installEventFilter(const_cast<BaseCellDelegate*>(this));
         return w;
@@ -65,7 +87,7 @@ public:
                 }
             }
         }
-        return QStyledItemDelegate::eventFilter(watched, event);
+        return TUnitCellDelegate::eventFilter(watched, event);
     }
 
     // The typed character as the cell takes it, or false when it is dropped.
@@ -140,6 +162,7 @@ TfmConver::TfmConver(ToolHost& host, QWidget* parent) : TToolWindow(host, kName,
     // Units page.
     TabSheet1 = new QWidget;
     TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
+    AreaFondo1 = AddBackground(TabSheet1, QStringLiteral("AreaFondo1"));
     auto* l1 = new QVBoxLayout(TabSheet1);
     auto* row1 = new QHBoxLayout;
     cmbMag = new QComboBox(TabSheet1);
@@ -165,6 +188,9 @@ TfmConver::TfmConver(ToolHost& host, QWidget* parent) : TToolWindow(host, kName,
     row2->addWidget(UsaRst);
     l1->addLayout(row2);
     gri = Grid(TabSheet1, "gri", 0);
+    gri->setItemDelegate(ConverCells(this, gri));
+    // Its two columns share the window's width between them.
+    gri->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     gri->setToolTip(QStringLiteral("Use el boton secudario del mouse para copiar un valor"));
     gri->setContextMenuPolicy(Qt::CustomContextMenu);
     l1->addWidget(gri, 1);
@@ -173,6 +199,7 @@ TfmConver::TfmConver(ToolHost& host, QWidget* parent) : TToolWindow(host, kName,
     // Bases page.
     TabSheet2 = new QWidget;
     TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
+    AreaFondo2 = AddBackground(TabSheet2, QStringLiteral("AreaFondo2"));
     auto* l2 = new QVBoxLayout(TabSheet2);
     auto* row3 = new QHBoxLayout;
     Edit1 = new QLineEdit(TabSheet2);
@@ -196,7 +223,9 @@ TfmConver::TfmConver(ToolHost& host, QWidget* parent) : TToolWindow(host, kName,
     PageControl1->addTab(TabSheet2, QStringLiteral("Bases numéricas"));
     m_filling = true;
     for (QTableWidget* g : {gri1, gri2}) {
-        g->setItemDelegateForColumn(1, new BaseCellDelegate(g == gri1 ? 2 : 19, g));
+        g->setItemDelegate(ConverCells(this, g));
+        g->setItemDelegateForColumn(1, new BaseCellDelegate(this, g == gri1 ? 2 : 19, g));
+        g->installEventFilter(this);
         g->setColumnWidth(0, 26);
         for (int r = 0; r < g->rowCount(); ++r) {
             g->setItem(r, 0, Item(BaseLabel(BaseOfRow(g, r)), false, true));
@@ -235,11 +264,14 @@ TfmConver::TfmConver(ToolHost& host, QWidget* parent) : TToolWindow(host, kName,
         if (ExpressionMenu)
             ExpressionMenu(txtUni);
     });
-    connect(PageControl1, &QTabWidget::currentChanged, this, [](int page) {
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this](int page) {
+        LayoutColumns();
         TAppIniFile ini;
         ini.WriteInteger(kOptions, kTabKey, page);
     });
     installEventFilter(this);
+    txtUni->installEventFilter(this);
+    SetHelpContext(this, kHelpContext);
 
     {
         TAppIniFile ini;
@@ -452,18 +484,15 @@ void TfmConver::ApplyAppearance()
 {
     TToolWindow::ApplyAppearance();
     const TAppearance& a = Host().Appearance();
-    auto paint = [](QWidget* w, TColor base, TColor text) {
-        QPalette p = w->palette();
-        p.setColor(QPalette::Base, ToQColor(base));
-        p.setColor(QPalette::Button, ToQColor(base));
-        p.setColor(QPalette::Text, ToQColor(text));
-        w->setPalette(p);
-    };
     for (QWidget* w : {static_cast<QWidget*>(gri), static_cast<QWidget*>(gri1), static_cast<QWidget*>(gri2)})
-        paint(w, a.ClSombra, a.ClTexto);
-    paint(cmbMag, a.ClLuz, a.ClTexto);
-    paint(cmbUni, a.ClLuz, a.ClTexto);
-    paint(txtUni, a.ClFondo, a.ClTexto);
+        PaintField(w, a.ClSombra, a.ClTexto);
+    PaintField(cmbMag, a.ClLuz, a.ClTexto);
+    PaintField(cmbUni, a.ClLuz, a.ClTexto);
+    PaintField(txtUni, a.ClFondo, a.ClTexto);
+    PaintBackground(AreaFondo1, a);
+    PaintBackground(AreaFondo2, a);
+    for (QTableWidget* g : {gri, gri1, gri2})
+        g->viewport()->update();
     Edit1->setFont(a.ExpressionFont);
     gri1->setFont(a.ResultFont);
     gri2->setFont(a.ResultFont);
@@ -484,8 +513,30 @@ void TfmConver::resizeEvent(QResizeEvent* e)
     LayoutColumns();
 }
 
+bool TfmConver::QuantityAutoComplete(QChar key)
+{
+    const char16_t k = key.unicode();
+    const bool letter = (k >= 'A' && k <= 'Z') || (k >= 'a' && k <= 'z');
+    if (!letter || !AutoComp().AutoCompleteOn || AutoComp().AutoCompleteCancelled || Calc().NoAuto)
+        return false;
+    real::TExpresion* e = Host().InputEvaluator();
+    if (!e)
+        return false;
+    const auto names = MakeNameSource(e->GetTable());
+    EnsureAutoComp()->ShowForEdit(txtUni, names.get(), key);
+    return true;
+}
+
 bool TfmConver::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == txtUni && event->type() == QEvent::KeyPress) {
+        const auto* k = static_cast<QKeyEvent*>(event);
+        if (k->text().size() == 1 && !(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) &&
+            QuantityAutoComplete(k->text()[0]))
+            return true;
+    }
+    if ((watched == gri1 || watched == gri2) && event->type() == QEvent::Resize)
+        LayoutColumns();
     if (watched == this && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
         SpeedButton9Click();

@@ -13,6 +13,7 @@
 #include <functional>
 
 class QComboBox;
+class TAreaFondo;
 class QLineEdit;
 class QSplitter;
 class QTabWidget;
@@ -48,6 +49,8 @@ public:
 
     // Controls (objectName as named here).
     QTabWidget* PageControl1 = nullptr;
+    TAreaFondo* AreaFondo1 = nullptr;   // behind the units page
+    TAreaFondo* AreaFondo2 = nullptr;   // behind the bases page
     QWidget* TabSheet1 = nullptr;
     QWidget* TabSheet2 = nullptr;
     QComboBox* cmbMag = nullptr;
@@ -81,6 +84,10 @@ protected:
 
 private:
     void FillMagnitudes();
+    // A letter typed in the quantity box opens the names list (the option
+    // "Autocompletar" on, the list not cancelled, "NoAuto" off): true when
+    // the list took the key.
+    bool QuantityAutoComplete(QChar key);
     void LayoutColumns();
     QString ResultText() const;
     int BaseOfRow(const QTableWidget* grid, int row) const;

@@ -1,10 +1,15 @@
 #include "science/unidades/window/frmdefmaguni.h"
 
+#include "controls/areafondo.h"
 #include "controls/stringgridx.h"
+#include "drawkit/drawkit.h"
 #include "foundation/core/basicos.h"
 #include "foundation/core/format.h"
+#include "platform/formpos.h"
 #include "science/unidades/unidades.h"
 #include "science/unidades/window/convmenu.h"
+#include "science/unidades/window/unitlook.h"
+#include "services/help.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -14,6 +19,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -25,6 +31,7 @@ TfrmNuevoTipo::TfrmNuevoTipo(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmNuevoTipo"));
     setWindowTitle(QStringLiteral("Nueva Magnitud"));
+    AreaFondo1 = AddBackground(this, QStringLiteral("AreaFondo1"));
     auto* lay = new QVBoxLayout(this);
     lay->addWidget(new QLabel(QStringLiteral("Nombre de la nueva magnitud:"), this));
     edtTipo = new QLineEdit(this);
@@ -50,6 +57,13 @@ TfrmNuevoTipo::TfrmNuevoTipo(QWidget* parent) : QDialog(parent)
     connect(edtTipo, &QLineEdit::textChanged, this, &TfrmNuevoTipo::UpdateAccept);
     edtTipo->installEventFilter(this);
     UpdateAccept();
+}
+
+void TfrmNuevoTipo::SetScheme(const TAppearance& scheme)
+{
+    PaintBackground(AreaFondo1, scheme);
+    PaintField(edtTipo, scheme.ClFondo, scheme.ClTexto);
+    PaintField(edtFundamental, scheme.ClFondo, scheme.ClTexto);
 }
 
 void TfrmNuevoTipo::UpdateAccept() { btnAceptar->setEnabled(!edtTipo->text().trimmed().isEmpty()); }
@@ -93,13 +107,15 @@ QToolButton* Button(QWidget* parent, const char* name, const QString& text, cons
 } // namespace
 
 TfmDefMagUni::TfmDefMagUni(QWidget* parent, const QString& fileName)
-    : QDialog(parent), m_editor(std::make_unique<TUnitDefsEditor>(fileName))
+    : QDialog(parent), m_editor(std::make_unique<TUnitDefsEditor>(fileName)), m_scheme(SchemeOf(parent))
 {
     setObjectName(kName);
     setWindowTitle(QStringLiteral("Magnitudes y unidades"));
+    SetHelpContext(this, kHelpContext);
     RunDialog = [](QDialog& d) { return d.exec(); };
     AskNewMagnitude = [this](QString& name, QString& fundamental) {
         TfrmNuevoTipo dlg(this);
+        dlg.SetScheme(m_scheme);
         if (dlg.exec() != QDialog::Accepted)
             return false;
         name = dlg.edtTipo->text().trimmed();
@@ -114,32 +130,41 @@ TfmDefMagUni::TfmDefMagUni(QWidget* parent, const QString& fileName)
         return ok;
     };
 
-    auto* lay = new QGridLayout(this);
-    lay->addWidget(new QLabel(QStringLiteral("Magnitud:"), this), 0, 0);
-    cmbMag = new QComboBox(this);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    AreaFondo1 = AddBackground(Panel1, QStringLiteral("AreaFondo1"));
+    auto* lay = new QGridLayout(Panel1);
+    lay->addWidget(new QLabel(QStringLiteral("Magnitud:"), Panel1), 0, 0);
+    cmbMag = new QComboBox(Panel1);
     cmbMag->setObjectName(QStringLiteral("cmbMag"));
     cmbMag->setToolTip(QStringLiteral("Lista de magnitudes definidas"));
     cmbMag->setMinimumContentsLength(24);
     lay->addWidget(cmbMag, 0, 1);
     auto* magButtons = new QHBoxLayout;
-    SpeedButton8 = Button(this, "SpeedButton8", QStringLiteral("+"), QStringLiteral("Agregar Magnitud"));
-    SpeedButton1 = Button(this, "SpeedButton1", QStringLiteral("-"), QStringLiteral("Eliminar Magnitud"));
-    SpeedButton4 = Button(this, "SpeedButton4", QStringLiteral("N"), QStringLiteral("Renombrar Magnitud"));
+    SpeedButton8 = Button(Panel1, "SpeedButton8", QStringLiteral("+"), QStringLiteral("Agregar Magnitud"));
+    SpeedButton1 = Button(Panel1, "SpeedButton1", QStringLiteral("-"), QStringLiteral("Eliminar Magnitud"));
+    SpeedButton4 = Button(Panel1, "SpeedButton4", QStringLiteral("N"), QStringLiteral("Renombrar Magnitud"));
     for (QToolButton* b : {SpeedButton8, SpeedButton1, SpeedButton4})
         magButtons->addWidget(b);
     lay->addLayout(magButtons, 0, 2);
-    lay->addWidget(new QLabel(QStringLiteral("Unidad fundamental (U.F.):"), this), 1, 0);
-    txtUniFund = new QLineEdit(this);
+    lay->addWidget(new QLabel(QStringLiteral("Unidad fundamental (U.F.):"), Panel1), 1, 0);
+    txtUniFund = new QLineEdit(Panel1);
     txtUniFund->setObjectName(QStringLiteral("txtUniFund"));
     txtUniFund->setToolTip(
         QStringLiteral("Nombre de la unidad fundamental que se usará para realizar las conversiones."));
     lay->addWidget(txtUniFund, 1, 1, 1, 2);
     auto* gridHead = new QHBoxLayout;
-    gridHead->addWidget(new QLabel(QStringLiteral("Definición de unidades:"), this));
+    gridHead->addWidget(new QLabel(QStringLiteral("Definición de unidades:"), Panel1));
     gridHead->addStretch();
-    SpeedButton5 = Button(this, "SpeedButton5", QStringLiteral("A-Z"), QStringLiteral("Ordenar unidades por nombre"));
+    SpeedButton5 =
+        Button(Panel1, "SpeedButton5", QStringLiteral("A-Z"), QStringLiteral("Ordenar unidades por nombre"));
     gridHead->addWidget(SpeedButton5);
     lay->addLayout(gridHead, 2, 0, 1, 3);
+    outer->addWidget(Panel1);
+
     gri = new TStringGridX(this);
     gri->setObjectName(QStringLiteral("gri"));
     gri->SetColCount(4);
@@ -149,16 +174,26 @@ TfmDefMagUni::TfmDefMagUni(QWidget* parent, const QString& fileName)
     for (int c = 0; c < 4; ++c)
         gri->setColumnWidth(c, widths[c]);
     gri->setMinimumSize(400, 260);
-    lay->addWidget(gri, 3, 0, 1, 3);
-    auto* buttons = new QHBoxLayout;
-    SpeedButton9 = Button(this, "SpeedButton9", QStringLiteral("?"), QStringLiteral("Ayuda (F1)"));
-    SpeedButton2 = Button(this, "SpeedButton2", QStringLiteral("Guardar"), QStringLiteral("Guardar"));
-    SpeedButton3 = Button(this, "SpeedButton3", QStringLiteral("Cancelar"), QStringLiteral("Cancelar"));
+    // Fixed cells run their gradient down, the others across; the header is
+    // bold and centred.
+    const auto header = [](int row, int) { return row == 0; };
+    gri->setItemDelegate(new TUnitCellDelegate([this]() -> const TAppearance& { return m_scheme; },
+                                               [](int row, int col) { return row == 0 || col == 0; }, header, header,
+                                               gri));
+    outer->addWidget(gri, 1);
+
+    Panel2 = new QWidget(this);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    AreaFondo2 = AddBackground(Panel2, QStringLiteral("AreaFondo2"));
+    auto* buttons = new QHBoxLayout(Panel2);
+    SpeedButton9 = Button(Panel2, "SpeedButton9", QStringLiteral("?"), QStringLiteral("Ayuda (F1)"));
+    SpeedButton2 = Button(Panel2, "SpeedButton2", QStringLiteral("Guardar"), QStringLiteral("Guardar"));
+    SpeedButton3 = Button(Panel2, "SpeedButton3", QStringLiteral("Cancelar"), QStringLiteral("Cancelar"));
     buttons->addWidget(SpeedButton9);
     buttons->addStretch();
     buttons->addWidget(SpeedButton2);
     buttons->addWidget(SpeedButton3);
-    lay->addLayout(buttons, 4, 0, 1, 3);
+    outer->addWidget(Panel2);
 
     connect(cmbMag, qOverload<int>(&QComboBox::activated), this, [this](int) { cmbMagClick(); });
     connect(SpeedButton8, &QToolButton::clicked, this, &TfmDefMagUni::SpeedButton8Click);
@@ -178,7 +213,7 @@ TfmDefMagUni::TfmDefMagUni(QWidget* parent, const QString& fileName)
             return;
         m_editor->Modified = true;
         // Typing in the last row makes room for the next unit.
-        if (row == gri->RowCount() - 1) {
+        if (row == gri->RowCount() - 1 && !RowIsEmpty(row)) {
             m_filling = true;
             gri->SetRowCount(gri->RowCount() + 1);
             m_filling = false;
@@ -186,10 +221,82 @@ TfmDefMagUni::TfmDefMagUni(QWidget* parent, const QString& fileName)
         ReadGrid();
     });
     gri->installEventFilter(this);
+    gri->viewport()->installEventFilter(this);
+    installEventFilter(this);
     FillMagnitudes();
+    SetScheme(m_scheme);
 }
 
 TfmDefMagUni::~TfmDefMagUni() = default;
+
+void TfmDefMagUni::SetScheme(const TAppearance& scheme)
+{
+    m_scheme = scheme;
+    PaintBackground(AreaFondo1, m_scheme);
+    PaintBackground(AreaFondo2, m_scheme);
+    PaintField(gri, m_scheme.ClFondo, m_scheme.ClTexto);
+    PaintField(cmbMag, m_scheme.ClLuz, m_scheme.ClTexto);
+    PaintField(txtUniFund, m_scheme.ClLuz, m_scheme.ClTexto);
+    gri->viewport()->update();
+}
+
+bool TfmDefMagUni::RowIsEmpty(int row) const
+{
+    for (int c = 1; c < gri->ColCount(); ++c)
+        if (!gri->Cells(c, row).trimmed().isEmpty())
+            return false;
+    return true;
+}
+
+void TfmDefMagUni::CommitCellEditor()
+{
+    // A cell being typed in keeps its text when a button is used (buttons
+    // take no focus, so the cell editor would not close by itself).
+    QWidget* editor = gri->indexWidget(gri->currentIndex());
+    if (!editor)
+        return;
+    QAbstractItemDelegate* d = gri->itemDelegate();
+    emit d->commitData(editor);
+    emit d->closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+void TfmDefMagUni::MoveRow(int from, int to)
+{
+    const int last = gri->RowCount() - 2;   // the last unit; the empty row stays last
+    if (from < 1 || from > last || to < 1 || to > last || from == to)
+        return;
+    CommitCellEditor();
+    ReadGrid();
+    m_editor->MoveRow(from - 1, to - 1);
+    FillGrid();
+    gri->SetCurrent(std::max(1, gri->Col()), to);
+}
+
+int TfmDefMagUni::DropRow(const QPoint& viewportPos) const
+{
+    const int last = gri->RowCount() - 2;
+    int row = gri->rowAt(viewportPos.y());
+    if (row < 0)
+        row = viewportPos.y() < 0 ? 1 : last;
+    return std::clamp(row, 1, std::max(1, last));
+}
+
+void TfmDefMagUni::showEvent(QShowEvent* e)
+{
+    if (!m_placed) {
+        m_placed = true;
+        LoadFormPos(this, TPosition::poDesktopCenter);
+    }
+    QDialog::showEvent(e);
+}
+
+void TfmDefMagUni::done(int result)
+{
+    CommitCellEditor();
+    if (m_placed)   // a dialog never shown has no place of its own
+        SaveFormPos(this);
+    QDialog::done(result);
+}
 
 void TfmDefMagUni::FillMagnitudes()
 {
@@ -261,6 +368,7 @@ bool TfmDefMagUni::StoreShown()
 
 void TfmDefMagUni::cmbMagClick()
 {
+    CommitCellEditor();
     const QString wanted = cmbMag->currentText();
     if (m_editor->Modified && !StoreShown()) {
         cmbMag->setCurrentIndex(m_editor->CurrentIndex());
@@ -271,6 +379,7 @@ void TfmDefMagUni::cmbMagClick()
 
 void TfmDefMagUni::SpeedButton8Click()
 {
+    CommitCellEditor();
     QString name, fundamental;
     if (!AskNewMagnitude || !AskNewMagnitude(name, fundamental))
         return;
@@ -286,6 +395,7 @@ void TfmDefMagUni::SpeedButton8Click()
 
 void TfmDefMagUni::SpeedButton1Click()
 {
+    CommitCellEditor();
     const QString name = m_editor->Current();
     if (name.isEmpty())
         return;
@@ -299,6 +409,7 @@ void TfmDefMagUni::SpeedButton1Click()
 
 void TfmDefMagUni::SpeedButton4Click()
 {
+    CommitCellEditor();
     if (m_editor->Current().isEmpty())
         return;
     QString name = m_editor->Current();
@@ -317,6 +428,7 @@ void TfmDefMagUni::SpeedButton4Click()
 
 void TfmDefMagUni::SpeedButton5Click()
 {
+    CommitCellEditor();
     ReadGrid();
     m_editor->SortRows();
     const bool modified = m_editor->Modified;
@@ -326,6 +438,7 @@ void TfmDefMagUni::SpeedButton5Click()
 
 void TfmDefMagUni::SpeedButton2Click()
 {
+    CommitCellEditor();
     ReadGrid();
     try {
         m_editor->Save();
@@ -378,15 +491,45 @@ void TfmDefMagUni::AskDeleteRow(int row)
 
 bool TfmDefMagUni::eventFilter(QObject* watched, QEvent* event)
 {
+    // Rows move by dragging their first (fixed) cell; the header row and the
+    // empty last row stay where they are.
+    if (watched == gri->viewport()) {
+        const auto type = event->type();
+        if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) {
+            auto* m = static_cast<QMouseEvent*>(event);
+            const QPoint pos = m->position().toPoint();
+            const int row = gri->rowAt(pos.y());
+            if (m->button() == Qt::LeftButton && gri->columnAt(pos.x()) == 0 && row >= 1 &&
+                row <= gri->RowCount() - 2) {
+                CommitCellEditor();
+                m_dragRow = row;
+                gri->viewport()->setCursor(Qt::SizeVerCursor);
+                gri->SetCurrent(std::max(1, gri->Col()), row);
+                return true;
+            }
+        } else if (type == QEvent::MouseMove && m_dragRow >= 0) {
+            const QPoint pos = static_cast<QMouseEvent*>(event)->position().toPoint();
+            gri->SetCurrent(std::max(1, gri->Col()), DropRow(pos));
+            return true;
+        } else if (type == QEvent::MouseButtonRelease && m_dragRow >= 0) {
+            const QPoint pos = static_cast<QMouseEvent*>(event)->position().toPoint();
+            const int from = m_dragRow;
+            m_dragRow = -1;
+            gri->viewport()->unsetCursor();
+            MoveRow(from, DropRow(pos));
+            return true;
+        }
+    }
+    if (watched == this && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+        SpeedButton9Click();
+        return true;
+    }
     if (watched == gri && event->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(event);
         // Keys reach the grid itself only while no cell editor is open.
         if (k->key() == Qt::Key_Delete) {
             AskDeleteRow(gri->Row());
-            return true;
-        }
-        if (k->key() == Qt::Key_F1) {
-            SpeedButton9Click();
             return true;
         }
     }

@@ -9,6 +9,7 @@
 //     TfmDefMagUni editor(window);
 //     if (editor.EditMagnitude(QStringLiteral("Longitud"))) ...   // saved
 #include "science/unidades/unitdefs.h"
+#include "services/toolhost.h"
 
 #include <QDialog>
 
@@ -21,6 +22,7 @@ class QLineEdit;
 class QPushButton;
 class QTableWidget;
 class QToolButton;
+class TAreaFondo;
 class TStringGridX;
 
 // "Nueva Magnitud": the name and the fundamental unit of a new magnitude.
@@ -28,6 +30,10 @@ class TfrmNuevoTipo : public QDialog {
     Q_OBJECT
 public:
     explicit TfrmNuevoTipo(QWidget* parent = nullptr);
+    // The background in the scheme's light and dark colours, the boxes in
+    // its field colour.
+    void SetScheme(const TAppearance& scheme);
+    TAreaFondo* AreaFondo1 = nullptr;
     QLineEdit* edtTipo = nullptr;
     QLineEdit* edtFundamental = nullptr;
     QPushButton* btnAceptar = nullptr;
@@ -48,6 +54,7 @@ public:
     static constexpr int kHelpContext = 16;
 
     // `fileName`: the definitions file (the program's maguni.def when empty).
+    // The dialog takes the colour scheme of the window that owns it.
     explicit TfmDefMagUni(QWidget* parent = nullptr, const QString& fileName = QString());
     ~TfmDefMagUni() override;
 
@@ -58,6 +65,13 @@ public:
     void ShowMagnitude(const QString& name);
 
     const TUnitDefsEditor& Editor() const { return *m_editor; }
+    const TAppearance& Scheme() const { return m_scheme; }
+    // Backgrounds, grid and boxes in these colours.
+    void SetScheme(const TAppearance& scheme);
+    // Moves unit row `from` to row `to` (grid rows, 1 to the last unit; the
+    // header and the empty last row never move), as dragging its first cell
+    // does.
+    void MoveRow(int from, int to);
     bool Modified() const { return m_editor->Modified; }
 
     // Runs the dialog modally (tests replace it to drive it without blocking).
@@ -67,6 +81,10 @@ public:
     // Asks a text: caption, prompt, the text in and out; false on Cancel ("N").
     std::function<bool(const QString& caption, const QString& prompt, QString& text)> InputQuery;
 
+    QWidget* Panel1 = nullptr;            // the magnitude, its fundamental unit
+    TAreaFondo* AreaFondo1 = nullptr;
+    QWidget* Panel2 = nullptr;            // the buttons
+    TAreaFondo* AreaFondo2 = nullptr;
     QComboBox* cmbMag = nullptr;
     QLineEdit* txtUniFund = nullptr;
     TStringGridX* gri = nullptr;
@@ -89,9 +107,12 @@ public slots:
     void SpeedButton9Click();
     // Esc and the close box: as "Cancelar".
     void reject() override;
+    // Every end: the cell being typed in is kept, the placement written.
+    void done(int result) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* e) override;
 
 private:
     // The grid's rows into the editor, and back.
@@ -102,7 +123,15 @@ private:
     // Stores the display; false (with a box) when a name is refused.
     bool StoreShown();
     void AskDeleteRow(int row);
+    bool RowIsEmpty(int row) const;
+    // Closes the cell editor of the grid, keeping its text.
+    void CommitCellEditor();
+    // The unit row a drag over that point of the grid ends on.
+    int DropRow(const QPoint& viewportPos) const;
 
     std::unique_ptr<TUnitDefsEditor> m_editor;
+    TAppearance m_scheme;
     bool m_filling = false;
+    bool m_placed = false;
+    int m_dragRow = -1;   // the row being dragged, -1 for none
 };

@@ -2,6 +2,7 @@
 
 #include "controls/application.h"
 #include "controls/areafondo.h"
+#include "controls/fieldcolors.h"
 #include "controls/menudraw.h"
 #include "controls/popupmenux.h"
 #include "drawkit/drawkit.h"
@@ -98,16 +99,6 @@ void KeepPlace(QWidget* w)
     QSizePolicy p = w->sizePolicy();
     p.setRetainSizeWhenHidden(true);
     w->setSizePolicy(p);
-}
-
-void SetFieldColors(QWidget* w, TColor field, TColor text)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::Base, ToQColor(field));
-    p.setColor(QPalette::Button, ToQColor(field));
-    p.setColor(QPalette::Text, ToQColor(text));
-    p.setColor(QPalette::ButtonText, ToQColor(text));
-    w->setPalette(p);
 }
 
 } // namespace
@@ -291,11 +282,11 @@ void TfmFecha::ApplyAppearance()
 {
     TToolWindow::ApplyAppearance();
     const TAppearance& a = Host().Appearance();
-    SetFieldColors(ComboBox1, a.ClFondo, a.ClTexto);
-    SetFieldColors(Edit3, a.ClFondo, a.ClTexto);
-    SetFieldColors(Edit7, a.ClFondo, a.ClTexto);
+    PaintField(ComboBox1, a.ClFondo, a.ClTexto);
+    PaintField(Edit3, a.ClFondo, a.ClTexto);
+    PaintField(Edit7, a.ClFondo, a.ClTexto);
     for (QLineEdit* e : {Edit1, Edit2, Edit4, Edit5, Edit6})
-        SetFieldColors(e, a.ClLuz, a.ClTexto);
+        PaintField(e, a.ClLuz, a.ClTexto);
     for (TAreaFondo* area : {AreaFondo1, AreaFondo2, AreaFondo3}) {
         area->setColor(a.ClLuz);
         area->setColor2(a.ClSombra);

@@ -2,7 +2,12 @@
 // live column, the bases page with its rows, "Rst" following the main
 // window's calculations, the lists following the definitions, and its entry
 // in the main window's tools.
+#include "controls/areafondo.h"
+#include "controls/frmautocomp.h"
+#include "drawkit/gradients.h"
 #include "engine/real/expresion.h"
+#include "science/unidades/window/convmenu.h"
+#include "services/calcmodel.h"
 #include "foundation/core/zelini.h"
 #include "science/unidades/window/frmconver.h"
 #include "services/toolhost.h"
@@ -10,6 +15,8 @@
 #include "unitwindowfixture.h"
 
 #include <QComboBox>
+#include <QImage>
+#include <QPainter>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -228,6 +235,140 @@ TEST_F(ConverterTest, RegisteredAsTheConverterTool)
     EXPECT_EQ(w->objectName(), QStringLiteral("fmConver"));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Conversor instantáneo"));
     MainExtensions().reset();
+}
+
+// The quantity box opens the names list of the input evaluator on a letter
+// exactly when the option is on, the list was not cancelled and "NoAuto" is
+// off; the chosen name goes into the quantity, which is converted.
+TEST_F(ConverterTest, LettersInTheQuantityOpenTheNamesListWhenTheOptionsAllowIt)
+{
+    load();
+    input.AddConstant(QStringLiteral("velocidad"), QString(), 3);
+    TfmConver w(host, nullptr);
+    w.show();
+    struct Case {
+        bool on, cancelled, noAuto, opens;
+    } cases[] = {{true, false, false, true},
+                 {false, false, false, false},
+                 {true, true, false, false},
+                 {true, false, true, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.on << c.cancelled << c.noAuto);
+        AutoComp().AutoCompleteOn = c.on;
+        AutoComp().AutoCompleteCancelled = c.cancelled;
+        Calc().NoAuto = c.noAuto;
+        int runs = 0;
+        const void* table = nullptr;
+        AutoComp().OnShown = [&](TfmAutoComp& l) {
+            ++runs;
+            table = l.CachedTable();
+            QTest::keyClicks(l.lb, QStringLiteral("el"));
+            QTest::keyClick(l.lb, Qt::Key_Return);
+        };
+        w.txtUni->setText(QStringLiteral("2*"));
+        w.txtUni->setFocus();
+        w.txtUni->end(false);
+        QTest::keyClicks(w.txtUni, QStringLiteral("v"));
+        EXPECT_EQ(runs, c.opens ? 1 : 0);
+        if (c.opens) {
+            EXPECT_EQ(table, static_cast<const void*>(input.GetTable()));
+            EXPECT_EQ(w.txtUni->text(), QStringLiteral("2*velocidad"));
+            EXPECT_EQ(w.txtUni->cursorPosition(), 11);
+            EXPECT_EQ(column(w.gri, 1).value(3), QStringLiteral("0.006"));
+        } else {
+            EXPECT_EQ(w.txtUni->text(), QStringLiteral("2*v"));
+            EXPECT_EQ(column(w.gri, 1).value(0), QString());
+        }
+        AutoComp().OnShown = nullptr;
+    }
+    // Esc closes the list with the letters as typed and cancels it: the next
+    // letter types plainly.
+    AutoComp().AutoCompleteOn = true;
+    AutoComp().AutoCompleteCancelled = false;
+    Calc().NoAuto = false;
+    int runs = 0;
+    AutoComp().OnShown = [&](TfmAutoComp& l) {
+        ++runs;
+        QTest::keyClick(l.lb, Qt::Key_Escape);
+    };
+    w.txtUni->setText(QStringLiteral("4+"));
+    w.txtUni->end(false);
+    QTest::keyClicks(w.txtUni, QStringLiteral("xy"));
+    EXPECT_EQ(runs, 1);
+    EXPECT_TRUE(AutoComp().AutoCompleteCancelled);
+    EXPECT_EQ(w.txtUni->text(), QStringLiteral("4+xy"));
+    // Digits and operators never open it.
+    AutoComp().AutoCompleteCancelled = false;
+    w.txtUni->setText(QString());
+    QTest::keyClicks(w.txtUni, QStringLiteral("12*3"));
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(column(w.gri, 1).value(0), QStringLiteral("36"));
+    AutoComp().OnShown = nullptr;
+}
+
+// The grids paint their cells on the scheme's split gradient: down the names'
+// column, across the values' column, and again in new colours when the
+// scheme changes; the pages' backgrounds take the light and dark colours.
+TEST_F(ConverterTest, CellsAndPagesArePaintedInTheScheme)
+{
+    load();
+    host.appearance.ClLuz = 0x00FF00;
+    host.appearance.ClSombra = 0x0000FF;
+    TfmConver w(host, nullptr);
+    w.resize(300, 360);
+    w.show();
+    // The expected picture of one cell, drawn by the drawing kit itself.
+    auto expected = [&](const QSize& size, bool vertical) {
+        QImage img(size, QImage::Format_RGB32);
+        QPainter p(&img);
+        FillSplitGradient(p, TRect{0, 0, size.width(), size.height()}, host.appearance.ClLuz,
+                          host.appearance.ClSombra, vertical, 3);
+        return img;
+    };
+    auto check = [&](QTableWidget* g, int row, int col, bool vertical) {
+        SCOPED_TRACE(testing::Message() << g->objectName().toStdString() << " " << row << "," << col);
+        const QRect r = g->visualRect(g->model()->index(row, col));
+        ASSERT_GT(r.width(), 8);
+        const QImage shown = g->viewport()->grab(r).toImage();
+        const QImage want = expected(r.size(), vertical);
+        // Points away from the text (at the left) and the selection frame.
+        for (const QPoint& pt : {QPoint(r.width() - 3, 1), QPoint(r.width() - 3, r.height() * 3 / 10),
+                                 QPoint(r.width() - 3, r.height() - 2), QPoint(r.width() * 3 / 10, r.height() - 2)})
+            EXPECT_EQ(shown.pixelColor(pt), want.pixelColor(pt)) << pt.x() << "," << pt.y();
+    };
+    check(w.gri, 1, 0, true);
+    check(w.gri, 1, 1, false);
+    w.PageControl1->setCurrentIndex(1);
+    check(w.gri1, 3, 0, true);
+    check(w.gri2, 5, 1, false);
+    EXPECT_EQ(w.AreaFondo2->geometry(), w.TabSheet2->rect());
+    EXPECT_EQ(w.AreaFondo2->Color(), TColor(0x00FF00));
+    EXPECT_EQ(w.AreaFondo2->Color2(), TColor(0x0000FF));
+
+    host.appearance.ClLuz = 0xFFFFFF;
+    host.appearance.ClSombra = 0x808080;
+    host.notices.Post(THostNotice::AppearanceChanged);
+    check(w.gri1, 3, 0, true);
+    EXPECT_EQ(w.AreaFondo1->Color(), TColor(0xFFFFFF));
+    EXPECT_EQ(w.AreaFondo1->Color2(), TColor(0x808080));
+}
+
+// F1 anywhere in the window asks for the window's help topic.
+TEST_F(ConverterTest, F1AsksForTheWindowsHelp)
+{
+    load();
+    std::vector<int> asked;
+    UnitsHelpHook() = [&](int context) { asked.push_back(context); };
+    TfmConver w(host, nullptr);
+    w.show();
+    w.activateWindow();
+    for (QWidget* target : {static_cast<QWidget*>(w.txtUni), static_cast<QWidget*>(w.gri)}) {
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_F1);
+    }
+    QTest::mouseClick(w.SpeedButton9, Qt::LeftButton);
+    EXPECT_EQ(asked, (std::vector<int>{35, 35, 35}));
+    UnitsHelpHook() = nullptr;
 }
 
 } // namespace

@@ -2,13 +2,24 @@
 // renaming and deleting magnitudes, editing units in the grid, "Guardar"
 // (which writes and reloads), "Cancelar" and Esc (which never write), and
 // every message it shows.
+#include "controls/areafondo.h"
 #include "controls/stringgridx.h"
+#include "drawkit/drawkit.h"
+#include "drawkit/gradients.h"
+#include "engine/real/expresion.h"
+#include "foundation/core/placement.h"
+#include "science/unidades/window/convmenu.h"
+#include "science/unidades/window/frmconver.h"
+#include "support/recordinghost.h"
 #include "science/unidades/unitdefs.h"
 #include "science/unidades/window/frmdefmaguni.h"
 #include "unitwindowfixture.h"
 
 #include <QComboBox>
+#include <QImage>
+#include <QPainter>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -49,6 +60,28 @@ protected:
             return d.result();
         };
         return dlg.EditMagnitude(magnitude);
+    }
+    // Drags from a cell (column 0 by default) to the middle of row `toRow`
+    // (below every row when there is no such row).
+    static void drag(TfmDefMagUni& d, int fromRow, int toRow, int fromCol = 0)
+    {
+        QWidget* vp = d.gri->viewport();
+        const QPoint from = d.gri->visualRect(d.gri->model()->index(fromRow, fromCol)).center();
+        const QPoint to = toRow < d.gri->RowCount()
+                              ? QPoint(from.x(), d.gri->visualRect(d.gri->model()->index(toRow, 0)).center().y())
+                              : QPoint(from.x(), vp->height() - 2);
+        QTest::mousePress(vp, Qt::LeftButton, {}, from);
+        QMouseEvent move(QEvent::MouseMove, to, vp->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(vp, &move);
+        QTest::mouseRelease(vp, Qt::LeftButton, {}, to);
+    }
+    // Opens the cell editor of a cell, as a double click does.
+    static QLineEdit* openCell(TfmDefMagUni& d, int row, int col)
+    {
+        const QModelIndex index = d.gri->model()->index(row, col);
+        d.gri->setCurrentIndex(index);
+        d.gri->edit(index);
+        return qobject_cast<QLineEdit*>(d.gri->indexWidget(index));
     }
     static void setCell(TfmDefMagUni& d, int col, int row, const QString& text)
     {
@@ -298,6 +331,157 @@ TEST_F(EditorTest, NewMagnitudeDialogAcceptsOnlyWithAName)
     QTest::keyClicks(dlg.edtFundamental, QStringLiteral("kilogramo"));
     QTest::mouseClick(dlg.btnAceptar, Qt::LeftButton);
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
+}
+
+// A unit row moves by dragging its first cell; the file keeps the new order,
+// and so do the lists built from it.
+TEST_F(EditorTest, DraggingARowReordersTheUnitsInTheFile)
+{
+    const bool saved = edit(QStringLiteral("Longitud"), [&](TfmDefMagUni& d) {
+        d.gri->SetCurrent(2, 2);
+        drag(d, 3, 1);
+        EXPECT_EQ(gridNames(d),
+                  (QStringList{QStringLiteral("kilómetro"), QStringLiteral("pie"), QStringLiteral("pulgada"), QString()}));
+        EXPECT_EQ(d.gri->Cells(2, 1), QStringLiteral("1000"));   // the row moved whole
+        EXPECT_EQ(d.gri->Row(), 1);
+        EXPECT_TRUE(d.Modified());
+        QTest::mouseClick(d.SpeedButton2, Qt::LeftButton);
+    });
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(fileSection(QStringLiteral("Longitud")),
+              (QStringList{QStringLiteral("UniFundamental=metro"), QStringLiteral("kilómetro=1000_"),
+                           QStringLiteral("pie=0.3048_"), QStringLiteral("pulgada=0.0254_")}));
+    const int m = FindMagnitude(QStringLiteral("Longitud"));
+    ASSERT_GE(m, 0);
+    EXPECT_EQ(unitEngine().MagnitudeList[size_t(m)].UnitNames,
+              (QStringList{QStringLiteral("metro"), QStringLiteral("kilómetro"), QStringLiteral("pie"),
+                           QStringLiteral("pulgada")}));
+}
+
+// The header and the empty last row never move, nothing lands after the
+// empty row (which would drop a unit at saving), and a drag that starts in
+// any other column edits cells rather than moving rows.
+TEST_F(EditorTest, DragsKeepTheHeaderAndTheEmptyRowInPlace)
+{
+    const QStringList original{QStringLiteral("pie"), QStringLiteral("pulgada"), QStringLiteral("kilómetro"), QString()};
+    struct Case {
+        int fromRow, fromCol, toRow;   // toRow 9: below every row
+        QStringList names;
+        bool modified;
+    } cases[] = {
+        {1, 0, 9, {QStringLiteral("pulgada"), QStringLiteral("kilómetro"), QStringLiteral("pie"), QString()}, true},
+        {1, 0, 4, {QStringLiteral("pulgada"), QStringLiteral("kilómetro"), QStringLiteral("pie"), QString()}, true},
+        {2, 0, 0, {QStringLiteral("pulgada"), QStringLiteral("pie"), QStringLiteral("kilómetro"), QString()}, true},
+        {2, 0, 2, original, false},
+        {0, 0, 2, original, false},
+        {4, 0, 1, original, false},
+        {3, 1, 1, original, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.fromRow << "," << c.fromCol << " -> " << c.toRow);
+        const bool saved = edit(QStringLiteral("Longitud"), [&](TfmDefMagUni& d) {
+            drag(d, c.fromRow, c.toRow, c.fromCol);
+            EXPECT_EQ(gridNames(d), c.names);
+            EXPECT_EQ(d.Modified(), c.modified);
+            EXPECT_EQ(d.gri->Cells(1, 0), QStringLiteral("Nombre Unidad"));
+            QTest::mouseClick(d.SpeedButton2, Qt::LeftButton);
+        });
+        EXPECT_TRUE(saved);
+        EXPECT_EQ(fileSection(QStringLiteral("Longitud")).size(), 4);   // no unit lost
+        load();
+    }
+}
+
+// Text typed in a cell is kept when a button is used while the cell editor is
+// still open (the buttons take no focus from it).
+TEST_F(EditorTest, TextTypedInACellIsKeptByTheButtons)
+{
+    const bool saved = edit(QStringLiteral("Longitud"), [&](TfmDefMagUni& d) {
+        const int last = d.gri->RowCount() - 1;
+        d.gri->setFocus();
+        QLineEdit* cell = openCell(d, last, 1);
+        ASSERT_TRUE(cell);
+        QTest::keyClicks(cell, QStringLiteral("milla"));
+        // Sorting takes the typed name in.
+        QTest::mouseClick(d.SpeedButton5, Qt::LeftButton);
+        EXPECT_EQ(gridNames(d), (QStringList{QStringLiteral("kilómetro"), QStringLiteral("milla"), QStringLiteral("pie"),
+                                             QStringLiteral("pulgada"), QString()}));
+        cell = openCell(d, 2, 2);
+        ASSERT_TRUE(cell);
+        QTest::keyClicks(cell, QStringLiteral("1609.344"));
+        QTest::mouseClick(d.SpeedButton2, Qt::LeftButton);
+    });
+    EXPECT_TRUE(saved);
+    EXPECT_TRUE(fileSection(QStringLiteral("Longitud")).contains(QStringLiteral("milla=1609.344_")));
+    EXPECT_EQ(ConvertUnits(QStringLiteral("Longitud"), QStringLiteral("milla"), QStringLiteral("metro"), 1), 1609.344L);
+}
+
+// The dialog takes the scheme of the window that opens it (a tool window's
+// host, or the main window): its backgrounds, its boxes and its grid, whose
+// fixed cells run their gradient down and the others across.
+TEST_F(EditorTest, TakesTheSchemeOfItsOwnerAndPaintsTheGrid)
+{
+    RecordingHost host;
+    host.appearance.ClLuz = 0x00FF00;
+    host.appearance.ClSombra = 0x0000FF;
+    host.appearance.ClTexto = 0x000000;
+    host.appearance.ClFondo = 0xFFFF00;
+    real::TExpresion input;
+    host.input = &input;
+    TfmConver converter(host, nullptr);
+    TfmDefMagUni d(&converter);
+    d.ShowMagnitude(QStringLiteral("Longitud"));
+    d.resize(520, 420);
+    d.show();
+    EXPECT_EQ(d.Scheme().ClLuz, TColor(0x00FF00));
+    EXPECT_EQ(d.AreaFondo1->Color(), TColor(0x00FF00));
+    EXPECT_EQ(d.AreaFondo2->Color2(), TColor(0x0000FF));
+    EXPECT_EQ(d.AreaFondo2->geometry(), d.Panel2->rect());
+    EXPECT_EQ(d.gri->palette().color(QPalette::Base), ToQColor(0xFFFF00));
+    EXPECT_EQ(d.txtUniFund->palette().color(QPalette::Base), ToQColor(0x00FF00));
+    auto check = [&](int row, int col, bool vertical) {
+        SCOPED_TRACE(testing::Message() << row << "," << col);
+        const QRect r = d.gri->visualRect(d.gri->model()->index(row, col));
+        ASSERT_GT(r.width(), 8);
+        const QImage shown = d.gri->viewport()->grab(r).toImage();
+        QImage want(r.size(), QImage::Format_RGB32);
+        QPainter p(&want);
+        FillSplitGradient(p, TRect{0, 0, r.width(), r.height()}, 0x00FF00, 0x0000FF, vertical, 3);
+        for (const QPoint& pt : {QPoint(r.width() - 3, 1), QPoint(r.width() - 3, r.height() * 3 / 10),
+                                 QPoint(r.width() * 3 / 10, r.height() - 2)})
+            EXPECT_EQ(shown.pixelColor(pt), want.pixelColor(pt)) << pt.x() << "," << pt.y();
+    };
+    check(0, 3, true);    // header row
+    check(2, 0, true);    // fixed column
+    check(2, 3, false);   // a unit's cell
+    // "+" asks in the same colours.
+    TfrmNuevoTipo ask;
+    ask.SetScheme(d.Scheme());
+    EXPECT_EQ(ask.edtTipo->palette().color(QPalette::Base), ToQColor(0xFFFF00));
+    EXPECT_EQ(ask.AreaFondo1->Color2(), TColor(0x0000FF));
+    d.reject();
+}
+
+// The dialog opens where it was left, and F1 asks for its help topic.
+TEST_F(EditorTest, KeepsItsPlacementAndAnswersF1)
+{
+    std::vector<int> asked;
+    UnitsHelpHook() = [&](int context) { asked.push_back(context); };
+    edit(QStringLiteral("Longitud"), [&](TfmDefMagUni& d) {
+        d.resize(600, 450);
+        d.txtUniFund->setFocus();
+        QTest::keyClick(d.txtUniFund, Qt::Key_F1);
+        QTest::mouseClick(d.SpeedButton3, Qt::LeftButton);
+    });
+    UnitsHelpHook() = nullptr;
+    EXPECT_EQ(asked, std::vector<int>{16});
+    TAppIniFile ini;
+    EXPECT_EQ(ini.ReadInteger(PlacementSection(QStringLiteral("fmDefMagUni")), QStringLiteral("Width"), 0), 600);
+    edit(QStringLiteral("Longitud"), [&](TfmDefMagUni& d) {
+        EXPECT_EQ(d.width(), 600);
+        EXPECT_EQ(d.height(), 450);
+        d.reject();
+    });
 }
 
 } // namespace
