@@ -11,6 +11,7 @@
 #include "support/fixtures.h"
 #include "support/recordingsink.h"
 #include "testsupport.h"
+#include "support/autocompprobe.h"
 
 #include <QDir>
 #include <QFile>
@@ -347,15 +348,9 @@ TEST_F(FrmUsuarioTest, UnreadableFileIsReportedAndNotWritten)
 // over the input evaluator's names.
 TEST_F(FrmUsuarioTest, LettersOpenTheAutocompleteList)
 {
-    AutoComp().AutoCompleteOn = true;
-    int runs = 0;
-    const void* table = nullptr;
-    AutoComp().OnShown = [&](TfmAutoComp& l) {
-        ++runs;
-        table = l.CachedTable();
-        if (l.Running())
-            QTest::keyClick(l.lb, Qt::Key_Escape);
-    };
+    AutoCompProbe probe;
+    int& runs = probe.runs;
+    const void*& table = probe.table;
     open(1);
     select(0);
     auto* def = find<QPlainTextEdit>("Def");

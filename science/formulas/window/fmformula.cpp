@@ -1,11 +1,16 @@
 #include "science/formulas/window/fmformula.h"
 
+#include "controls/areafondo.h"
+#include "controls/frmautocomp.h"
+#include "controls/menudraw.h"
+#include "controls/transedit.h"
 #include "drawkit/drawkit.h"
 #include "engine/real/expresion.h"
 #include "foundation/core/basicos.h"
 #include "foundation/core/format.h"
 #include "platform/spanish.h"
 #include "science/formulas/formulagroup.h"
+#include "science/formulas/window/formulagrid.h"
 #include "science/unidades/unidades.h"
 #include "services/formulaview.h"
 #include "controls/stringgridx.h"
@@ -24,12 +29,44 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPixmap>
-#include <QPlainTextEdit>
-#include <QStyledItemDelegate>
+#include <QPointer>
+#include <QResizeEvent>
+#include <QShortcut>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
+
+// The unit menus' items are this wide at least.
+constexpr int kUnitMenuWidth = 120;
+
+void widenMenu(QMenu* menu)
+{
+    const QStyle* st = menu->style();
+    const int frame = st->pixelMetric(QStyle::PM_MenuPanelWidth, nullptr, menu) +
+                      st->pixelMetric(QStyle::PM_MenuHMargin, nullptr, menu);
+    menu->setMinimumWidth(kUnitMenuWidth + 2 * frame);
+}
+
+// "**" to "^" and "//" to "\" in an edit, the caret one place back when the
+// text changed.
+void replaceAltOperators(QLineEdit* edit)
+{
+    const QString text = edit->text();
+    const QString fixed = real::ReplaceAltOperators(text);
+    if (fixed != text) {
+        const int caret = edit->cursorPosition();
+        edit->setText(fixed);
+        edit->setCursorPosition(std::max(0, caret - 1));
+    }
+}
+
+bool isAsciiLetter(QChar c)
+{
+    const char16_t k = c.unicode();
+    return (k >= 'A' && k <= 'Z') || (k >= 'a' && k <= 'z');
+}
 
 // The status-line hints by column: edit mode, the unknown's row, other rows.
 QString cellHint(int col, bool edit, bool unknown)
@@ -88,14 +125,13 @@ TfmFormula::TfmFormula(ToolHost& host, QWidget* parent) : TToolWindow(host, kNam
     }
     m_solver = std::make_unique<TFormulaSolver>(input);
     ApplyAppearance();
-    // The pictures: without form.img the window goes on with none.
+    // The pictures: without a readable form.img the window says so and goes
+    // on with none.
     const QString img = ExeDir() + QStringLiteral("form.img");
-    if (QFileInfo::exists(img)) {
-        try {
-            m_pictures.LoadFromFile(img);
-        } catch (const Exception& e) {
-            error(e.message() + QStringLiteral(": ") + img);
-        }
+    try {
+        m_pictures.LoadFromFile(img);
+    } catch (const Exception& e) {
+        error(e.message().contains(img) ? e.message() : e.message() + QStringLiteral(": ") + img);
     }
     if (cmbTipo->count() > 0) {
         cmbTipo->setCurrentIndex(0);
@@ -105,12 +141,19 @@ TfmFormula::TfmFormula(ToolHost& host, QWidget* parent) : TToolWindow(host, kNam
 
 TfmFormula::~TfmFormula()
 {
+    // An editor still open is closed as the grid goes: nothing of it reaches
+    // a window half gone.
+    gri->itemDelegate()->blockSignals(true);
+    gri->blockSignals(true);
     if (m_reloadHandler)
         RemoveUnitReloadHandler(m_reloadHandler);
 }
 
 void TfmFormula::buildControls()
 {
+    AreaFondo1 = new TAreaFondo(this);
+    AreaFondo1->setObjectName(QStringLiteral("AreaFondo1"));
+    AreaFondo1->lower();
     auto* top = new QHBoxLayout;
     cmbTipo = new QComboBox(this);
     cmbTipo->setObjectName(QStringLiteral("cmbTipo"));
@@ -137,12 +180,13 @@ void TfmFormula::buildControls()
                            SpeedButton7, SpeedButton9})
         top->addWidget(b);
 
-    Ley = new QLineEdit(this);
+    Ley = new TTransEdit(this);
     Ley->setObjectName(QStringLiteral("Ley"));
+    Ley->installEventFilter(this);
     Image2 = new TFormulaView(this);
     Image2->setObjectName(QStringLiteral("Image2"));
     Image2->setMinimumHeight(60);
-    Desc = new QPlainTextEdit(this);
+    Desc = new TTransMemo(this);
     Desc->setObjectName(QStringLiteral("Desc"));
     Desc->setMaximumHeight(80);
     Image1 = new QLabel(this);
@@ -162,10 +206,20 @@ void TfmFormula::buildControls()
     gri->setObjectName(QStringLiteral("gri"));
     gri->SetColCount(kColumns);
     gri->SetRowCount(2);
+    const int widths[kColumns] = {44, 160, 110, 140, 80, 70, 80};
+    for (int c = 0; c < kColumns; ++c)
+        gri->setColumnWidth(c, widths[c]);
     gri->installEventFilter(this);
     gri->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                          QAbstractItemView::AnyKeyPressed);
-    connect(gri, &QTableWidget::currentCellChanged, this, [this](int row, int col) { cellSelected(row, col); });
+    gri->setSelectionMode(QAbstractItemView::NoSelection);
+    gri->setItemDelegate(new TFormulaGridDelegate([this](int row, int col) { return CellLook(row, col); },
+                                                  [this](QLineEdit* editor, QKeyEvent* key) {
+                                                      return CellEditorKey(editor, key);
+                                                  },
+                                                  gri));
+    connect(gri, &QTableWidget::currentCellChanged, this,
+            [this](int row, int col, int, int previousCol) { cellSelected(row, col, previousCol); });
     connect(gri, &QTableWidget::cellClicked, this, [this](int row, int col) { cellClicked(row, col); });
     connect(gri, &QTableWidget::cellChanged, this, [this](int row, int col) { cellChanged(row, col); });
     // Enter in a cell editor of Valor in use mode recalculates once the text
@@ -180,9 +234,18 @@ void TfmFormula::buildControls()
     SpeedButton4 = MakeToolButton(this, "SpeedButton4", QStringLiteral("Borrar"), QStringLiteral("Borrar valores"));
     SpeedButton5 = MakeToolButton(this, "SpeedButton5", QStringLiteral("Copiar"),
                           QStringLiteral("Copiar resultado al portapapeles"));
-    h = new QLabel(this);
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    AreaFondo2 = new TAreaFondo(Panel1);
+    AreaFondo2->setObjectName(QStringLiteral("AreaFondo2"));
+    AreaFondo2->lower();
+    Panel1->installEventFilter(this);
+    for (QToolButton* b : {SpeedButton3, SpeedButton4, SpeedButton5})
+        b->setParent(Panel1);
+    h = new QLabel(Panel1);
     h->setObjectName(QStringLiteral("h"));
-    auto* bottom = new QHBoxLayout;
+    auto* bottom = new QHBoxLayout(Panel1);
+    bottom->setContentsMargins(2, 2, 2, 2);
     bottom->addWidget(SpeedButton3);
     bottom->addWidget(SpeedButton4);
     bottom->addWidget(SpeedButton5);
@@ -193,13 +256,25 @@ void TfmFormula::buildControls()
     all->addLayout(top);
     all->addLayout(middle);
     all->addWidget(gri, 1);
-    all->addLayout(bottom);
+    all->addWidget(Panel1);
     resize(620, 440);
 
+    // The unit menus, drawn in the scheme, items 120 pixels wide at least.
     MenuUni = new QMenu(this);
     MenuUni->setObjectName(QStringLiteral("MenuUni"));
     MenuMag = new QMenu(this);
     MenuMag->setObjectName(QStringLiteral("MenuMag"));
+    m_menuDrawing = std::make_unique<TMenuDrawing>();
+    for (QMenu* menu : {MenuUni, MenuMag}) {
+        widenMenu(menu);
+        m_menuDrawing->Attach(menu);
+    }
+    // F1, as the help button says.
+    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(f1, &QShortcut::activated, this, [this] {
+        if (ShowHelp)
+            ShowHelp(kHelpContext);
+    });
 
     connect(cmbTipo, &QComboBox::activated, this, [this] { OpenGroup(cmbTipo->currentText()); });
     connect(cmbFormulas, &QComboBox::activated, this, [this] { LoadFormula(cmbFormulas->currentText()); });
@@ -227,14 +302,7 @@ void TfmFormula::buildControls()
         if (EditUnits && EditUnits(BaseMagnitude(gri->Cells(cBase, row))))
             rebuildMagnitudeMenu();
     });
-    connect(Ley, &QLineEdit::textEdited, this, [this](const QString& text) {
-        const QString fixed = real::ReplaceAltOperators(text);
-        if (fixed != text) {
-            const int caret = Ley->cursorPosition();
-            Ley->setText(fixed);
-            Ley->setCursorPosition(std::max(0, caret - 1));
-        }
-    });
+    connect(Ley, &QLineEdit::textEdited, this, [this] { replaceAltOperators(Ley); });
 }
 
 void TfmFormula::rebuildMagnitudeMenu()
@@ -243,6 +311,7 @@ void TfmFormula::rebuildMagnitudeMenu()
     MenuMag->clear();
     for (const TMagnitud& mag : unitEngine().MagnitudeList) {
         QMenu* sub = MenuMag->addMenu(mag.Name);
+        widenMenu(sub);
         for (const QString& unit : mag.UnitNames) {
             const QString name = mag.Name;
             connect(sub->addAction(unit), &QAction::triggered, this, [this, name, unit] { UnitMenuClick(name, unit); });
@@ -324,6 +393,7 @@ void TfmFormula::LoadFormula(const QString& name)
     showPicture();
     Desc->moveCursor(QTextCursor::Start);
     showLaw();
+    cellSelected(gri->Row(), gri->Col(), gri->Col());
     update();
 }
 
@@ -339,10 +409,14 @@ void TfmFormula::showPicture()
         if (kind == TGraphicKind::Bitmap && !bytes.isEmpty())
             pixmap.loadFromData(bytes, "BMP");
     } else {
-        const QString file = ExeDir() + ref;
+        // A file beside the program, or where a full path says.
+        const QString file = QFileInfo(ref).isAbsolute() ? ref : ExeDir() + ref;
         if (!pixmap.load(file))
             error(Format(QStringLiteral("No se puede cargar la imagen \"%s\""), {file}));
     }
+    // A larger picture is shrunk into the 90 x 90 box, its proportions kept.
+    if (pixmap.width() > Image1->width() || pixmap.height() > Image1->height())
+        pixmap = pixmap.scaled(Image1->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
     Image1->setPixmap(pixmap);
 }
 
@@ -531,8 +605,12 @@ void TfmFormula::SetEditMode(bool on)
         return;
     m_editMode = on;
     chkEdit->setChecked(on);
+    // Use mode shows the law and the description on the window's background;
+    // edit mode gives them their field colour and a border.
     Ley->setReadOnly(!on);
     Desc->setReadOnly(!on);
+    Ley->setTransparent(!on);
+    Desc->setTransparent(!on);
     Ley->setFrame(on);
     Desc->setFrameShape(on ? QFrame::StyledPanel : QFrame::NoFrame);
     cmbFormulas->setEnabled(!on);
@@ -544,6 +622,8 @@ void TfmFormula::SetEditMode(bool on)
     applyCellFlags();
     if (!on && gri->RowCount() > 1 && !m_loading)
         gri->SetCurrent(cValor, std::max(1, gri->Row()));
+    // The hint of the current cell as this mode tells it.
+    cellSelected(gri->Row(), gri->Col(), gri->Col());
 }
 
 void TfmFormula::applyCellFlags()
@@ -558,28 +638,20 @@ void TfmFormula::applyCellFlags()
             }
             const bool editable = c != cBase && (m_editMode || (c == cValor && r != m_unknownRow));
             it->setFlags(editable ? it->flags() | Qt::ItemIsEditable : it->flags() & ~Qt::ItemIsEditable);
-            QFont f = it->font();
-            f.setBold(c == cSimb || c == cValor || r == m_unknownRow);
-            it->setFont(f);
-            if (c == cDesc && !m_editMode) {
-                QString text = gri->Cells(cDesc, r);
-                if (text.endsWith(QStringLiteral(" =")))
-                    text.chop(2);
-                it->setText(r == m_unknownRow ? text + QStringLiteral(" =") : text);
-            }
-        }
-    // The unknown's " =" is only shown: in edit mode the description is bare.
-    if (m_editMode)
-        for (int r = 1; r < gri->RowCount(); ++r) {
-            QString text = gri->Cells(cDesc, r);
-            if (text.endsWith(QStringLiteral(" =")))
-                gri->SetCells(cDesc, r, text.left(text.size() - 2));
         }
 }
 
-void TfmFormula::cellSelected(int row, int col)
+void TfmFormula::cellSelected(int row, int col, int previousCol)
 {
-    if (row < 1 || col < 0)
+    if (row < 0 || col < 0)
+        return;
+    // The base unit is set through the unit menu only: its column is passed by.
+    if (col == cBase) {
+        gri->SetCurrent(previousCol > cBase ? cUnidad : cMin, row);
+        return;
+    }
+    gri->viewport()->update();
+    if (row < 1)
         return;
     const QString hint = cellHint(col, m_editMode, row == m_unknownRow);
     h->setText(hint + Format(QStringLiteral(":  %s (%s)"), {gri->Cells(cSimb, row), gri->Cells(cDesc, row)}));
@@ -592,7 +664,7 @@ void TfmFormula::cellClicked(int row, int col)
     if (col == cDesc && !m_editMode && row != m_unknownRow) {
         m_unknownRow = row;
         applyCellFlags();
-        update();
+        cellSelected(row, col, col);
     } else if (col == cUnidad) {
         const QRect cell = gri->visualItemRect(gri->item(row, col));
         const QPoint at = gri->viewport()->mapToGlobal(cell.bottomLeft());
@@ -736,12 +808,92 @@ bool TfmFormula::gridKey(int key)
     return true;
 }
 
+TFormulaCellLook TfmFormula::CellLook(int row, int col) const
+{
+    const TAppearance& a = Host().Appearance();
+    TFormulaCellLook look;
+    look.Row = row;
+    look.Col = col;
+    look.Unknown = row > 0 && row == m_unknownRow;
+    look.Current = row == gri->Row() && col == gri->Col();
+    look.Luz = a.ClLuz;
+    look.Sombra = a.ClSombra;
+    look.Texto = a.ClTexto;
+    return look;
+}
+
+bool TfmFormula::complete(QWidget* edit, real::TExpresion& names, QKeyEvent* key)
+{
+    QChar typed = KeyEventChar(key);
+    if (!isAsciiLetter(typed) || !AutoComp().AutoCompleteOn ||
+        (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        return false;
+    const auto source = MakeNameSource(names.GetTable());
+    QPointer<QWidget> guard(edit);
+    EnsureAutoComp()->ShowForEdit(edit, source.get(), typed);
+    if (guard) {
+        edit->activateWindow();
+        edit->setFocus();
+    }
+    return true;
+}
+
+bool TfmFormula::CellEditorKey(QLineEdit* editor, QKeyEvent* key)
+{
+    if (m_editMode || gri->Col() != cValor)
+        return false;
+    if (key->key() == Qt::Key_Escape) {
+        editor->clear();
+        return true;
+    }
+    if (key->text() == QStringLiteral("*")) {
+        editor->insert(QStringLiteral("*"));
+        replaceAltOperators(editor);
+        return true;
+    }
+    return complete(editor, m_solver->ValueEvaluator(), key);
+}
+
+bool TfmFormula::lawKey(QKeyEvent* key)
+{
+    if (!m_editMode)
+        return false;
+    if (key->key() == Qt::Key_Escape) {
+        Ley->clear();
+        return true;
+    }
+    return complete(Ley, m_solver->LawEvaluator(), key);
+}
+
+void TfmFormula::resizeEvent(QResizeEvent* e)
+{
+    TToolWindow::resizeEvent(e);
+    AreaFondo1->setGeometry(rect());
+}
+
+void TfmFormula::showEvent(QShowEvent* e)
+{
+    TToolWindow::showEvent(e);
+    // Shown the first time: ready for the first value.
+    if (!m_shown) {
+        m_shown = true;
+        if (!m_editMode && gri->RowCount() > 1) {
+            gri->SetCurrent(cValor, std::max(1, gri->Row()));
+            gri->setFocus();
+        }
+    }
+}
+
 bool TfmFormula::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == gri && event->type() == QEvent::KeyPress) {
         if (gridKey(static_cast<QKeyEvent*>(event)->key()))
             return true;
     }
+    if (watched == Ley && event->type() == QEvent::KeyPress && lawKey(static_cast<QKeyEvent*>(event)))
+        return true;
+    if (watched == Panel1 && event->type() == QEvent::Resize)
+        AreaFondo2->setGeometry(Panel1->rect());
     if (watched == Image1 && event->type() == QEvent::MouseButtonPress && m_editMode) {
         QString ref = m_imageReference;
         if (InputQuery(QStringLiteral("Imagen"), QStringLiteral("Indique archivo BMP, EMF o WMF (90x90 max)"), ref)) {
@@ -763,10 +915,23 @@ void TfmFormula::ApplyAppearance()
         p.setColor(QPalette::Text, ToQColor(text));
         w->setPalette(p);
     };
-    for (QWidget* w : {static_cast<QWidget*>(cmbFormulas), static_cast<QWidget*>(cmbTipo), static_cast<QWidget*>(Ley),
-                       static_cast<QWidget*>(Desc)})
+    for (TAreaFondo* area : {AreaFondo1, AreaFondo2}) {
+        area->setColor(a.ClLuz);
+        area->setColor2(a.ClSombra);
+    }
+    for (QWidget* w : {static_cast<QWidget*>(cmbFormulas), static_cast<QWidget*>(cmbTipo)})
         paint(w, a.ClFondo, a.ClTexto);
+    // The law and the description: their field colour while they are opaque.
+    Ley->setColor(a.ClFondo);
+    Desc->setColor(a.ClFondo);
+    for (QWidget* w : {static_cast<QWidget*>(Ley), static_cast<QWidget*>(Desc)}) {
+        QPalette p = w->palette();
+        p.setColor(QPalette::Text, ToQColor(a.ClTexto));
+        w->setPalette(p);
+    }
     paint(gri, a.ClSombra, a.ClTexto);
     Image2->SetBackground(a.ClFondo);
+    m_menuDrawing->SetScheme({a.ClLuz, a.ClSombra, a.ClTexto, a.ClFondo});
+    gri->viewport()->update();
     update();
 }

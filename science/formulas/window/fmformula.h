@@ -15,13 +15,18 @@
 #include <memory>
 
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QPlainTextEdit;
 class QToolButton;
+class TAreaFondo;
 class TFormulaView;
+class TMenuDrawing;
 class TStringGridX;
+class TTransEdit;
+class TTransMemo;
+struct TFormulaCellLook;
 
 class TfmFormula : public TToolWindow {
     Q_OBJECT
@@ -57,6 +62,12 @@ public:
     void Recalculate();
     void ClearValues();
     void CopyResult();
+    // The keys of a cell editor, seen before the editor: true when taken.
+    // In use mode, in a value: Esc empties it, "*" also turns "**" into "^"
+    // and "//" into "\", a letter opens the names list.
+    bool CellEditorKey(QLineEdit* editor, QKeyEvent* key);
+    // How a cell of the element table is painted.
+    TFormulaCellLook CellLook(int row, int col) const;
     // A unit chosen for the current row.
     void UnitMenuClick(const QString& magnitude, const QString& unit);
     // Fills MenuUni with the units of the current row's magnitude; false with
@@ -78,8 +89,8 @@ public:
     // Controls (objectName as named here).
     QComboBox* cmbTipo = nullptr;
     QComboBox* cmbFormulas = nullptr;
-    QLineEdit* Ley = nullptr;
-    QPlainTextEdit* Desc = nullptr;
+    TTransEdit* Ley = nullptr;
+    TTransMemo* Desc = nullptr;
     QLabel* Image1 = nullptr;
     TFormulaView* Image2 = nullptr;
     TStringGridX* gri = nullptr;
@@ -98,9 +109,14 @@ public:
     QToolButton* SpeedButton11 = nullptr;   // rename
     QMenu* MenuUni = nullptr;
     QMenu* MenuMag = nullptr;
+    TAreaFondo* AreaFondo1 = nullptr;   // behind the window
+    TAreaFondo* AreaFondo2 = nullptr;   // behind the bottom bar
+    QWidget* Panel1 = nullptr;          // the bottom bar
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void showEvent(QShowEvent* e) override;
 
 private:
     void buildControls();
@@ -109,7 +125,11 @@ private:
     void applyCellFlags();
     void showPicture();
     void showLaw();
-    void cellSelected(int row, int col);
+    void cellSelected(int row, int col, int previousCol);
+    bool lawKey(QKeyEvent* key);
+    // Opens the names list on `edit` with the table of `names` for the
+    // letter `key` (when the "Autocompletar" option is on).
+    bool complete(QWidget* edit, real::TExpresion& names, QKeyEvent* key);
     void cellClicked(int row, int col);
     void cellChanged(int row, int col);
     bool gridKey(int key);
@@ -131,6 +151,8 @@ private:
     std::unique_ptr<TFormulaSolver> m_solver;
     std::unique_ptr<real::TExpresion> m_ownParent;   // without a host evaluator
     int m_reloadHandler = 0;
+    bool m_shown = false;
+    std::unique_ptr<TMenuDrawing> m_menuDrawing;
 };
 
 // The main window's show operation gives the formula window its own

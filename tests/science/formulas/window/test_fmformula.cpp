@@ -2,23 +2,32 @@
 // shipped groups, pictures and units: choose a group and a formula, type
 // values, solve for each element, edit and save, reopen and find the edits;
 // new, duplicate, rename and delete with their refusals; the unit menus.
+#include "controls/areafondo.h"
+#include "controls/frmautocomp.h"
+#include "controls/menudraw.h"
+#include "drawkit/drawkit.h"
 #include "engine/real/expresion.h"
 #include "science/formulas/window/fmformula.h"
+#include "science/formulas/window/formulagrid.h"
 #include "science/quimica/quimica.h"
 #include "science/unidades/unidades.h"
 #include "services/formulaview.h"
 #include "controls/stringgridx.h"
+#include "controls/transedit.h"
 #include "support/fixtures.h"
 #include "support/recordinghost.h"
 #include "support/recordingsink.h"
+#include "support/autocompprobe.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QToolButton>
@@ -46,9 +55,12 @@ protected:
         LoadAtomicMasses();
         input.UseBuiltIns = true;
         host.input = &input;
+        AutoComp().reset();
     }
     void TearDown() override
     {
+        AutoComp().reset();
+        FreeAutoComp();
         UnloadAtomicMasses();
         unitEngine().reset();
         ExeDirTest::TearDown();
@@ -106,6 +118,36 @@ protected:
     static void clickCell(TfmFormula& w, int row, int col)
     {
         QTest::mouseClick(w.gri->viewport(), Qt::LeftButton, {}, w.gri->visualItemRect(w.gri->item(row, col)).center());
+    }
+    // The open cell editor, or none.
+    static QLineEdit* editor(TfmFormula& w)
+    {
+        for (QLineEdit* e : w.gri->viewport()->findChildren<QLineEdit*>())
+            if (e->isVisible())
+                return e;
+        return nullptr;
+    }
+    // Opens the editor of a cell, empty, with the grid focused as a user leaves it.
+    static QLineEdit* openEditor(TfmFormula& w, int row, int col)
+    {
+        w.gri->setFocus();
+        w.gri->SetCurrent(col, row);
+        w.gri->editItem(w.gri->item(row, col));
+        QLineEdit* line = editor(w);
+        if (line) {
+            line->setFocus();
+            line->selectAll();
+            line->del();
+        }
+        return line;
+    }
+    // The colours of the scheme the window is made with.
+    void scheme()
+    {
+        host.appearance.ClLuz = 0xFFFFFF;
+        host.appearance.ClSombra = 0x800000;   // navy
+        host.appearance.ClTexto = 0x000000;
+        host.appearance.ClFondo = 0x00FFFF;    // yellow
     }
 
     RecordingSink sink;
@@ -322,7 +364,9 @@ TEST_F(FormulaWindowTest, WithoutThePictureContainer)
     choose(w->cmbTipo, QStringLiteral("Mecánica"));
     choose(w->cmbFormulas, QStringLiteral("Velocidad media"));
     EXPECT_EQ(w->Pictures().Count(), 0);
-    EXPECT_TRUE(sink.boxes.isEmpty());
+    // Told once, as the window opened; then the window works without pictures.
+    ASSERT_EQ(sink.count(), 1);
+    EXPECT_TRUE(sink.boxes[0].text.contains(QStringLiteral("form.img")));
     EXPECT_EQ(w->Ley->text(), QStringLiteral("v=d/t"));
 }
 
@@ -341,6 +385,389 @@ TEST_F(FormulaWindowTest, ItsPlaceAmongTheTools)
     EXPECT_TRUE(made->TopMost());
     delete made;
     MainExtensions().reset();
+}
+
+} // namespace
+
+namespace {
+
+// Two colours differ by no more than a few steps of each channel.
+bool near(QRgb a, TColor b, int tolerance = 12)
+{
+    const QColor q = ToQColor(b);
+    return std::abs(qRed(a) - q.red()) <= tolerance && std::abs(qGreen(a) - q.green()) <= tolerance &&
+           std::abs(qBlue(a) - q.blue()) <= tolerance;
+}
+
+TEST(FormulaCellPainting, GradientsMarksAndFrame)
+{
+    struct Case {
+        int row, col;
+        bool unknown, current, vertical, dropDown;
+    };
+    const Case cases[] = {
+        {0, TfmFormula::cValor, false, false, true, false},     // header
+        {2, TfmFormula::cSimb, false, false, true, false},      // symbols
+        {2, TfmFormula::cValor, true, false, true, false},      // the unknown's row
+        {2, TfmFormula::cValor, false, true, false, false},     // a value, current
+        {2, TfmFormula::cUnidad, false, false, false, true},    // a unit
+        {2, TfmFormula::cUnidad, true, false, true, true},      // the unknown's unit
+        {0, TfmFormula::cUnidad, false, false, true, false},    // the header has no mark
+        {1, TfmFormula::cMax, false, false, false, false},
+    };
+    const TColor luz = 0xFFFFFF, sombra = 0x800000, texto = 0x000000;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "row " << c.row << " col " << c.col << " unknown " << c.unknown);
+        QImage image(100, 30, QImage::Format_RGB32);
+        image.fill(Qt::magenta);
+        TFormulaCellLook look{QString(), c.row, c.col, c.unknown, c.current, luz, sombra, texto};
+        {
+            QPainter p(&image);
+            PaintFormulaCell(p, QRect(0, 0, 100, 30), look, QFont());
+        }
+        // Dark at the edges (the first band is one step in), light at 3
+        // tenths: of the height when vertical, of the width otherwise.
+        if (c.vertical) {
+            EXPECT_TRUE(near(image.pixel(50, 0), sombra, 40));
+            EXPECT_EQ(QColor(image.pixel(50, 8)), ToQColor(luz));
+            EXPECT_TRUE(near(image.pixel(50, 29), sombra, 40));
+            EXPECT_EQ(image.pixel(10, 5), image.pixel(70, 5)) << "each row one colour";
+        } else {
+            EXPECT_TRUE(near(image.pixel(1, 20), sombra, 40));
+            EXPECT_EQ(QColor(image.pixel(29, 20)), ToQColor(luz));
+            EXPECT_TRUE(near(image.pixel(98, 20), sombra, 40));
+            EXPECT_EQ(image.pixel(60, 27), image.pixel(60, 3)) << "each column one colour";
+        }
+        // The drop-down mark: a framed box with a triangle, light but in the
+        // unknown's row.
+        const QRect box = FormulaDropDownBox(QRect(0, 0, 100, 30));
+        EXPECT_EQ(box, QRect(83, 4, 13, 12));
+        if (c.dropDown) {
+            EXPECT_EQ(QColor(image.pixel(box.topLeft())), ToQColor(texto));
+            EXPECT_EQ(QColor(image.pixel(box.center())), ToQColor(c.unknown ? texto : luz));
+        } else {
+            EXPECT_NE(QColor(image.pixel(box.topLeft())), ToQColor(texto));
+        }
+        // The current cell framed in blue.
+        EXPECT_EQ(image.pixel(0, 15) == qRgb(0, 0, 255), c.current);
+        EXPECT_EQ(image.pixel(99, 29) == qRgb(0, 0, 255), c.current);
+    }
+}
+
+TEST(FormulaCellPainting, TheUnknownsDescriptionIsFollowedByAnEqualsSign)
+{
+    // The same text painted as an ordinary description and as the unknown's:
+    // the unknown's runs further to the right.
+    auto inkRight = [](bool unknown) {
+        QImage image(200, 30, QImage::Format_RGB32);
+        TFormulaCellLook look{QStringLiteral("Tiempo"), 1, TfmFormula::cDesc, unknown, false, 0xFFFFFF, 0xFFFFFF, 0};
+        {
+            QPainter p(&image);
+            PaintFormulaCell(p, image.rect(), look, QFont());
+        }
+        int right = -1;
+        for (int x = 0; x < image.width(); ++x)
+            for (int y = 0; y < image.height(); ++y)
+                if (qGray(image.pixel(x, y)) < 128)
+                    right = x;
+        return right;
+    };
+    EXPECT_GT(inkRight(true), inkRight(false) + 5);
+}
+
+TEST_F(FormulaWindowTest, TheGridPaintsTheSchemeAndFramesTheCurrentCell)
+{
+    scheme();
+    auto w = open();
+    choose(w->cmbTipo, QStringLiteral("Mecánica"));
+    choose(w->cmbFormulas, QStringLiteral("Velocidad media"));
+    const int d = rowOf(*w, QStringLiteral("d"));
+    w->gri->SetCurrent(TfmFormula::cValor, d);
+    QImage image = w->gri->viewport()->grab().toImage();
+    const QRect current = w->gri->visualItemRect(w->gri->item(d, TfmFormula::cValor));
+    EXPECT_EQ(image.pixelColor(current.topLeft()), QColor(0, 0, 255));
+    const QRect header = w->gri->visualItemRect(w->gri->item(0, TfmFormula::cMax));
+    EXPECT_TRUE(near(image.pixel(header.right() - 2, header.top()), 0x800000, 40));
+    // The unknown's row knows it is the unknown; the cells keep their texts.
+    const int t = rowOf(*w, QStringLiteral("t"));
+    EXPECT_TRUE(w->CellLook(t, TfmFormula::cValor).Unknown);
+    EXPECT_FALSE(w->CellLook(d, TfmFormula::cValor).Unknown);
+    EXPECT_EQ(w->gri->Cells(TfmFormula::cDesc, t), QStringLiteral("Tiempo empleado"));
+    // A new scheme repaints with its colours.
+    host.appearance.ClSombra = 0x008000;
+    host.notices.Post(THostNotice::AppearanceChanged);
+    image = w->gri->viewport()->grab().toImage();
+    EXPECT_TRUE(near(image.pixel(header.right() - 2, header.top()), 0x008000, 40));
+}
+
+TEST_F(FormulaWindowTest, SavingInUseModeKeepsTheDescriptionsBare)
+{
+    auto w = open();
+    choose(w->cmbTipo, QStringLiteral("Mecánica"));
+    choose(w->cmbFormulas, QStringLiteral("Velocidad media"));
+    ASSERT_FALSE(w->EditMode());
+    w->SpeedButton2->click();
+    w->SpeedButton2->click();
+    const TFormula f = TFormulaGroup(QStringLiteral("Mecánica")).Read(QStringLiteral("Velocidad media"));
+    ASSERT_EQ(f.Unknown, 2);
+    EXPECT_EQ(f.Elements[2].Descripcion, QStringLiteral("Tiempo empleado"));
+}
+
+TEST_F(FormulaWindowTest, PanelsAndFieldsTakeTheScheme)
+{
+    scheme();
+    auto w = open();
+    w->resize(700, 500);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w->AreaFondo1->geometry(), w->rect());
+    EXPECT_EQ(w->AreaFondo2->geometry(), w->Panel1->rect());
+    EXPECT_TRUE(w->Panel1->isAncestorOf(w->h));
+    EXPECT_TRUE(w->Panel1->isAncestorOf(w->SpeedButton3));
+    for (TAreaFondo* area : {w->AreaFondo1, w->AreaFondo2}) {
+        EXPECT_EQ(area->Color(), TColor(0xFFFFFF));
+        EXPECT_EQ(area->Color2(), TColor(0x800000));
+    }
+    EXPECT_EQ(w->cmbTipo->palette().color(QPalette::Base), ToQColor(0x00FFFF));
+    EXPECT_EQ(w->gri->palette().color(QPalette::Base), ToQColor(0x800000));
+    // The law and the description lie on the background in use mode and get
+    // their field colour and a border in edit mode.
+    EXPECT_TRUE(w->Ley->Transparent());
+    EXPECT_TRUE(w->Desc->Transparent());
+    EXPECT_FALSE(w->Ley->hasFrame());
+    w->chkEdit->click();
+    EXPECT_FALSE(w->Ley->Transparent());
+    EXPECT_FALSE(w->Desc->Transparent());
+    EXPECT_TRUE(w->Ley->hasFrame());
+    EXPECT_EQ(w->Ley->palette().color(QPalette::Base), ToQColor(0x00FFFF));
+    EXPECT_FALSE(w->cmbTipo->isEnabled());
+}
+
+TEST_F(FormulaWindowTest, UnitMenusAreDrawnInTheScheme)
+{
+    scheme();
+    auto w = open();
+    choose(w->cmbTipo, QStringLiteral("Mecánica"));
+    choose(w->cmbFormulas, QStringLiteral("Velocidad media"));
+    w->gri->SetCurrent(TfmFormula::cUnidad, rowOf(*w, QStringLiteral("v")));
+    ASSERT_TRUE(w->MenuUniPopup());
+    EXPECT_NE(dynamic_cast<TMenuItemStyle*>(w->MenuUni->style()), nullptr);
+    w->MenuUni->popup(QPoint(10, 10));
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(w->MenuUni->actions().isEmpty());
+    for (QAction* a : w->MenuUni->actions())
+        EXPECT_GE(w->MenuUni->actionGeometry(a).width(), 120) << a->text().toStdString();
+    // Items on the scheme's gradient: dark at their left edge.
+    const QImage image = w->MenuUni->grab().toImage();
+    const QRect first = w->MenuUni->actionGeometry(w->MenuUni->actions().first());
+    EXPECT_TRUE(near(image.pixel(first.left(), first.bottom() - 1), 0x800000, 24));
+    w->MenuUni->hide();
+    // The magnitudes' menu of edit mode and its units' menus too.
+    w->chkEdit->click();
+    w->MenuMag->popup(QPoint(10, 10));
+    QCoreApplication::processEvents();
+    EXPECT_NE(dynamic_cast<TMenuItemStyle*>(w->MenuMag->style()), nullptr);
+    ASSERT_FALSE(w->MenuMag->actions().isEmpty());
+    QMenu* units = w->MenuMag->actions().first()->menu();
+    ASSERT_NE(units, nullptr);
+    EXPECT_NE(dynamic_cast<TMenuItemStyle*>(units->style()), nullptr);
+    EXPECT_GE(units->minimumWidth(), 120);
+    w->MenuMag->hide();
+}
+
+TEST_F(FormulaWindowTest, ValueCellsCompleteNamesAndTakeTheirKeys)
+{
+    AutoComp().AutoCompleteOn = true;
+    int runs = 0;
+    const void* table = nullptr;
+    QString prefix;
+    AutoComp().OnShown = [&](TfmAutoComp& l) {
+        ++runs;
+        table = l.CachedTable();
+        prefix = l.Prefix();
+        if (l.Running()) {
+            // As on a screen: the list takes the focus from the cell editor.
+            if (QWidget* from = l.Control()) {
+                QFocusEvent out(QEvent::FocusOut, Qt::PopupFocusReason);
+                QApplication::sendEvent(from, &out);
+            }
+            QTest::keyClicks(l.lb, "qrt");
+            QTest::keyClick(l.lb, Qt::Key_Return);
+        }
+    };
+    auto w = open();
+    choose(w->cmbTipo, QStringLiteral("Mecánica"));
+    choose(w->cmbFormulas, QStringLiteral("Velocidad media"));
+    const int d = rowOf(*w, QStringLiteral("d"));
+    QLineEdit* line = openEditor(*w, d, TfmFormula::cValor);
+    ASSERT_NE(line, nullptr);
+    QTest::keyClicks(line, "4*s");
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(prefix, QStringLiteral("s"));
+    EXPECT_EQ(table, static_cast<const void*>(w->Solver().ValueEvaluator().GetTable()));
+    // The editor outlived the list and goes on after "(".
+    ASSERT_EQ(editor(*w), line);
+    EXPECT_EQ(line->text(), QStringLiteral("4*sqrt()"));
+    EXPECT_EQ(line->cursorPosition(), 7);
+    QTest::keyClicks(line, "25");
+    QTest::keyClick(line, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w->gri->Cells(TfmFormula::cValor, d), QStringLiteral("4*sqrt(25)"));
+    EXPECT_EQ(value(*w, QStringLiteral("t")), QStringLiteral("2"));   // 20 m at 10 m/s
+
+    // "**" becomes "^" as the second "*" is typed; Esc empties the editor
+    // and leaves it open.
+    struct Case {
+        const char* keys;
+        QString text;
+        int caret;
+    };
+    const Case cases[] = {
+        {"2**", QStringLiteral("2^"), 2},
+        {"2*3", QStringLiteral("2*3"), 3},
+        {"10//", QStringLiteral("10//"), 4},   // only "*" makes the editor look
+        {"1//*", QStringLiteral("1\\*"), 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keys);
+        line = openEditor(*w, d, TfmFormula::cValor);
+        ASSERT_NE(line, nullptr);
+        QTest::keyClicks(line, c.keys);
+        EXPECT_EQ(line->text(), c.text);
+        EXPECT_EQ(line->cursorPosition(), c.caret);
+        QTest::keyClick(line, Qt::Key_Escape);
+        EXPECT_EQ(editor(*w), line);
+        EXPECT_TRUE(line->text().isEmpty());
+    }
+    EXPECT_EQ(runs, 1);
+    // No list with the option off, nor in edit mode.
+    AutoComp().AutoCompleteOn = false;
+    line = openEditor(*w, d, TfmFormula::cValor);
+    QTest::keyClicks(line, "pi");
+    EXPECT_EQ(line->text(), QStringLiteral("pi"));
+    QTest::keyClick(line, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    AutoComp().AutoCompleteOn = true;
+    w->chkEdit->click();
+    line = openEditor(*w, d, TfmFormula::cValor);
+    ASSERT_NE(line, nullptr);
+    QTest::keyClicks(line, "x**");
+    EXPECT_EQ(line->text(), QStringLiteral("x**"));
+    EXPECT_EQ(runs, 1);
+    EXPECT_TRUE(sink.boxes.isEmpty()) << sink.boxes.value(0).text.toStdString();
+}
+
+TEST_F(FormulaWindowTest, TheLawCompletesNamesAndEscClearsItInEditMode)
+{
+    AutoCompProbe probe;
+    int& runs = probe.runs;
+    const void*& table = probe.table;
+    auto w = open();
+    choose(w->cmbTipo, QStringLiteral("Mecánica"));
+    choose(w->cmbFormulas, QStringLiteral("Velocidad media"));
+    // Use mode: the law is read-only and keeps its keys.
+    w->Ley->setFocus();
+    QTest::keyClick(w->Ley, Qt::Key_Escape);
+    QTest::keyClicks(w->Ley, "a");
+    EXPECT_EQ(w->Ley->text(), QStringLiteral("v=d/t"));
+    EXPECT_EQ(runs, 0);
+    w->chkEdit->click();
+    w->Ley->setFocus();
+    w->Ley->end(false);
+    QTest::keyClicks(w->Ley, "*k");
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(table, static_cast<const void*>(w->Solver().LawEvaluator().GetTable()));
+    EXPECT_EQ(w->Ley->text(), QStringLiteral("v=d/t*k"));
+    EXPECT_TRUE(AutoComp().AutoCompleteCancelled);
+    QTest::keyClicks(w->Ley, "**2");
+    EXPECT_EQ(w->Ley->text(), QStringLiteral("v=d/t*k^2"));
+    QTest::keyClick(w->Ley, Qt::Key_Escape);
+    EXPECT_TRUE(w->Ley->text().isEmpty());
+    EXPECT_TRUE(w->EditMode());
+}
+
+TEST_F(FormulaWindowTest, KeyboardFocusAndTheBaseColumn)
+{
+    int help = 0;
+    auto w = open();
+    w->ShowHelp = [&](int context) { help = context; };
+    QApplication::setActiveWindow(w.get());
+    // Opened: the first value is ready for typing.
+    EXPECT_EQ(w->focusWidget(), w->gri);
+    EXPECT_EQ(w->gri->Col(), int(TfmFormula::cValor));
+    EXPECT_GE(w->gri->Row(), 1);
+    QTest::keyClick(w->gri, Qt::Key_F1);
+    EXPECT_EQ(help, TfmFormula::kHelpContext);
+    // The base unit's column is passed by, from either side.
+    w->chkEdit->click();
+    w->gri->setFocus();
+    w->gri->SetCurrent(TfmFormula::cUnidad, 1);
+    QTest::keyClick(w->gri, Qt::Key_Right);
+    EXPECT_EQ(w->gri->Col(), int(TfmFormula::cMin));
+    QTest::keyClick(w->gri, Qt::Key_Left);
+    EXPECT_EQ(w->gri->Col(), int(TfmFormula::cUnidad));
+    clickCell(*w, 1, TfmFormula::cBase);
+    EXPECT_NE(w->gri->Col(), int(TfmFormula::cBase));
+}
+
+TEST_F(FormulaWindowTest, StatusHintsByModeRowAndColumn)
+{
+    auto w = open();
+    choose(w->cmbTipo, QStringLiteral("Mecánica"));
+    choose(w->cmbFormulas, QStringLiteral("Velocidad media"));
+    const int t = rowOf(*w, QStringLiteral("t")), d = rowOf(*w, QStringLiteral("d"));
+    // Loading and switching modes tell the current cell's hint anew.
+    ASSERT_EQ(w->gri->Row(), rowOf(*w, QStringLiteral("v")));
+    ASSERT_EQ(w->gri->Col(), int(TfmFormula::cValor));
+    EXPECT_EQ(w->h->text(),
+              QStringLiteral("Indique un valor o una expresión para este elemento:  v (Velocidad media)"));
+    w->chkEdit->click();
+    EXPECT_EQ(w->h->text(), QStringLiteral("Indique un valor inicial para este elemento:  v (Velocidad media)"));
+    struct Case {
+        bool edit;
+        int row, col;
+        QString hint;
+    };
+    const Case cases[] = {
+        {false, t, TfmFormula::cValor, QStringLiteral("Aquí se muestra el valor que toma la incógnita")},
+        {false, d, TfmFormula::cValor, QStringLiteral("Indique un valor o una expresión para este elemento")},
+        {false, t, TfmFormula::cUnidad, QStringLiteral("Seleccione la unidad en la que quiere el resultado")},
+        {false, d, TfmFormula::cUnidad, QStringLiteral("Seleccione la unidad en la que expreso este valor")},
+        {false, d, TfmFormula::cMin, QStringLiteral("Muestra el mínimo valor válido para este elemento")},
+        {true, d, TfmFormula::cSimb, QStringLiteral("Indique el simbolo para un elemento de la fórmula")},
+        {true, t, TfmFormula::cDesc, QStringLiteral("Indique una breve descripción del elemento")},
+        {true, d, TfmFormula::cUnidad, QStringLiteral("Indique la magnitud medida y una unidad")},
+        {true, d, TfmFormula::cMax, QStringLiteral("Indique el máximo valor válido para este elemento")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.hint.toStdString());
+        w->SetEditMode(c.edit);
+        w->gri->SetCurrent(TfmFormula::cMax, 0);
+        w->gri->SetCurrent(c.col, c.row);
+        const QString element = c.row == t ? QStringLiteral("t (Tiempo empleado)") : QStringLiteral("d (Distancia recorrida)");
+        EXPECT_EQ(w->h->text(), c.hint + QStringLiteral(":  ") + element);
+    }
+}
+
+TEST_F(FormulaWindowTest, LargePicturesAreShrunkIntoTheirBox)
+{
+    QImage big(300, 150, QImage::Format_RGB32);
+    big.fill(Qt::red);
+    const QString file = path(QStringLiteral("grande.bmp"));
+    ASSERT_TRUE(big.save(file, "BMP"));
+    auto w = open();
+    choose(w->cmbTipo, QStringLiteral("Mecánica"));
+    choose(w->cmbFormulas, QStringLiteral("Velocidad media"));
+    w->chkEdit->click();
+    // A full path typed in the picture query, kept as it is.
+    replies = {file};
+    QTest::mouseClick(w->Image1, Qt::LeftButton);
+    EXPECT_EQ(queries.last(), QStringLiteral("Imagen"));
+    EXPECT_EQ(w->ImageReference(), file);
+    EXPECT_EQ(w->Image1->pixmap().size(), QSize(90, 45));
+    w->chkEdit->click();   // saved and loaded again
+    EXPECT_EQ(w->ImageReference(), file);
+    EXPECT_EQ(w->Image1->pixmap().size(), QSize(90, 45));
+    EXPECT_TRUE(sink.boxes.isEmpty()) << sink.boxes.value(0).text.toStdString();
 }
 
 } // namespace
