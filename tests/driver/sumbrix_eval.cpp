@@ -38,6 +38,13 @@
 //                     breaks); OP: suma resta producto cociente potencia (Q=n)
 //                     evaluar (Q=x=v,y=w) derivada integral integraldef
 //                     (Q=sup,inf) ruffini (Q=a) raices generar (P=roots)
+//   #matrix<TAB>MODE<TAB>OP<TAB>ROWS[<TAB>ROWS|VALUE]
+//                     the matrix window's result: MODE rational or complex;
+//                     OP det triangular transpose inverse solve sum difference
+//                     product square (= power) scalar (VALUE); ROWS the cells,
+//                     "," between cells and ";" between rows; prints the
+//                     result's cells (" , " between cells, " ; " between rows),
+//                     the system's classification or the window's message
 //   #formula GROUP<TAB>FORMULA<TAB>UNKNOWN [unit]<TAB>symbol=value unit; ...
 //                     the formula manager's solution: the unknown's value and
 //                     unit; values not given keep their stored value

@@ -1,0 +1,1 @@
+set(area_links sumbrix_tool_polinomios)
