@@ -3,7 +3,9 @@
 //
 //   BM_PowerIndexed/40 vs BM_PowerLinear/40     (a+b+c+d)^40
 //   BM_Product300Indexed vs BM_Product300Linear two polynomials of 300 terms
-//   BM_PowerIndexed/127                          (a+b+c+d)^127
+//   BM_PowerIndexed/127                          (a+b+c+d)^127 (packed keys)
+//   BM_PowerUnpacked/40                          (a+b+c+d)^40 by 39 calls of
+//                                                Multiply, each packing anew
 #include "tools/polinomios/polin.h"
 
 #include <benchmark/benchmark.h>
@@ -47,6 +49,18 @@ void BM_PowerIndexed(benchmark::State& state)
         benchmark::DoNotOptimize(Sum4().Power(static_cast<int>(state.range(0))).Count());
 }
 BENCHMARK(BM_PowerIndexed)->Arg(40)->Arg(127)->Unit(benchmark::kMillisecond);
+
+// The running product unpacked between the steps.
+void BM_PowerUnpacked(benchmark::State& state)
+{
+    for (auto _ : state) {
+        TPoliN r = TPoliN::CreateCopy(Sum4());
+        for (int k = 2; k <= state.range(0); ++k)
+            r = r.Multiply(Sum4());
+        benchmark::DoNotOptimize(r.Count());
+    }
+}
+BENCHMARK(BM_PowerUnpacked)->Arg(40)->Unit(benchmark::kMillisecond);
 
 void BM_PowerLinear(benchmark::State& state)
 {

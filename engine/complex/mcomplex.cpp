@@ -198,6 +198,17 @@ void ComplexPower(TComplex base, TComplex exponent, TComplex& r)
         r = TComplex{};
         return;
     }
+    // A real number to a whole power is real, as in the real engine: the way
+    // through the logarithm would leave an imaginary residue of the argument
+    // pi (about 1e-18 for (-6)^2), and its sign would pick the branch of
+    // every root taken of the result.
+    if (base.Im == 0 && exponent.Im == 0 && exponent.Re == truncl(exponent.Re) &&
+        fabsl(exponent.Re) < 9223372036854775808.0L) {
+        const auto n = static_cast<std::int64_t>(exponent.Re);
+        const std::uint64_t magnitude = n < 0 ? 0 - static_cast<std::uint64_t>(n) : static_cast<std::uint64_t>(n);
+        r = {checked::IntPower(base.Re, n < 0, magnitude, checked::TinyPower::Overflow), 0};
+        return;
+    }
     TComplex t;
     ComplexLn(base, t);
     ComplexMul(exponent, t, t);

@@ -73,7 +73,8 @@ Extended ComplexArg(TComplex z);
 void ComplexExp(TComplex z, TComplex& r);
 // Squared modulus 0: "Descriminante de <z> igual a cero (ln)." and EAbort.
 void ComplexLn(TComplex z, TComplex& r);
-// exp(exponent · ln base); a base exactly 0 gives 0 whatever the exponent.
+// exp(exponent · ln base); a base exactly 0 gives 0 whatever the exponent,
+// a real base to a whole exponent the real power (imaginary part 0).
 void ComplexPower(TComplex base, TComplex exponent, TComplex& r);
 // Principal root: real part >= 0, imaginary part with the sign of z.Im.
 void ComplexSqrt(TComplex z, TComplex& r);

@@ -48,6 +48,7 @@ public:
     static TPoli CreateCopy(const TPoli& source);
 
     QChar Letter() const { return m_letter; }
+    void SetLetter(QChar letter) { m_letter = letter; }
     // The highest power whose coefficient is not exactly 0 (0 for constants).
     int Degree() const;
     // Reading or writing a power beyond the stored ones first grows the

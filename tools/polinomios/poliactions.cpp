@@ -45,7 +45,11 @@ TPoliAction PoliQuotient(const TPoliN& p, const TPoliN& q)
     TPoliAction a;
     if (SameSingleLetter(p, q)) {
         TPoli remainder;
-        const TPoli quotient = p.ToPoli().Divide(q.ToPoli(), remainder);
+        const TPoli dividend = p.ToPoli();
+        TPoli quotient = dividend.Divide(q.ToPoli(), remainder);
+        // Written in the letter of the polynomials, not in x.
+        quotient.SetLetter(dividend.Letter());
+        remainder.SetLetter(dividend.Letter());
         a.Memo = QStringLiteral("Cociente: ") + quotient.ToString() + kCrLf + QStringLiteral("Resto: ") +
                  remainder.ToString() + kCrLf;
     }

@@ -6,6 +6,7 @@
 #include "foundation/core/format.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <numeric>
@@ -80,6 +81,218 @@ public:
 private:
     double m_base, m_span;
 };
+
+// ---- products over packed exponents ------------------------------------------
+// When the exponents a product can reach fit one 64-bit key (each letter used
+// gets a field wide enough for its range), the product works on keys and
+// coefficients side by side: a product term's key is the sum of its factors'
+// keys, and a term is looked up by comparing one number. Terms are made and
+// merged in the same order and with the same arithmetic as the product over
+// whole terms, so the result is the same term by term.
+
+// The field of each letter: a letter's exponent is Offset + the field's value.
+struct TPackedLayout {
+    int Fields = 0;
+    std::array<int, kLetters> Letter{};
+    std::array<int, kLetters> Shift{};
+    std::array<std::uint64_t, kLetters> Mask{};
+    std::array<int, kLetters> Offset{};   // every letter's, also without a field
+};
+
+// Lowest and highest exponent of each letter over the terms (0 and 0 for none).
+struct TExponentRange {
+    std::array<int, kLetters> Low{}, High{};
+    explicit TExponentRange(const std::vector<TPoliNTerm>& terms)
+    {
+        if (terms.empty())
+            return;
+        for (int k = 0; k < kLetters; ++k)
+            Low[k] = High[k] = terms.front().Exponents[k];
+        for (const TPoliNTerm& t : terms)
+            for (int k = 0; k < kLetters; ++k) {
+                Low[k] = std::min<int>(Low[k], t.Exponents[k]);
+                High[k] = std::max<int>(High[k], t.Exponents[k]);
+            }
+    }
+};
+
+// A layout for exponents from low[k] to low[k] + span[k]; false when the
+// fields need more than 64 bits.
+bool MakeLayout(const std::array<long long, kLetters>& low, const std::array<long long, kLetters>& span,
+                TPackedLayout& layout)
+{
+    int bits = 0;
+    layout = TPackedLayout();
+    for (int k = 0; k < kLetters; ++k) {
+        layout.Offset[k] = static_cast<int>(low[k]);
+        if (span[k] == 0)
+            continue;
+        const int width = std::bit_width(static_cast<std::uint64_t>(span[k]));
+        if (bits + width > 64)
+            return false;
+        const int f = layout.Fields++;
+        layout.Letter[f] = k;
+        layout.Shift[f] = bits;
+        layout.Mask[f] = width == 64 ? ~0ull : (1ull << width) - 1;
+        bits += width;
+    }
+    return true;
+}
+
+bool InExponentRange(long long e)
+{
+    return e >= std::numeric_limits<std::int16_t>::min() && e <= std::numeric_limits<std::int16_t>::max();
+}
+
+// Terms as keys with their coefficients, in the order of the terms.
+struct TPackedTerm {
+    std::uint64_t Key;
+    Extended Coefficient;
+};
+
+struct TPackedTerms {
+    std::vector<TPackedTerm> Terms;
+
+    TPackedTerms() = default;
+    // The terms' keys, each exponent counted from `low` (the field's start for
+    // this operand).
+    TPackedTerms(const std::vector<TPoliNTerm>& terms, const TPackedLayout& layout,
+                 const std::array<int, kLetters>& low)
+    {
+        Terms.reserve(terms.size());
+        for (const TPoliNTerm& t : terms) {
+            std::uint64_t key = 0;
+            for (int f = 0; f < layout.Fields; ++f) {
+                const int k = layout.Letter[f];
+                key += static_cast<std::uint64_t>(t.Exponents[k] - low[k]) << layout.Shift[f];
+            }
+            Terms.push_back({key, t.Coefficient});
+        }
+    }
+
+    std::vector<TPoliNTerm> Unpack(const TPackedLayout& layout) const
+    {
+        std::vector<TPoliNTerm> terms(Terms.size());
+        TPoliNTerm blank;
+        for (int k = 0; k < kLetters; ++k)
+            blank.Exponents[k] = static_cast<std::int16_t>(layout.Offset[k]);
+        for (std::size_t i = 0; i < Terms.size(); ++i) {
+            TPoliNTerm& t = terms[i];
+            t = blank;
+            for (int f = 0; f < layout.Fields; ++f) {
+                const int k = layout.Letter[f];
+                t.Exponents[k] = static_cast<std::int16_t>(
+                    layout.Offset[k] + static_cast<int>((Terms[i].Key >> layout.Shift[f]) & layout.Mask[f]));
+            }
+            t.Coefficient = Terms[i].Coefficient;
+        }
+        return terms;
+    }
+};
+
+// Open addressing over the terms made: each slot holds a term's number + 1
+// (0 empty). Kept between the steps of a power, so that it is allocated once.
+class TPackedIndex {
+public:
+    // Empty, with room for `expected` terms at most half full.
+    void Reset(std::size_t expected)
+    {
+        int bits = 4;
+        while ((std::size_t{1} << bits) < 2 * expected)
+            ++bits;
+        m_bits = bits;
+        m_slots.assign(std::size_t{1} << bits, 0);
+    }
+    std::size_t SlotOf(std::uint64_t key) const
+    {
+        return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - m_bits));
+    }
+    std::size_t Next(std::size_t s) const { return (s + 1) & (m_slots.size() - 1); }
+    std::uint32_t& operator[](std::size_t s) { return m_slots[s]; }
+    const std::uint32_t* Data() const { return m_slots.data(); }
+    // After the term just added: doubles the slots when more than half are used.
+    void Added(const std::vector<TPackedTerm>& terms)
+    {
+        if (2 * terms.size() <= m_slots.size())
+            return;
+        Reset(terms.size());
+        for (std::size_t t = 0; t < terms.size(); ++t) {
+            std::size_t u = SlotOf(terms[t].Key);
+            while (m_slots[u])
+                u = Next(u);
+            m_slots[u] = static_cast<std::uint32_t>(t + 1);
+        }
+    }
+
+private:
+    std::vector<std::uint32_t> m_slots;
+    int m_bits = 4;
+};
+
+// out := a × b over packed keys, pair by pair in the order of a's terms, then
+// b's; `index` is working room.
+void PackedProduct(const TPackedTerms& a, const TPackedTerms& b, TPackedTerms& out, TPackedIndex& index)
+{
+    std::vector<TPackedTerm>& made = out.Terms;
+    made.clear();
+    const std::size_t larger = std::max(a.Terms.size(), b.Terms.size());
+    const std::size_t expected = std::min(a.Terms.size() * b.Terms.size(), larger + larger / 2);
+    // Room to spare, so that the two buffers of a power grow seldom.
+    if (made.capacity() < expected)
+        made.reserve(2 * expected);
+    index.Reset(larger);
+
+    TProgressState& progress = Progress();
+    const double total = static_cast<double>(a.Terms.size()) * static_cast<double>(b.Terms.size());
+    double done = 0;
+    if (progress.UntilReport == 0)
+        progress.UntilReport = kPairsPerReport;
+    // A second cursor runs a few pairs ahead and asks for the slot its key
+    // will look at, so that the memory is on its way when the pair comes.
+    constexpr std::size_t kAhead = 8;
+    const std::size_t na = a.Terms.size(), nb = b.Terms.size();
+    std::size_t ai = 0, aj = 0;
+    auto advance = [&] {
+        if (++aj == nb) {
+            aj = 0;
+            ++ai;
+        }
+    };
+    for (std::size_t k = 0; k < kAhead && ai < na; ++k)
+        advance();
+    for (const TPackedTerm& x : a.Terms) {
+        for (const TPackedTerm& y : b.Terms) {
+            if (ai < na) {
+                __builtin_prefetch(index.Data() + index.SlotOf(a.Terms[ai].Key + b.Terms[aj].Key));
+                advance();
+            }
+            const Extended c = checked::mul(x.Coefficient, y.Coefficient);
+            if (c != 0) {
+                const std::uint64_t key = x.Key + y.Key;
+                for (std::size_t s = index.SlotOf(key);; s = index.Next(s)) {
+                    const std::uint32_t at = index[s];
+                    if (at == 0) {
+                        made.push_back({key, c});
+                        index[s] = static_cast<std::uint32_t>(made.size());
+                        index.Added(made);
+                        break;
+                    }
+                    TPackedTerm& old = made[at - 1];
+                    if (old.Key == key) {
+                        old.Coefficient = checked::add(old.Coefficient, c);
+                        break;
+                    }
+                }
+            }
+            ++done;
+            if (--progress.UntilReport == 0) {
+                progress.UntilReport = kPairsPerReport;
+                if (progress.Hook)
+                    progress.Hook(progress.Base + progress.Span * (done / total));
+            }
+        }
+    }
+}
 
 QChar Lower(QChar ch)
 {
@@ -326,8 +539,38 @@ void TPoliN::Subtract(const TPoliN& q)
     }
 }
 
+// The layout of P^n's exponents, from n times the lowest to n times the
+// highest of each letter in P (n = 1 for P alone) plus those of Q; false when
+// some exponent could leave the 16-bit range or the fields need more than 64
+// bits.
+static bool ProductLayout(const TExponentRange& p, long long n, const TExponentRange* q, TPackedLayout& layout)
+{
+    std::array<long long, kLetters> low{}, span{};
+    for (int k = 0; k < kLetters; ++k) {
+        low[k] = n * p.Low[k] + (q ? q->Low[k] : 0);
+        const long long high = n * p.High[k] + (q ? q->High[k] : 0);
+        if (!InExponentRange(low[k]) || !InExponentRange(high))
+            return false;
+        span[k] = high - low[k];
+    }
+    return MakeLayout(low, span, layout);
+}
+
 TPoliN TPoliN::Multiply(const TPoliN& q) const
 {
+    if (!m_terms.empty() && !q.m_terms.empty()) {
+        const TExponentRange rp(m_terms), rq(q.m_terms);
+        TPackedLayout layout;
+        if (ProductLayout(rp, 1, &rq, layout)) {
+            const TPackedTerms a(m_terms, layout, rp.Low), b(q.m_terms, layout, rq.Low);
+            TPackedTerms out;
+            TPackedIndex index;
+            PackedProduct(a, b, out, index);
+            TPoliN r;
+            r.m_terms = out.Unpack(layout);
+            return r;
+        }
+    }
     if (m_indexStale)
         RebuildIndex();
     if (q.m_indexStale)
@@ -411,13 +654,33 @@ TPoliN TPoliN::Power(int n) const
     if (n == 0)
         return CreateConst(1);
     TPoliN r = CreateCopy(*this);
-    for (int k = 2; k <= n; ++k) {
-        // The later products are the larger ones: step k takes the share
-        // k^3 - (k-1)^3 of n^3 - 1.
+    // The later products are the larger ones: step k takes the share
+    // k^3 - (k-1)^3 of n^3 - 1.
+    auto shareOf = [n](int k) {
         const double before = static_cast<double>(k - 1) * (k - 1) * (k - 1) - 1;
         const double all = static_cast<double>(n) * n * n - 1;
         const double mine = static_cast<double>(k) * k * k - 1 - before;
-        TProgressShare share(before / all, mine / all);
+        return TProgressShare(before / all, mine / all);
+    };
+    // P^k × P for k = 1 .. n-1, the running power kept packed between steps
+    // when every exponent up to P^n fits the layout.
+    TPackedLayout layout;
+    const TExponentRange range(m_terms);
+    if (n >= 2 && !m_terms.empty() && ProductLayout(range, n, nullptr, layout)) {
+        TPackedTerms running(r.m_terms, layout, range.Low), next;
+        const TPackedTerms factor(m_terms, layout, range.Low);
+        TPackedIndex index;
+        for (int k = 2; k <= n; ++k) {
+            const TProgressShare share = shareOf(k);
+            PackedProduct(running, factor, next, index);
+            std::swap(running, next);
+        }
+        TPoliN p;
+        p.m_terms = running.Unpack(layout);
+        return p;
+    }
+    for (int k = 2; k <= n; ++k) {
+        const TProgressShare share = shareOf(k);
         r = r.Multiply(*this);
     }
     return r;

@@ -15,7 +15,11 @@
 // and Equals sort). A term whose coefficient becomes 0 by a later merge stays
 // with coefficient 0; terms of coefficient exactly 0 are never added.
 // Products look terms up by their exponents in a hash index, so a product of
-// n by m terms costs n·m lookups, not n·m·(terms so far).
+// n by m terms costs n·m lookups, not n·m·(terms so far). When the exponents
+// a product (or a whole power) can reach fit 64 bits, each term's exponents
+// are packed into one key, and a power keeps its running product packed from
+// step to step; the terms, their order and their coefficients are the same
+// as those of the product term by term.
 //
 // Faults: text that cannot be read raises "error en expresion" or
 // "caracter invalido"; an exponent outside -32768..32767 (written or reached

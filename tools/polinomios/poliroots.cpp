@@ -9,7 +9,6 @@
 #include "foundation/core/format.h"
 
 #include <cmath>
-#include <memory>
 
 using complex::TComplex;
 
@@ -57,11 +56,11 @@ struct TRootEvaluator {
 
 enum { vA, vB, vC, vD, vF, vG, vH, vJ };
 
+// Made on first use and kept to the end of the process, never destroyed: its
+// trees would otherwise be released after the engine's own statics are gone.
 TRootEvaluator& RootEvaluator()
 {
-    static std::unique_ptr<TRootEvaluator> shared;
-    if (!shared)
-        shared = std::make_unique<TRootEvaluator>();
+    static TRootEvaluator* const shared = new TRootEvaluator;
     return *shared;
 }
 

@@ -42,6 +42,9 @@ TEST_F(PoliActionsTest, EveryOperationOfTheWindow)
         {"#poly\tproducto\tx+y\tx-y", "P()*Q()\tx2 -y2"},
         {"#poly\tcociente\tx^2 - 1\tx - 1", "P()/Q()\tCociente: x +1 ; Resto: 0 ; x +1"},
         {"#poly\tcociente\tx^3 + 1\tx^2", "P()/Q()\tCociente: x ; Resto: 1 ; x +x^-2"},
+        // The long division is written in the polynomials' own letter.
+        {"#poly\tcociente\ta^2 - 1\ta - 1", "P()/Q()\tCociente: a +1 ; Resto: 0 ; a +1"},
+        {"#poly\tcociente\tt^3 + 2\tt^2", "P()/Q()\tCociente: t ; Resto: 2 ; t +2t^-2"},
         // Different letters: no long division.
         {"#poly\tcociente\tx2 -1\ty -1", "P()/Q()\t(x2 -1)/(y -1)"},
         {"#poly\tcociente\tx + 2 - x\t1", "P()/Q()\t2"},

@@ -353,6 +353,62 @@ TEST_F(PoliNTest, IndexedProductMatchesTheLinearSearchTermByTerm)
     EXPECT_EQ(s.ToString(), QStringLiteral("2x +y +z"));
 }
 
+// P^n by products one after the other, each merged by the linear search.
+TPoliN StepByStepPower(const TPoliN& p, int n)
+{
+    TPoliN r = TPoliN::CreateCopy(p);
+    for (int k = 2; k <= n; ++k)
+        r = TPoliN::MultiplyByLinearSearch(r, p);
+    return r;
+}
+
+void ExpectSameTerms(const TPoliN& r, const TPoliN& expected)
+{
+    ASSERT_EQ(r.Count(), expected.Count());
+    for (std::size_t i = 0; i < expected.Count(); ++i) {
+        ASSERT_EQ(r.Term(i).Exponents, expected.Term(i).Exponents) << "term " << i;
+        // The same sums in the same order: equal to the last bit.
+        ASSERT_EQ(r.Term(i).Coefficient, expected.Term(i).Coefficient) << "term " << i;
+    }
+}
+
+TEST_F(PoliNTest, PowersMatchTheStepByStepProductTermByTerm)
+{
+    // The letters of all 26 with exponents from -100 to 100: the exponents of
+    // the power need more than 64 bits of fields.
+    QString wide;
+    for (char l = 'a'; l <= 'z'; ++l)
+        wide += QStringLiteral("+%1^100 -%1^-100 ").arg(QChar(l));
+    struct Case {
+        QString p;
+        int n;
+    } cases[] = {
+        {QStringLiteral("a + b + c + d"), 12},
+        // Coefficients that round: every sum must be made in the same order.
+        {QStringLiteral("0.1a - 0.3b + 1|7c + 2.5"), 9},
+        {QStringLiteral("x^-3 + 2y^2 - z + 0.7"), 7},
+        // A term of coefficient 0 (x - x) in the factor.
+        {QStringLiteral("x - x + y + 1|3"), 6},
+        {QStringLiteral("3a2b - 0.25c^-2d + 1|3e"), 5},
+        // Near the 16-bit limit of the exponents.
+        {QStringLiteral("x^10000 + y^-10000 + 1"), 3},
+        {wide, 2},
+        {QStringLiteral("7"), 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.p.toStdString() + " ^" + std::to_string(c.n));
+        const TPoliN p(c.p);
+        ExpectSameTerms(p.Power(c.n), StepByStepPower(p, c.n));
+    }
+    // Eight letters up to the power 127: the square's fields take exactly 64 bits.
+    const TPoliN full(QStringLiteral("a^127 + b^127 + c^127 + d^127 + e^127 + f^127 + g^127 + h^127 + 1|3"));
+    ExpectSameTerms(full.Multiply(full), TPoliN::MultiplyByLinearSearch(full, full));
+    ExpectSameTerms(full.Power(2), StepByStepPower(full, 2));
+    // An exponent that leaves 16 bits part way: the step that reaches it raises.
+    EXPECT_EQ(Message([] { TPoliN(QStringLiteral("x^11000 + 1")).Power(3); }),
+              QStringLiteral("El exponente 33000 está fuera del rango de -32768 a 32767"));
+}
+
 TEST_F(PoliNTest, ProgressIsReportedAndCanCancel)
 {
     const TPoliN p(QStringLiteral("a + b + c + d"));

@@ -311,6 +311,14 @@ TEST_F(PoliWindowTest, OneLetterOperations)
     QTest::mouseClick(w->btnRaices, Qt::LeftButton);
     EXPECT_EQ(Memo(), QStringLiteral("i\n-i\n"));
     EXPECT_EQ(w->Label3->text(), QStringLiteral("Raíces de P(x)=0"));
+    // The cubic formulas' order, and a quadruple root found exactly.
+    Type(w->Edit1, QStringLiteral("x^3 - 6x^2 + 11x - 6"));
+    QTest::keyClick(w->Edit1, Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(Memo(), QStringLiteral("3\n1\n2"));
+    Type(w->Edit1, QStringLiteral("x^4 - 4x^3 + 6x^2 - 4x + 1"));
+    QTest::mouseClick(w->btnRaices, Qt::LeftButton);
+    EXPECT_EQ(Memo(), QStringLiteral("1\n1\n1\n1\n"));
+    EXPECT_EQ(sink.count(), 0);
 }
 
 TEST_F(PoliWindowTest, RuffiniAsksThroughTheInputBox)
