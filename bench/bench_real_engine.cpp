@@ -161,6 +161,20 @@ BENCHMARK(BM_Real_CompileSum10000Terms)->Unit(benchmark::kMillisecond);
 void BM_Real_CompileSum50000Terms(benchmark::State& state) { CompileOrFail(state, SumOfCount(50000)); }
 BENCHMARK(BM_Real_CompileSum50000Terms)->Unit(benchmark::kMillisecond);
 
+// The same sum of constants only: folded as it is built, one step per operator.
+std::string ConstantSumOfCount(int terms)
+{
+    std::string s = "2";
+    for (int i = 1; i < terms; ++i) {
+        s += '+';
+        s += std::to_string(i % 97 + 2);
+    }
+    return s;
+}
+
+void BM_Real_CompileConstantSum50000Terms(benchmark::State& state) { CompileOrFail(state, ConstantSumOfCount(50000)); }
+BENCHMARK(BM_Real_CompileConstantSum50000Terms)->Unit(benchmark::kMillisecond);
+
 void BM_Real_CompileNestedSums1000(benchmark::State& state) { CompileOrFail(state, NestedSums(1000)); }
 BENCHMARK(BM_Real_CompileNestedSums1000)->Unit(benchmark::kMillisecond);
 
@@ -361,6 +375,7 @@ void PrintRatios(const RatioReporter& r)
         {"BM_Real_CompileSum5000", "5,000-character sum", 50},
         {"BM_Real_CompileSum10000Terms", "sum of 10,000 terms", 5},
         {"BM_Real_CompileSum50000Terms", "sum of 50,000 terms", 25},
+        {"BM_Real_CompileConstantSum50000Terms", "sum of 50,000 constants", 25},
         {"BM_Real_CompileNestedSums1000", "1,000 levels of \"(1+(\"", 5},
     };
     for (const Limit& l : limits) {

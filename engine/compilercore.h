@@ -572,11 +572,12 @@ private:
             held.add(a);
         if (!okC)
             return nullptr;
-        auto* entry = e.m_table->Find(name);
-        if (!entry)
+        const auto* item = e.m_table->FindItem(name);
+        if (!item)
             return nullptr;
+        auto* entry = item->Make;
         final = true;
-        const QString registered = e.m_table->RegisteredName(name);
+        const QString registered = item->Name;
         const QString countMessage = ArgCountMessage(registered, count, entry->MinArgs, entry->MaxArgs);
         if (!countMessage.isEmpty()) {
             setMessage(e, countMessage);
@@ -584,7 +585,8 @@ private:
         }
         Node* node = nullptr;
         if constexpr (T::kRules.userFunctions) {
-            if (auto* user = dynamic_cast<typename T::MakeUser*>(entry))
+            // (Only a user function's entry has category 5: the others skip the cast.)
+            if (auto* user = entry->Category == 5 ? dynamic_cast<typename T::MakeUser*>(entry) : nullptr)
                 node = expandUser(e, registered, user, held.nodes(), ok);
             else
                 node = makeBuiltIn(entry, held.nodes(), registered, ok);

@@ -133,24 +133,37 @@ struct TNoQuietScope {
 
 // Forgets the cached values of the function nodes and shared operator nodes
 // below `root` for which `forget` holds, so that the next evaluation computes
-// them under the settings of now (a new angle unit).
-template <class UserNode, class Node, class Pred>
-void ForgetFunctionCachesT(Node* root, Pred forget)
+// them under the settings of now (a new angle unit). The subtrees of a node for
+// which `descend` does not hold are not visited (nothing below it is to be
+// forgotten). Each node is visited once, and only a node with several holders
+// can be met twice: the others are not remembered.
+template <class UserNode, class Node, class Pred, class Descend>
+void ForgetFunctionCachesT(Node* root, Pred forget, Descend descend)
 {
+    if (!root)
+        return;
     std::unordered_set<Node*> seen;
     std::vector<Node*> todo{root};
     while (!todo.empty()) {
         Node* n = todo.back();
         todo.pop_back();
-        if (!seen.insert(n).second)
+        if (n->RefCount >= 2 && !seen.insert(n).second)
             continue;
-        if ((n->IsFun() || n->IsOp()) && forget(n))
+        if ((n->IsFun() || n->IsOp()) && n->Stamp() != ~std::uint64_t(0) && forget(n))
             n->SetStamp(~std::uint64_t(0));
+        if (!descend(n))
+            continue;
         for (Node* c : n->Children)
             todo.push_back(c);
         if (n->Kind() == decltype(n->Kind())::FunUser)
             todo.push_back(static_cast<UserNode*>(n)->Body);
     }
+}
+
+template <class UserNode, class Node, class Pred>
+void ForgetFunctionCachesT(Node* root, Pred forget)
+{
+    ForgetFunctionCachesT<UserNode>(root, forget, [](Node*) { return true; });
 }
 
 // The types an engine's traits name (grouped to be listed briefly).

@@ -10,28 +10,51 @@ FastCompileState& fastCompile()
     return state;
 }
 
+namespace {
+
+// The characters that cannot begin (1) or end (2) an operand, below 256 (as
+// InFirstSet and InLastSet, and "|" only where it is an operator).
+struct OperatorChars {
+    unsigned char flags[256] = {};
+    explicit OperatorChars(bool barIsOperator)
+    {
+        for (int c = 0; c < 256; ++c) {
+            const QChar q(static_cast<char16_t>(c));
+            const bool counts = barIsOperator || q != QLatin1Char('|');
+            flags[c] = static_cast<unsigned char>((counts && InFirstSet(q) ? 1 : 0) | (counts && InLastSet(q) ? 2 : 0));
+        }
+    }
+};
+
+} // namespace
+
 void FastText::analyse(QStringView text, bool barIsOperator)
 {
+    static const OperatorChars withBar(true);
+    static const OperatorChars withoutBar(false);
+    const unsigned char* flags = barIsOperator ? withBar.flags : withoutBar.flags;
     begin = text.data();
     size = static_cast<int>(text.size());
-    match.assign(static_cast<std::size_t>(size), -1);
-    nextPair.assign(static_cast<std::size_t>(size) + 1, size);
-    const auto first = [barIsOperator](QChar c) { return InFirstSet(c) && (barIsOperator || c != QLatin1Char('|')); };
-    const auto last = [barIsOperator](QChar c) { return InLastSet(c) && (barIsOperator || c != QLatin1Char('|')); };
+    match.clear();
+    pairs.clear();
     std::vector<int> open;
+    unsigned char before = 0;
     for (int i = 0; i < size; ++i) {
-        const QChar c = text[i];
-        if (c == QLatin1Char('(')) {
+        const char16_t c = text[i].unicode();
+        const unsigned char f = c < 256 ? flags[c] : 0;
+        if (i >= 1 && (before & 2) && (f & 1))
+            pairs.push_back(i);
+        before = f;
+        if (c == u'(') {
+            if (match.empty())
+                match.assign(static_cast<std::size_t>(size), -1);
             open.push_back(i);
-        } else if (c == QLatin1Char(')') && !open.empty()) {
+        } else if (c == u')' && !open.empty()) {
             match[static_cast<std::size_t>(open.back())] = i;
             match[static_cast<std::size_t>(i)] = open.back();
             open.pop_back();
         }
     }
-    for (int i = size - 1; i >= 1; --i)
-        nextPair[static_cast<std::size_t>(i)] =
-            last(text[i - 1]) && first(text[i]) ? i : nextPair[static_cast<std::size_t>(i) + 1];
 }
 
 } // namespace exprcore

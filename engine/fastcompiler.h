@@ -67,15 +67,23 @@ struct FastCompileState {
 FastCompileState& fastCompile();
 
 // What the linear path needs to know of one text it reads: the parenthesis
-// matching each parenthesis (-1 when none) and, for each place i, the first
-// place j >= i at which an operator that cannot end an operand is followed by
-// one that cannot begin one (size when none).
+// matching each "(" (-1 when none; kept only for a text that has parentheses)
+// and, in order, the places j at which an operator that cannot end an operand
+// is followed by one that cannot begin one (rare: "2*-3").
 struct FastText {
     const QChar* begin = nullptr;
     int size = 0;
     std::vector<int> match;
-    std::vector<int> nextPair;
+    std::vector<int> pairs;
     void analyse(QStringView text, bool barIsOperator);
+    // Whether such a place lies in [from, to).
+    bool pairWithin(int from, int to) const
+    {
+        if (pairs.empty())
+            return false;
+        const auto it = std::lower_bound(pairs.begin(), pairs.end(), from);
+        return it != pairs.end() && *it < to;
+    }
 };
 
 // The traits an expression object was made with.
@@ -122,7 +130,29 @@ class TFastCompiler {
         // The longest name among the named sub-expressions seen so far.
         std::size_t namesSeen = 0;
         qsizetype longestName = 0;
+
+        // The stacks keep their room from one compile to the next (a long text
+        // would otherwise grow them afresh, copying, at every compile).
+        State()
+        {
+            ops.swap(spareOps);
+            chain.swap(spareChain);
+        }
+        ~State()
+        {
+            ops.clear();
+            chain.clear();
+            if (ops.capacity() <= kSpareLimit && ops.capacity() > spareOps.capacity())
+                ops.swap(spareOps);
+            if (chain.capacity() <= kSpareLimit && chain.capacity() > spareChain.capacity())
+                chain.swap(spareChain);
+        }
+        State(const State&) = delete;
+        State& operator=(const State&) = delete;
     };
+    static constexpr std::size_t kSpareLimit = std::size_t(1) << 20;
+    static inline thread_local std::vector<int> spareOps;
+    static inline thread_local std::vector<Op> spareChain;
 
 public:
     // The tree of a whole text, uncounted; none when the splitter must answer.
@@ -385,7 +415,7 @@ private:
         p.b = p.a + static_cast<int>(text.size());
         const QChar* s = tx.begin;
         p.passes = p.a < p.b && !firstChar(s[p.a]) && !lastChar(s[p.b - 1]) &&
-                   tx.nextPair[static_cast<std::size_t>(p.a) + 1] >= p.b && scan(st, tx, lvl, p.a, p.b, p.open);
+                   !tx.pairWithin(p.a + 1, p.b) && scan(st, tx, lvl, p.a, p.b, p.open);
         return p;
     }
 
@@ -723,7 +753,11 @@ private:
     [[gnu::noinline]] static Node* entry(Expr& e, const FastText& tx, int a, int nameEnd, bool okC, int count,
                                          ArgsGuard* held, bool& ok, bool& final)
     {
-        const QString name = QStringView(tx.begin + a, nameEnd - a).toString().toUpper();
+        // The table compares names without regard to case; only a name beyond
+        // ASCII is written in capitals first, as the splitter writes it.
+        const QStringView view(tx.begin + a, nameEnd - a);
+        const bool ascii = std::all_of(view.begin(), view.end(), [](QChar c) { return c.unicode() < 128; });
+        const QString name = ascii ? QString::fromRawData(view.data(), view.size()) : view.toString().toUpper();
         const std::vector<Node*> args = held ? held->releaseAll() : std::vector<Node*>();
         return Core::namedEntry(e, okC, count, args, name, ok, final);
     }

@@ -50,6 +50,12 @@ public:
         auto it = m_names.find(name);
         return it == m_names.end() ? nullptr : it->second.Make;
     }
+    // The item of the name (its entry and the name as registered), none when absent.
+    const Item* FindItem(const QString& name) const
+    {
+        auto it = m_names.find(name);
+        return it == m_names.end() ? nullptr : &it->second;
+    }
     // The name as registered, empty when absent.
     QString RegisteredName(const QString& name) const
     {

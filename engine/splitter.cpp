@@ -9,11 +9,15 @@ namespace exprcore {
 
 QString PreprocessText(const QString& text)
 {
-    QString out;
-    out.reserve(text.size());
+    // Written straight into a buffer long enough for every "(" to become "*(".
+    const qsizetype n = text.size();
+    const QChar* in = text.constData();
+    const qsizetype opens = text.count(QLatin1Char('('));
+    QString out(n + opens, Qt::Uninitialized);
+    QChar* o = out.data();
     bool comment = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = in[i];
         if (c.unicode() < 33)
             continue;
         if (comment) {
@@ -26,11 +30,11 @@ QString PreprocessText(const QString& text)
             continue;
         }
         // ")(" from the fifth character on is a product; "(2)(3)" keeps its form.
-        if (c == QLatin1Char('(') && i + 1 >= 5 && text[i - 1] == QLatin1Char(')'))
-            out += QStringLiteral("*(");
-        else
-            out += c;
+        if (c == QLatin1Char('(') && i + 1 >= 5 && in[i - 1] == QLatin1Char(')'))
+            *o++ = QLatin1Char('*');
+        *o++ = c;
     }
+    out.truncate(o - out.constData());
     return out;
 }
 
@@ -131,8 +135,61 @@ bool IsBaseNumberChar(QChar c)
            u == '+' || u == '-' || u == '[' || u == ']';
 }
 
+QuickNumber QuickReadNumber(QStringView text, BaseNumber& number)
+{
+    const qsizetype n = text.size();
+    if (n == 0)
+        return QuickNumber::Unsure;
+    const char16_t first = text[0].unicode();
+    if (((first >= 'a' && first <= 'z') || (first >= 'A' && first <= 'Z')) && first != 'b' && first != 'h' &&
+        first != 'o') {
+        if (text.contains(QLatin1Char('[')))
+            return QuickNumber::Unsure;
+        NumberTextState& st = numtext();
+        st.BaseError = true;
+        st.BaseOverflow = false;
+        return QuickNumber::NotNumber;
+    }
+    // Up to 19 digits the integer is below 2^64: exact in the 64-bit mantissa,
+    // and so is every power of ten up to 10^19 (5^19 < 2^64).
+    static constexpr long double kPowers[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,
+                                              1e7L,  1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L,
+                                              1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L};
+    std::uint64_t digits = 0;
+    int count = 0;
+    qsizetype point = -1;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= '0' && c <= '9') {
+            if (++count > 19)
+                return QuickNumber::Unsure;
+            digits = digits * 10 + (c - '0');
+        } else if (c == '.' && point < 0) {
+            point = i;
+        } else {
+            return QuickNumber::Unsure;
+        }
+    }
+    if (count == 0)
+        return QuickNumber::Unsure;
+    const qsizetype fraction = point < 0 ? 0 : n - point - 1;
+    const long double whole = static_cast<long double>(digits);
+    number.value = fraction == 0 ? whole : whole / kPowers[fraction];
+    number.base = 10;
+    NumberTextState& st = numtext();
+    st.BaseError = false;
+    st.BaseOverflow = false;
+    st.LastBase = 10;
+    return QuickNumber::Read;
+}
+
 bool ReadNumberWithBase(const QString& text, BaseNumber& number)
 {
+    switch (QuickReadNumber(text, number)) {
+    case QuickNumber::Read: return true;
+    case QuickNumber::NotNumber: return false;
+    case QuickNumber::Unsure: break;
+    }
     try {
         number.value = ParseNumberWithBase(text);
     } catch (const EConvertError&) {

@@ -56,6 +56,17 @@ struct BaseNumber {
 };
 bool ReadNumberWithBase(const QString& text, BaseNumber& number);
 
+// The answer of ReadNumberWithBase for the commonest texts, without its full
+// reading: Read for plain decimals ("12", "0.25", "3.") of at most 19 digits,
+// with the very value the full reading gives (the digits as an integer, exact,
+// divided once by an exact power of ten: one correct rounding, as the full
+// reading's); NotNumber for a text that begins with a letter other than the
+// base prefixes b, h and o and holds no "[" (neither a number in a base nor a
+// plain decimal); Unsure otherwise. The number reader's state is left as the
+// full reading leaves it (but for the message of a refusal).
+enum class QuickNumber { Read, NotNumber, Unsure };
+QuickNumber QuickReadNumber(QStringView text, BaseNumber& number);
+
 // The message of a call with the wrong number of arguments; empty when right.
 QString ArgCountMessage(const QString& name, int count, int minArgs, int maxArgs);
 

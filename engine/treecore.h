@@ -23,6 +23,7 @@
 // keeps a value per evaluation pass), and its faults.
 
 #include "engine/canvas.h"
+#include "engine/nodepool.h"
 #include "engine/refnode.h"
 #include "foundation/core/exceptions.h"
 
@@ -33,6 +34,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <initializer_list>
 #include <iterator>
 #include <memory>
 #include <type_traits>
@@ -110,6 +112,58 @@ DepSetT<Var> UnionDepsT(const DepSetT<Var>& a, const DepSetT<Var>& b)
     return std::make_shared<const std::vector<Var*>>(std::move(out));
 }
 
+// Releases nodes (ReleaseNodeT) without recursing: a node destroyed while
+// others are being released queues its own children, and the outermost call
+// releases the queue until it is empty. A tree as deep as a long sum
+// ("1+2+...", left-deep) then goes with a flat stack, in time linear in its size.
+// The queue lives in the outermost call's frame (a thread-local object would be
+// gone before the trees of objects destroyed at exit).
+template <class Node>
+class TReleaseQueue {
+public:
+    static inline thread_local TReleaseQueue* active = nullptr;
+    void push(Node* n)
+    {
+        if (m_more.empty() && m_count < kNear)
+            m_near[m_count++] = n;
+        else
+            m_more.push_back(n);
+    }
+    bool empty() const { return m_count == 0 && m_more.empty(); }
+    Node* pop()
+    {
+        if (!m_more.empty()) {
+            Node* n = m_more.back();
+            m_more.pop_back();
+            return n;
+        }
+        return m_near[--m_count];
+    }
+private:
+    static constexpr std::size_t kNear = 32;
+    Node* m_near[kNear];
+    std::size_t m_count = 0;
+    std::vector<Node*> m_more;
+};
+
+template <class Node>
+void ReleaseLaterT(Node* const* nodes, std::size_t count)
+{
+    using Q = TReleaseQueue<Node>;
+    if (Q* q = Q::active) {
+        for (std::size_t i = 0; i < count; ++i)
+            q->push(nodes[i]);
+        return;
+    }
+    Q queue;
+    for (std::size_t i = 0; i < count; ++i)
+        queue.push(nodes[i]);
+    Q::active = &queue;
+    while (!queue.empty())
+        ReleaseNodeT(queue.pop());
+    Q::active = nullptr;
+}
+
 // --------------------------------------------------------------------------
 // Node base: what every engine's node holds. Node is the engine's node class
 // (derived from this one), V its value type, CompileError what a count that
@@ -124,11 +178,15 @@ public:
 
     TNodeCore(const TNodeCore&) = delete;
     TNodeCore& operator=(const TNodeCore&) = delete;
-    // Releases every child with ReleaseNode.
+    // Nodes live in the node storage (engine/nodepool.h); a virtual destructor
+    // gives the delete the size of the node's own class.
+    static void* operator new(std::size_t size) { return AllocateNode(size); }
+    static void operator delete(void* p, std::size_t size) noexcept { FreeNode(p, size); }
+    // Releases every child with ReleaseNode, without recursing (ReleaseLaterT).
     virtual ~TNodeCore()
     {
-        for (Node* child : Children)
-            ReleaseNodeT(child);
+        if (!Children.empty())
+            ReleaseLaterT(Children.data(), Children.size());
     }
 
     NodeKind Kind() const { return m_kind; }
@@ -139,6 +197,9 @@ public:
     // arguments, which may set variables while it runs, or one without
     // arguments): the order of evaluation around such a subtree is kept as written.
     bool CallsOut() const { return m_callsOut; }
+    // Whether the node or something below it is a function (whose cached value
+    // may depend on the settings it was computed under, the angle unit).
+    bool FunctionBelow() const { return m_functionBelow; }
 
     bool IsOp() const { return m_kind >= NodeKind::Suma && m_kind <= NodeKind::Xor; }
     bool IsOpDespejable() const { return m_kind >= NodeKind::Suma && m_kind <= NodeKind::LogN; }
@@ -148,24 +209,32 @@ public:
     bool IsSimpleNum() const { return m_kind <= NodeKind::Fun0; }
 
 protected:
-    explicit TNodeCore(NodeKind kind) : m_kind(kind) {}
+    explicit TNodeCore(NodeKind kind)
+        : m_kind(kind), m_functionBelow(kind >= NodeKind::Fun1 && kind <= NodeKind::FunUser)
+    {
+    }
     void MarkVolatile() { m_volatile = true; }
     void MarkCallsOut() { m_callsOut = true; }
     // Takes the children: adds one to each count and inherits their volatility.
     // Every count is checked first, so that a refusal leaves nothing half taken.
-    void TakeChildren(const std::vector<Node*>& children)
+    void TakeChildren(const std::vector<Node*>& children) { TakeChildren(children.data(), children.size()); }
+    void TakeChildren(std::initializer_list<Node*> children) { TakeChildren(children.begin(), children.size()); }
+    void TakeChildren(Node* const* children, std::size_t count)
     {
-        for (const Node* c : children)
-            if (c->RefCount == kMaxRefCount)
+        for (std::size_t i = 0; i < count; ++i)
+            if (children[i]->RefCount == kMaxRefCount)
                 throw CompileError(QStringLiteral("Expresión demasiado compleja"));
-        Children.reserve(children.size());
-        for (Node* c : children) {
+        Children.reserve(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            Node* c = children[i];
             ++c->RefCount;
             Children.push_back(c);
             if (c->IsVolatile())
                 m_volatile = true;
             if (c->CallsOut())
                 m_callsOut = true;
+            if (c->FunctionBelow())
+                m_functionBelow = true;
         }
     }
 
@@ -173,6 +242,7 @@ private:
     NodeKind m_kind;
     bool m_volatile = false;
     bool m_callsOut = false;
+    bool m_functionBelow;
 };
 
 // Undoes the taking of the children without destroying anything (a node whose
@@ -225,23 +295,39 @@ public:
 protected:
     explicit TStampedNodeCore(NodeKind kind) : Base(kind), m_deps(EmptyDepsT<Variable>()) {}
     // Takes the children (adds one to each count) and derives the dependencies.
-    void AdoptChildren(const std::vector<Node*>& children)
+    void AdoptChildren(const std::vector<Node*>& children) { AdoptChildren(children.data(), children.size()); }
+    void AdoptChildren(std::initializer_list<Node*> children) { AdoptChildren(children.begin(), children.size()); }
+    void AdoptChildren(Node* const* children, std::size_t count)
     {
-        this->TakeChildren(children);
-        for (const Node* c : children)
-            AddDeps(c);
+        this->TakeChildren(children, count);
+        for (std::size_t i = 0; i < count; ++i)
+            AddDeps(children[i]);
     }
     // Adds the dependencies of a node that is not a child (a user function's body).
     void AddDeps(const Node* other)
     {
-        m_deps = UnionDepsT<Variable>(m_deps, other->Deps());
+        // (The set is replaced only when it grows: most operands add nothing new.)
+        const DepSet& more = other->Deps();
+        if (!more->empty() && more != m_deps)
+            m_deps = m_deps->empty() ? more : UnionDepsT<Variable>(m_deps, more);
         if (other->IsVolatile())
             this->MarkVolatile();
         if (other->CallsOut())
             this->MarkCallsOut();
     }
     // A variable node depends on its variable alone.
-    void DependOn(Variable* variable) { m_deps = std::make_shared<const std::vector<Variable*>>(1, variable); }
+    // The set is the variable's own, made once: every node that reads it shares
+    // it, and the union of equal sets costs nothing.
+    void DependOn(Variable* variable)
+    {
+        if constexpr (requires { variable->SoleDeps; }) {
+            if (!variable->SoleDeps)
+                variable->SoleDeps = std::make_shared<const std::vector<Variable*>>(1, variable);
+            m_deps = std::static_pointer_cast<const std::vector<Variable*>>(variable->SoleDeps);
+        } else {
+            m_deps = std::make_shared<const std::vector<Variable*>>(1, variable);
+        }
+    }
     // A literal or constant: current for any values of the variables.
     void MarkConstant() { m_stamp = 0; }
 
@@ -341,6 +427,9 @@ public:
     }
     // Process-wide increasing number, renewed by every SetValue.
     std::uint64_t Version() const { return m_version; }
+    // The set of variables of a node that reads this one alone (DepSetT of
+    // this variable, made by the first such node).
+    std::shared_ptr<const void> SoleDeps;
 private:
     std::uint64_t m_version;
 };
@@ -568,7 +657,11 @@ public:
         AddRefT<Node, typename Traits::CompileError>(Body);
         this->AddDeps(Body);
     }
-    ~TFunUserT() override { ReleaseNodeT(Body); }
+    ~TFunUserT() override
+    {
+        if (Body)
+            ReleaseLaterT<Node>(&Body, 1);
+    }
     Node* Body;
 };
 
@@ -597,8 +690,12 @@ T* FoldT(T* node)
         bool current = !node->IsVolatile() && ChildrenCurrentT(node);
         if constexpr (requires { node->Body; })
             current = current && node->Body->StampCurrent();
-        if (current)
-            node->StoreFolded([node] { return Traits::Evaluate(node); });
+        if (current) {
+            if constexpr (requires { Traits::FoldedValue(node); })
+                node->StoreFolded([node] { return Traits::FoldedValue(node); });
+            else
+                node->StoreFolded([node] { return Traits::Evaluate(node); });
+        }
     } catch (const std::exception&) {   // a fault of the arithmetic, a message, memory
         DetachChildrenT<typename Traits::Node>(node);
         if constexpr (requires { node->Body; }) {
@@ -613,6 +710,12 @@ T* FoldT(T* node)
 
 // A new operator node of the given kind, Ops being the engine's operator
 // classes (each with its kKind); a kind that is no operator is refused.
+// (GCC 12 takes the size the node storage's sized delete gets, on the path
+// where a constructor raises, for a value it may not have: a false warning.)
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 template <class Node, class... Ops>
 Node* NewOperatorT(NodeKind kind, Node* left, Node* right)
 {
@@ -622,6 +725,9 @@ Node* NewOperatorT(NodeKind kind, Node* left, Node* right)
         throw Exception(QStringLiteral("CreateOp: no es un operador"));
     return n;
 }
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 
 // Whether the subtree reads the variable (a user function's body is not searched:
 // its parameters are its children).

@@ -12,7 +12,7 @@ packages=(
   locales
   clang libclang-rt-14-dev
   libmuparser-dev
-  libemf2svg-dev libwmf-bin gsfonts jlha-utils
+  libemf2svg-dev libwmf-bin gsfonts jlha-utils qt6-svg-dev libwmf-dev
 )
 
 missing=()

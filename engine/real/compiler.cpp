@@ -38,8 +38,18 @@ struct CompilerTraits : exprcore::TCompilerTypes<TExpresion, TEval, TEvalArray, 
     // A number in any base; else a fraction or plain decimal.
     [[gnu::noinline]] static TEval* literal(QStringView text)
     {
-        const QString str = text.toString();
         exprcore::BaseNumber v;
+        switch (exprcore::QuickReadNumber(text, v)) {
+        case exprcore::QuickNumber::Read:
+            return numberInBase(v);
+        case exprcore::QuickNumber::NotNumber:
+            // Nor a fraction: the fraction reader wants a digit, sign or point first.
+            NumberFormat().Error = true;
+            return nullptr;
+        case exprcore::QuickNumber::Unsure:
+            break;
+        }
+        const QString str = text.toString();
         if (exprcore::ReadNumberWithBase(str, v))
             return numberInBase(v);
         if (ReadFraction(str, v.value))

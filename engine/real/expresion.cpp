@@ -39,12 +39,16 @@ void TExpresion::ApplySettings() { engineState().CurrentAngleMode = AngleMode; }
 void TExpresion::StartEvaluation(bool solving)
 {
     // Forgets the cached values of the function nodes (and shared operator
-    // nodes) that read variables, so that the next evaluation computes them
-    // under the settings of now (a new angle unit). Functions of constants keep
-    // the value they were folded to.
+    // nodes above them) that read variables, so that the next evaluation
+    // computes them under the settings of now (a new angle unit). Functions of
+    // constants keep the value they were folded to. Only the subtrees that hold
+    // a function and read a variable are walked: no other cached value depends
+    // on the angle unit (a long sum of products is not walked at all).
     // A new text (or unit) makes the object dirty: the program of the old tree goes.
     if (!solving && Dirty) {
-        exprcore::ForgetFunctionCachesT<TFunUser>(Root, [](TEval* n) { return !n->Deps()->empty(); });
+        const auto readsVariables = [](TEval* n) { return !n->Deps()->empty(); };
+        const auto worthWalking = [](TEval* n) { return n->FunctionBelow() && !n->Deps()->empty(); };
+        exprcore::ForgetFunctionCachesT<TFunUser>(Root, readsVariables, worthWalking);
         m_program.Reset();
     }
 }

@@ -3,9 +3,11 @@
 #include "engine/real/builtins.h"
 #include "engine/real/builtins_math.h"
 #include "engine/real/builtins_sincos.h"
+#include "engine/exprobject.h"
 
 #include <algorithm>
 #include <unordered_map>
+#include <utility>
 
 namespace real {
 
@@ -729,9 +731,41 @@ private:
     }
 };
 
+namespace {
+
+// Whether no path from the root is longer than `limit` nodes. Building and
+// running a program recurse along the tree, so a deeper tree (a sum of
+// thousands of terms leans left, one level per term) stays with the tree's own
+// evaluation, which follows such chains without recursing. Each node is
+// walked again only when met deeper than before.
+bool DepthWithin(TEval* root, int limit)
+{
+    std::unordered_map<const TEval*, int> deepest;   // nodes with several holders
+    std::vector<std::pair<TEval*, int>> todo{{root, 1}};
+    while (!todo.empty()) {
+        const auto [n, depth] = todo.back();
+        todo.pop_back();
+        if (depth > limit)
+            return false;
+        if (n->RefCount >= 2) {
+            int& seen = deepest[n];
+            if (seen >= depth)
+                continue;
+            seen = depth;
+        }
+        for (TEval* c : n->Children)
+            todo.push_back({c, depth + 1});
+        if (n->Kind() == NodeKind::FunUser)
+            todo.push_back({static_cast<TFunUser*>(n)->Body, depth + 1});
+    }
+    return true;
+}
+
+} // namespace
+
 std::unique_ptr<TProgram> TProgram::Build(TEval* root)
 {
-    if (!root)
+    if (!root || !DepthWithin(root, exprcore::objectdefs::kMaxCompileDepth))
         return nullptr;
     g_state = &engineState();
     std::unique_ptr<TProgram> p(new TProgram());

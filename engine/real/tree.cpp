@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace real {
 
@@ -113,6 +114,64 @@ Extended TDibListaArg::Evaluate() { throw Exception(QString()); }
 // --------------------------------------------------------------------------
 // Operators.
 
+namespace {
+
+// An unshared operator of the arithmetic (left operand first): a link of a
+// chain such as "a+b-c*d+..." (the tree leans left, one link per operator).
+inline bool ChainLink(const TEval* n)
+{
+    return n->Kind() >= NodeKind::Suma && n->Kind() <= NodeKind::Raiz && n->RefCount < 2;
+}
+
+// An unshared arithmetic operator whose left operand is no link of a chain.
+[[gnu::always_inline]] inline Extended EvaluateArithmetic(TEval* n)
+{
+    TEval* l = n->Children[0];
+    TEval* r = n->Children[1];
+    if (IsLeaf(l) && !IsLeaf(r) && !r->CallsOut()) {
+        // A literal or variable read cannot fault, and nothing in r sets
+        // variables, so reading l after r gives the same value and the same
+        // fault; the left value is then not carried across the call.
+        const Extended b = EvaluateNode(r);
+        return ApplyOperator(n->Kind(), Operand(l), b);
+    }
+    const Extended a = Operand(l);
+    return ApplyOperator(n->Kind(), a, Operand(r));
+}
+
+// A chain of links down the left side of `top`, evaluated without recursing
+// along it, in the order the recursion follows: the lowest link, then each
+// link above with its right operand. A sum of any number of terms then needs
+// no more stack than one term.
+[[gnu::noinline]] Extended EvaluateChain(TEval* top)
+{
+    constexpr std::size_t kInline = 32;
+    TEval* near[kInline];
+    std::vector<TEval*> far;   // the whole chain, once it outgrows `near`
+    std::size_t count = 0;
+    for (TEval* n = top;; n = n->Children[0]) {
+        if (count < kInline) {
+            near[count] = n;
+        } else {
+            if (count == kInline)
+                far.assign(near, near + kInline);
+            far.push_back(n);
+        }
+        ++count;
+        if (!ChainLink(n->Children[0]))
+            break;
+    }
+    TEval* const* links = count > kInline ? far.data() : near;
+    Extended v = EvaluateArithmetic(links[count - 1]);
+    for (std::size_t i = count - 1; i-- > 0;) {
+        TEval* n = links[i];
+        v = ApplyOperator(n->Kind(), v, Operand(n->Children[1]));
+    }
+    return v;
+}
+
+} // namespace
+
 // The evaluation path of every tree: literals, variables, unshared operators
 // and one-argument functions are dispatched on the node kind and reached by
 // direct calls (each body is defined in this file and inlined here); the other
@@ -133,23 +192,14 @@ Extended EvaluateNode(TEval* n)
     case NodeKind::Mul:
     case NodeKind::Div:
     case NodeKind::Pot:
-    case NodeKind::Raiz: {
+    case NodeKind::Raiz:
         // A shared operator keeps its value (TOp::Evaluate); the others compute
         // here, as their Compute does, without a further call.
         if (n->RefCount >= 2)
             return static_cast<TOp*>(n)->TOp::Evaluate();
-        TEval* l = n->Children[0];
-        TEval* r = n->Children[1];
-        if (IsLeaf(l) && !IsLeaf(r) && !r->CallsOut()) {
-            // A literal or variable read cannot fault, and nothing in r sets
-            // variables, so reading l after r gives the same value and the same
-            // fault; the left value is then not carried across the call.
-            const Extended b = EvaluateNode(r);
-            return ApplyOperator(n->Kind(), Operand(l), b);
-        }
-        const Extended a = Operand(l);
-        return ApplyOperator(n->Kind(), a, Operand(r));
-    }
+        if (ChainLink(n->Children[0]))
+            return EvaluateChain(n);
+        return EvaluateArithmetic(n);
     case NodeKind::LogN:
         if (n->RefCount >= 2)
             return static_cast<TOp*>(n)->TOp::Evaluate();
@@ -179,6 +229,27 @@ inline Extended Operand(TEval* n)
 }
 
 } // namespace
+
+// A folded operator holds the value EvaluateNode would compute again from
+// its children (they are current, so the same values without a fault): an
+// operator over such children reads it there, and a chain of constants
+// ("1+2+3+...") folds in one step per operator instead of walking the chain
+// below at every one.
+Extended TreeTraits::FoldedValue(TEval* n)
+{
+    const NodeKind kind = n->Kind();
+    if (kind < NodeKind::Suma || kind > NodeKind::LogN || n->RefCount >= 2)
+        return EvaluateNode(n);
+    const auto settled = [](TEval* c) {
+        return c->IsOp() && c->RefCount < 2 && c->StampCurrent() ? c->Value : Operand(c);
+    };
+    if (kind == NodeKind::LogN) {
+        const Extended base = settled(n->Children[1]);
+        return ApplyOperator(kind, settled(n->Children[0]), base);
+    }
+    const Extended a = settled(n->Children[0]);
+    return ApplyOperator(kind, a, settled(n->Children[1]));
+}
 
 Extended TOp::Evaluate()
 {

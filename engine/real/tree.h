@@ -102,6 +102,8 @@ struct TreeTraits
                            TNodeMeasureProc, TNodeDrawProc, ECompilacion, EDespejar> {
     static constexpr bool kChainedComparisons = true;
     static Extended Evaluate(TEval* node);
+    // The value of a new node whose children are all current, for folding.
+    static Extended FoldedValue(TEval* node);
     static bool IsTrue(Extended v) { return v > 0; }
     static Extended Truth(bool b) { return b ? engineState().TrueValue : engineState().FalseValue; }
     static QString NoInverseMessage(const TEval*) { return QStringLiteral("Una o mas funciones no se pueden despejar"); }

@@ -8,6 +8,7 @@
 #include "engine/real/expresion.h"
 #include "foundation/core/basicos.h"
 #include "foundation/core/format.h"
+#include "platform/metafile.h"
 #include "platform/spanish.h"
 #include "science/formulas/formulagroup.h"
 #include "science/formulas/window/formulagrid.h"
@@ -20,6 +21,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -404,20 +406,47 @@ void TfmFormula::showPicture()
     if (ref.isEmpty()) {
         pixmap = qApp->windowIcon().pixmap(64, 64);
     } else if (ref.startsWith(QLatin1Char('#'))) {
+        // An entry of form.img; without the container (already told as the
+        // window opened) there is no picture.
         TGraphicKind kind;
         const QByteArray bytes = m_pictures.GetGraphicBytes(ref.mid(1), kind);
-        if (kind == TGraphicKind::Bitmap && !bytes.isEmpty())
-            pixmap.loadFromData(bytes, "BMP");
+        if (!m_pictures.FileName.isEmpty() && !loadPicture(pixmap, bytes, kind))
+            error(Format(QStringLiteral("No se puede cargar la imagen \"%s\""), {ref}));
     } else {
         // A file beside the program, or where a full path says.
         const QString file = QFileInfo(ref).isAbsolute() ? ref : ExeDir() + ref;
-        if (!pixmap.load(file))
+        const TGraphicKind kind = GraphicKindOf(file);
+        bool ok = false;
+        if (kind == TGraphicKind::Metafile) {
+            QFile f(file);
+            ok = f.open(QIODevice::ReadOnly) && loadPicture(pixmap, f.readAll(), kind);
+        } else {
+            ok = pixmap.load(file);
+        }
+        if (!ok)
             error(Format(QStringLiteral("No se puede cargar la imagen \"%s\""), {file}));
     }
     // A larger picture is shrunk into the 90 x 90 box, its proportions kept.
     if (pixmap.width() > Image1->width() || pixmap.height() > Image1->height())
         pixmap = pixmap.scaled(Image1->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
     Image1->setPixmap(pixmap);
+}
+
+bool TfmFormula::loadPicture(QPixmap& pixmap, const QByteArray& bytes, TGraphicKind kind) const
+{
+    switch (kind) {
+    case TGraphicKind::Bitmap: return pixmap.loadFromData(bytes, "BMP");
+    case TGraphicKind::Metafile: {
+        // Drawn straight into the box rather than shrunk afterwards.
+        const QImage image = RenderMetafile(bytes, Image1->size());
+        if (image.isNull())
+            return false;
+        pixmap = QPixmap::fromImage(image);
+        return true;
+    }
+    case TGraphicKind::None: break;
+    }
+    return false;
 }
 
 void TfmFormula::showLaw()

@@ -19,6 +19,7 @@ class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QPixmap;
 class QToolButton;
 class TAreaFondo;
 class TFormulaView;
@@ -124,6 +125,9 @@ private:
     void setHeader();
     void applyCellFlags();
     void showPicture();
+    // The picture in `bytes` of the kind into `pixmap`: a bitmap as it is, a
+    // metafile drawn into the picture box. False when it cannot be read.
+    bool loadPicture(QPixmap& pixmap, const QByteArray& bytes, TGraphicKind kind) const;
     void showLaw();
     void cellSelected(int row, int col, int previousCol);
     bool lawKey(QKeyEvent* key);

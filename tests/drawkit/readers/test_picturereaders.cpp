@@ -6,6 +6,7 @@
 #include "drawkit/qpaintercanvas.h"
 #include "engine/formulapicture.h"
 #include "engine/real/expresion.h"
+#include "support/sampleformula.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -33,18 +34,6 @@
 #endif
 
 namespace {
-
-// A formula with a quotient bar, a radical, a pi in the "Symbol" font, an
-// italic variable and digits, drawn with the screen's fonts.
-std::unique_ptr<FormulaPicture> Formula()
-{
-    real::TExpresion e;
-    e.SetUseBuiltIns(true);
-    e.Silent = true;
-    e.AddVariable(QStringLiteral("x"));
-    e.SetText(QStringLiteral("Pi*raiz(12+x)/3"));
-    return e.DrawToMetafile(&QtCanvasMetrics::shared());
-}
 
 // The picture's texts with their fonts and cells, its lines and polylines.
 struct Drawn {
@@ -202,7 +191,7 @@ constexpr unsigned kChrominance[64] = {17, 18, 24, 47, 99, 99, 99, 99, 18, 21, 2
 
 TEST(PictureReaders, TheFormulaHasTextLinesAndARadical)
 {
-    const auto pic = Formula();
+    const auto pic = SampleFormulaPicture();
     ASSERT_NE(pic, nullptr);
     const Drawn d = DrawnOf(*pic);
     QStringList texts;
@@ -219,7 +208,7 @@ TEST(PictureReaders, Emf2svgReadsTheTextAndTheStrokes)
 #ifndef SUMBRIX_HAVE_EMF2SVG
     FAIL() << "libemf2svg is missing: scripts/setup.sh installs libemf2svg-dev";
 #else
-    const auto pic = Formula();
+    const auto pic = SampleFormulaPicture();
     ASSERT_NE(pic, nullptr);
     QByteArray emf = PictureToEmf(*pic);
     generatorOptions options{};
@@ -256,7 +245,7 @@ TEST(PictureReaders, Wmf2svgReadsTheTextAndTheStrokes)
 #ifndef SUMBRIX_WMF2SVG
     FAIL() << "wmf2svg is missing: scripts/setup.sh installs libwmf-bin";
 #else
-    const auto pic = Formula();
+    const auto pic = SampleFormulaPicture();
     ASSERT_NE(pic, nullptr);
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -288,7 +277,7 @@ TEST(PictureReaders, Wmf2svgReadsTheTextAndTheStrokes)
 
 TEST(PictureReaders, QtReadsTheBmpAsFourBitsWithThePalette)
 {
-    const auto pic = Formula();
+    const auto pic = SampleFormulaPicture();
     ASSERT_NE(pic, nullptr);
     QByteArray bmp = PictureToBmp4(*pic);
     QBuffer buffer(&bmp);
@@ -321,7 +310,7 @@ TEST(PictureReaders, QtReadsTheBmpAsFourBitsWithThePalette)
 
 TEST(PictureReaders, TheJpegIsProgressiveAtQuality80)
 {
-    const auto pic = Formula();
+    const auto pic = SampleFormulaPicture();
     ASSERT_NE(pic, nullptr);
     const QByteArray jpg = PictureToJpeg(*pic);
     JpegRead r;

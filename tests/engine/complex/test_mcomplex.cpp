@@ -390,6 +390,11 @@ TEST_F(ComplexTest, Powers)
         {"(-1)^0.5", {-1, 0}, {0.5L, 0}, {0, 1}, 1e-18L},
         {"i^i", {0, 1}, {0, 1}, {0.2078795763507619085469556L, 0}, 1e-18L},
         {"(1+i)^(1-i)", {1, 1}, {1, -1}, {2.807879297260629039566345L, 1.317865172901180863847636L}, 1e-17L},
+        // A real base to a whole power is exact, with no imaginary residue
+        // to tip the sign of a later root.
+        {"(-6)^2", {-6, 0}, {2, 0}, {36, 0}, 0},
+        {"(-2)^3", {-2, 0}, {3, 0}, {-8, 0}, 0},
+        {"(-2)^-2", {-2, 0}, {-2, 0}, {0.25L, 0}, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

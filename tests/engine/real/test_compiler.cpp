@@ -95,6 +95,10 @@ TEST(Preprocess, BlanksCommentsAndAdjacentParentheses)
         {"(1)(2)(3)", "(1)(2)*(3)"},
         {"(1) (2)", "(1)(2)"},
         {"a}b", "a}b"},
+        {"", ""},
+        {"(1)(2)(3)(4)(5)", "(1)(2)*(3)*(4)*(5)"},
+        {"{(((}(1)(2)(3)", "(1)*(2)*(3)"},
+        {"(((((((((", "((((((((("},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.in);

@@ -6,6 +6,8 @@
 #include "controls/frmautocomp.h"
 #include "controls/menudraw.h"
 #include "drawkit/drawkit.h"
+#include "drawkit/picturefiles.h"
+#include "drawkit/qpaintercanvas.h"
 #include "engine/real/expresion.h"
 #include "science/formulas/window/fmformula.h"
 #include "science/formulas/window/formulagrid.h"
@@ -33,6 +35,8 @@
 #include <QToolButton>
 
 #include <deque>
+#include <utility>
+#include <vector>
 
 void RegisterWindow_science_formulas();
 
@@ -767,6 +771,121 @@ TEST_F(FormulaWindowTest, LargePicturesAreShrunkIntoTheirBox)
     w->chkEdit->click();   // saved and loaded again
     EXPECT_EQ(w->ImageReference(), file);
     EXPECT_EQ(w->Image1->pixmap().size(), QSize(90, 45));
+    EXPECT_TRUE(sink.boxes.isEmpty()) << sink.boxes.value(0).text.toStdString();
+}
+
+// ---- Metafile pictures ----
+
+// The formula's picture as our picture export writes it.
+QByteArray ExportedFormula(const QString& law, PictureFileType type)
+{
+    real::TExpresion e;
+    e.UseBuiltIns = true;
+    e.Silent = true;
+    e.AddVariable(QStringLiteral("x"));
+    e.SetText(law);
+    const auto pic = e.DrawToMetafile(&QtCanvasMetrics::shared());
+    return pic ? EncodePicture(*pic, type) : QByteArray();
+}
+
+// A plain (neither compressed nor enciphered) picture container.
+QByteArray PlainContainer(const std::vector<std::pair<QByteArray, QByteArray>>& entries)
+{
+    auto le = [](quint32 v, int bytes) {
+        QByteArray b;
+        for (int i = 0; i < bytes; ++i)
+            b.append(char(v >> (8 * i)));
+        return b;
+    };
+    QByteArray out = QByteArray("  ") + TStreams::Signature() + le(quint32(entries.size()), 4);
+    for (const auto& [name, data] : entries)
+        out += le(quint32(name.size()), 2) + name + le(quint32(data.size()), 4) + data;
+    return out;
+}
+
+// Dark, opaque pixels: the formula's ink.
+int Ink(const QPixmap& pixmap)
+{
+    const QImage img = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+    int ink = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            ink += qAlpha(img.pixel(x, y)) > 128 && qGray(img.pixel(x, y)) < 128;
+    return ink;
+}
+
+TEST_F(FormulaWindowTest, MetafilePicturesFromAFileAndFromTheContainer)
+{
+    // A wide formula: its pictures are larger than the 90 x 90 box.
+    const QString law = QStringLiteral("Pi*raiz(12+x)/3+x^2/(1+x)+Pi*raiz(12+x)/3");
+    const QByteArray emf = ExportedFormula(law, PictureFileType::Emf);
+    const QByteArray wmf = ExportedFormula(law, PictureFileType::Wmf);
+    ASSERT_FALSE(emf.isEmpty());
+    ASSERT_FALSE(wmf.isEmpty());
+    put(QStringLiteral("dibujo.emf"), emf);
+    const QByteArray bmp = ExportedFormula(QStringLiteral("x/2"), PictureFileType::Bmp);
+    put(QStringLiteral("form.img"), PlainContainer({{"Dibujo.wmf", wmf}, {"otro.emf", emf}, {"movil.bmp", bmp}}));
+    auto w = open();
+    ASSERT_EQ(w->Pictures().Count(), 3);
+    choose(w->cmbTipo, QStringLiteral("Mecánica"));
+    choose(w->cmbFormulas, QStringLiteral("Velocidad media"));
+    const struct {
+        QString reference;
+    } cases[] = {
+        {QStringLiteral("dibujo.emf")},     // a file beside the program
+        {QStringLiteral("#dibujo.WMF")},    // an entry, its name in any letter case
+        {QStringLiteral("#otro.emf")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reference.toStdString());
+        w->chkEdit->click();
+        replies = {c.reference};
+        QTest::mouseClick(w->Image1, Qt::LeftButton);
+        w->chkEdit->click();   // saved and loaded again
+        EXPECT_EQ(w->ImageReference(), c.reference);
+        const QPixmap shown = w->Image1->pixmap();
+        // Shrunk into the box, wider than high as the formula is.
+        EXPECT_EQ(shown.width(), 90);
+        EXPECT_GT(shown.height(), 10);
+        EXPECT_LT(shown.height(), 60);
+        EXPECT_GT(Ink(shown), 50);
+    }
+    EXPECT_TRUE(sink.boxes.isEmpty()) << sink.boxes.value(0).text.toStdString();
+}
+
+TEST_F(FormulaWindowTest, UnreadableMetafilePicturesAreReported)
+{
+    const QByteArray wmf = ExportedFormula(QStringLiteral("x+1"), PictureFileType::Wmf);
+    put(QStringLiteral("roto.wmf"), wmf.left(wmf.size() / 2));
+    put(QStringLiteral("basura.emf"), QByteArray(300, 'x'));
+    put(QStringLiteral("form.img"), PlainContainer({{"roto.emf", QByteArray("EMF")}, {"bien.wmf", wmf}}));
+    auto w = open();
+    choose(w->cmbTipo, QStringLiteral("Mecánica"));
+    choose(w->cmbFormulas, QStringLiteral("Velocidad media"));
+    const QString references[] = {QStringLiteral("roto.wmf"), QStringLiteral("basura.emf"),
+                                  QStringLiteral("falta.emf"), QStringLiteral("#roto.emf"),
+                                  QStringLiteral("#falta.wmf")};
+    for (const QString& ref : references) {
+        SCOPED_TRACE(ref.toStdString());
+        sink.clear();
+        w->chkEdit->click();
+        replies = {ref};
+        QTest::mouseClick(w->Image1, Qt::LeftButton);
+        ASSERT_EQ(sink.count(), 1);
+        EXPECT_TRUE(sink.last().text.startsWith(QStringLiteral("No se puede cargar la imagen"))) << sink.last().text.toStdString();
+        EXPECT_TRUE(sink.last().text.contains(ref));
+        EXPECT_TRUE(w->Image1->pixmap().isNull());
+        w->chkEdit->click();   // the formula keeps the reference and loads without the picture
+        EXPECT_EQ(w->ImageReference(), ref);
+        EXPECT_EQ(sink.count(), 2);
+    }
+    // A readable entry after them shows again.
+    sink.clear();
+    w->chkEdit->click();
+    replies = {QStringLiteral("#bien.wmf")};
+    QTest::mouseClick(w->Image1, Qt::LeftButton);
+    w->chkEdit->click();
+    EXPECT_GT(Ink(w->Image1->pixmap()), 10);
     EXPECT_TRUE(sink.boxes.isEmpty()) << sink.boxes.value(0).text.toStdString();
 }
 
