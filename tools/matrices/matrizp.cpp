@@ -15,15 +15,6 @@ TPoliN ZeroTerm()
     return p;
 }
 
-// The value of a polynomial without letters.
-Extended ConstantValue(const TPoliN& p)
-{
-    Extended v = 0;
-    for (const TPoliNTerm& t : p.Terms())
-        v += t.Coefficient;
-    return v;
-}
-
 void CheckSize(int cols, int rows)
 {
     if (cols < 0 || rows < 0 || cols > kMaxMatrixSize || rows > kMaxMatrixSize)

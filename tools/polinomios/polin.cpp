@@ -427,6 +427,14 @@ QString TPoliN::ToString() const
 }
 
 // ---- construction ------------------------------------------------------------
+Extended ConstantValue(const TPoliN& p)
+{
+    Extended v = 0;
+    for (const TPoliNTerm& t : p.Terms())
+        v += t.Coefficient;
+    return v;
+}
+
 TPoliN TPoliN::CreateConst(Extended value)
 {
     TPoliN p;

@@ -127,6 +127,8 @@ private:
     mutable bool m_indexStale = true;
 };
 
+// The value of a polynomial without letters (the sum of its coefficients).
+Extended ConstantValue(const TPoliN& p);
 // |x - trunc(x)| < 1e-12.
 bool IsNearInteger(Extended x);
 // Greatest common divisor of a and b rounded to integers, by Euclid's

@@ -16,6 +16,7 @@
 #include "platform/keystate.h"
 #include "services/frminput.h"
 #include "services/help.h"
+#include "services/workprogress.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -46,7 +47,6 @@ const char* const kGridNames[] = {"ga", "gb", "gc", "gr"};
 const char* const kGridLetters[] = {"A", "B", "C", "R"};
 const char* const kPanelNames[] = {"pa", "pb", "pc", "pr"};
 const QString kOptions = QStringLiteral("Opciones");
-constexpr unsigned kReportInterval = 100;   // ms between two progress displays (and Esc readings)
 
 const QString kFormats[] = {QStringLiteral("Fracción Simple"), QStringLiteral("Fracción Mixta"),
                             QStringLiteral("Redondeo"), QStringLiteral("Flotante")};
@@ -628,24 +628,16 @@ bool TfmMatriz::Run(const std::function<void()>& work)
     if (m_busy)
         return false;
     m_busy = true;
-    m_lastReport = TickCount();
-    m_done = 0;
-    bool waiting = false;
     bool ok = false;
     {
-        const auto report = [&](double done) {
-            if (!waiting) {
-                QApplication::setOverrideCursor(Qt::WaitCursor);
-                waiting = true;
-            }
-            Progress(done);
-        };
-        TMatrizProgress matrixProgress([&](double done) {
-            m_done = done;
-            report(done);
+        TWorkProgress report(m_status[2]);
+        double done = 0;
+        TMatrizProgress matrixProgress([&](double d) {
+            done = d;
+            report(d);
         });
         // Within one long product of polynomials: the share of the matrix work stays.
-        TPoliNProgress polyProgress([&](double) { report(m_done); });
+        TPoliNProgress polyProgress([&](double) { report(done); });
         ok = TApplication::Guarded([&] {
             try {
                 work();
@@ -655,27 +647,10 @@ bool TfmMatriz::Run(const std::function<void()>& work)
             }
         });
     }
-    if (waiting)
-        QApplication::restoreOverrideCursor();
     if (m_status[2]->text().startsWith(QStringLiteral("Calculando")))
         m_status[2]->clear();
     m_busy = false;
     return ok;
-}
-
-void TfmMatriz::Progress(double done)
-{
-    const unsigned now = TickCount();
-    if (now - m_lastReport < kReportInterval)
-        return;
-    m_lastReport = now;
-    m_status[2]->setText(Format(QStringLiteral("Calculando... %d%%   <Esc> para cancelar"),
-                                {static_cast<int>(std::clamp(done, 0.0, 1.0) * 100)}));
-    m_status[2]->repaint();
-    if (IsKeyDown(vk::Escape)) {
-        m_status[2]->setText(QStringLiteral("Cálculo cancelado"));
-        throw EAbort();
-    }
 }
 
 void TfmMatriz::Action(TMatrixAction action, int otherTag)

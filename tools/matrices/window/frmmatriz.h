@@ -77,7 +77,6 @@ private:
     // Runs an action with progress and Esc; false when it failed or stopped.
     bool Run(const std::function<void()>& work);
     void Action(TMatrixAction action, int otherTag = -1);
-    void Progress(double done);
     void ShowLast();
     void Scalar();
     void Copy();
@@ -114,8 +113,6 @@ private:
     bool m_busy = false;
     bool m_panelsPlaced = false;
     int m_panelSizes[3] = {240, 240, 160};
-    unsigned m_lastReport = 0;
-    double m_done = 0;
     // The press that may start a drag of a grid, and the press on the size
     // handle with the active grid's data columns and rows at that moment.
     QPoint m_dragStart;

@@ -14,6 +14,7 @@
 #include "platform/spanish.h"
 #include "controls/toolbutton.h"
 #include "services/help.h"
+#include "services/workprogress.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -30,7 +31,6 @@
 
 namespace {
 
-constexpr unsigned kReportInterval = 100;   // ms between two progress displays (and Esc readings)
 
 QToolButton* MakeButton(QWidget* parent, const char* name, const QString& text, const QString& hint)
 {
@@ -296,36 +296,12 @@ void TfmPoli::Run(const std::function<void()>& action)
     if (m_busy)
         return;
     m_busy = true;
-    m_lastReport = TickCount();
-    bool waiting = false;
     {
-        TPoliNProgress progress([&](double done) {
-            if (!waiting) {
-                QApplication::setOverrideCursor(Qt::WaitCursor);
-                waiting = true;
-            }
-            Progress(done);
-        });
+        TWorkProgress work(Label3);
+        TPoliNProgress progress([&](double done) { work(done); });
         TApplication::Guarded(action);
     }
-    if (waiting)
-        QApplication::restoreOverrideCursor();
     m_busy = false;
-}
-
-void TfmPoli::Progress(double done)
-{
-    const unsigned now = TickCount();
-    if (now - m_lastReport < kReportInterval)
-        return;
-    m_lastReport = now;
-    Label3->setText(Format(QStringLiteral("Calculando... %d%%   <Esc> para cancelar"),
-                           {static_cast<int>(std::clamp(done, 0.0, 1.0) * 100)}));
-    Label3->repaint();
-    if (IsKeyDown(vk::Escape)) {
-        Label3->setText(QStringLiteral("Cálculo cancelado"));
-        throw EAbort();
-    }
 }
 
 void TfmPoli::Show(const TPoliAction& a)

@@ -108,7 +108,6 @@ private:
     // it raises ends in the application's error box (the cancellation
     // silently); long products report to the label and stop at Esc.
     void Run(const std::function<void()>& action);
-    void Progress(double done);
     // An operation on the selected box's polynomial in x; nothing without one.
     void OnSelectedPoli(TPoliAction (*operation)(const TPoli&));
     // A new variable grid placed beside the buttons.
@@ -120,5 +119,4 @@ private:
     TComboExpr* m_selected = nullptr;
     std::unique_ptr<complex::TExpresion> m_complex;
     bool m_busy = false;
-    unsigned m_lastReport = 0;
 };
