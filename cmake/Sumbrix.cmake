@@ -33,13 +33,18 @@ set(SUMBRIX_TEST_ENVIRONMENT
 
 # sumbrix_tests(PREFIX LINKS libs...)
 # GUI: the tests run inside a QApplication (offscreen).
+# SCREEN: GUI tests that run on a real X server: each program gets an Xvfb of its
+# own (tests/screen/on_xvfb.sh) and the xcb platform; their ctest label is "screen".
 # Each test_*.cpp in the current folder becomes one test program and one ctest entry.
 # Each program is linked with the shared test support of its kind (tests/support)
 # and runs its tests in a new random order every time (the seed is printed
 # first; GTEST_RANDOM_SEED=n repeats an order), so no test can lean on what
 # another one left behind.
 function(sumbrix_tests prefix)
-  cmake_parse_arguments(ARG "GUI" "" "LINKS" ${ARGN})
+  cmake_parse_arguments(ARG "GUI;SCREEN" "" "LINKS" ${ARGN})
+  if(ARG_SCREEN)
+    set(ARG_GUI TRUE)
+  endif()
   set(main sumbrix_testmain)
   set(support sumbrix_testsupport)
   if(ARG_GUI)
@@ -52,9 +57,17 @@ function(sumbrix_tests prefix)
     set(target ${prefix}_${stem})
     add_executable(${target} ${src})
     target_link_libraries(${target} PRIVATE ${ARG_LINKS} ${support} ${main})
-    add_test(NAME ${target} COMMAND ${target} --gtest_shuffle)
-    set_tests_properties(${target} PROPERTIES
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${SUMBRIX_TEST_ENVIRONMENT}"
-      TIMEOUT 600)
+    if(ARG_SCREEN)
+      add_test(NAME ${target}
+               COMMAND ${PROJECT_SOURCE_DIR}/tests/screen/on_xvfb.sh $<TARGET_FILE:${target}> --gtest_shuffle)
+      set_tests_properties(${target} PROPERTIES
+        ENVIRONMENT "${SUMBRIX_TEST_ENVIRONMENT};SUMBRIX_BIN_DIR=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}"
+        LABELS "screen;${prefix}" TIMEOUT 600)
+    else()
+      add_test(NAME ${target} COMMAND ${target} --gtest_shuffle)
+      set_tests_properties(${target} PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${SUMBRIX_TEST_ENVIRONMENT}"
+        LABELS "${prefix}" TIMEOUT 600)
+    endif()
   endforeach()
 endfunction()

@@ -3,12 +3,12 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake ninja-build pkg-config
+  g++ cmake ninja-build pkg-config ccache lld
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fontconfig
-  xvfb xauth libxcb-cursor0
+  xvfb xauth libxcb-cursor0 xdotool x11-apps
   locales
   clang libclang-rt-14-dev
   libmuparser-dev

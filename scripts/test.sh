@@ -7,6 +7,10 @@ bash scripts/setup.sh
 # No library includes a header of a layer above it.
 bash scripts/check_layers.sh
 build=${SUMBRIX_TEST_BUILD:-build-test}
+# Compiles are cached (ccache) by paths relative to the clone's parent, so another
+# clone of the same sources reuses them.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(cd .. && pwd)}
+export CCACHE_NOHASHDIR=1
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSUMBRIX_SANITIZE=ON -DSUMBRIX_TESTS=ON >/dev/null
 cmake --build "$build"
 export QT_QPA_PLATFORM=offscreen
