@@ -21,6 +21,25 @@ function(sumbrix_library name)
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_LINKS})
+  if("Qt6::Widgets" IN_LIST ARG_LINKS)
+    sumbrix_precompile(${name} widgets)
+  elseif("Qt6::Gui" IN_LIST ARG_LINKS)
+    sumbrix_precompile(${name} gui)
+  else()
+    sumbrix_precompile(${name} core)
+  endif()
+endfunction()
+
+# sumbrix_precompile(TARGET core|gui|widgets)
+# The Qt and standard headers most sources of a library of that kind read,
+# compiled once per library (a QtCore-only library gets none of QtGui's).
+function(sumbrix_precompile target kind)
+  set(core <QByteArray> <QFile> <QList> <QString> <QStringList>
+           <algorithm> <cmath> <cstdint> <functional> <memory> <string> <vector>)
+  set(gui ${core} <QColor> <QFont> <QImage> <QPainter>)
+  set(widgets ${gui} <QAction> <QApplication> <QComboBox> <QHBoxLayout> <QKeyEvent>
+              <QLabel> <QLineEdit> <QMenu> <QPushButton> <QToolButton> <QVBoxLayout> <QWidget>)
+  target_precompile_headers(${target} PRIVATE ${${kind}})
 endfunction()
 
 # The environment of every test program besides its display platform: the
@@ -31,15 +50,20 @@ set(SUMBRIX_TEST_ENVIRONMENT
     "LC_ALL=es_ES.UTF-8"
     "SUMBRIX_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
 
-# sumbrix_tests(PREFIX LINKS libs...)
+# sumbrix_tests(PREFIX [GUI|SCREEN] LINKS libs...)
+# Every test_*.cpp in the current folder goes into one test program, PREFIX_tests,
+# and one ctest entry of that name, labelled PREFIX (`ctest -L PREFIX` runs a
+# folder's tests).
 # GUI: the tests run inside a QApplication (offscreen).
-# SCREEN: GUI tests that run on a real X server: each program gets an Xvfb of its
-# own (tests/screen/on_xvfb.sh) and the xcb platform; their ctest label is "screen".
-# Each test_*.cpp in the current folder becomes one test program and one ctest entry.
-# Each program is linked with the shared test support of its kind (tests/support)
-# and runs its tests in a new random order every time (the seed is printed
-# first; GTEST_RANDOM_SEED=n repeats an order), so no test can lean on what
-# another one left behind.
+# SCREEN: GUI tests that run on a real X server: there each test_*.cpp is a program
+# of its own, PREFIX_<file>, run on an Xvfb of its own (tests/screen/on_xvfb.sh)
+# with the xcb platform; their ctest label is also "screen".
+# Each program is linked with the shared test support of its kind (tests/support),
+# reads the precompiled headers of its kind (tests/pch_*.h), knows the programs'
+# folder as SUMBRIX_BIN_DIR (compiled in, and in its environment), and runs its
+# tests in a new random order every time (the seed is printed first;
+# GTEST_RANDOM_SEED=n repeats an order), so no test can lean on what another one
+# left behind.
 function(sumbrix_tests prefix)
   cmake_parse_arguments(ARG "GUI;SCREEN" "" "LINKS" ${ARGN})
   if(ARG_SCREEN)
@@ -52,22 +76,46 @@ function(sumbrix_tests prefix)
     set(support sumbrix_testsupport_gui)
   endif()
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/test_*.cpp)
-  foreach(src IN LISTS tests)
-    get_filename_component(stem ${src} NAME_WE)
-    set(target ${prefix}_${stem})
-    add_executable(${target} ${src})
-    target_link_libraries(${target} PRIVATE ${ARG_LINKS} ${support} ${main})
-    if(ARG_SCREEN)
+  if(NOT tests)
+    return()
+  endif()
+  set(environment "${SUMBRIX_TEST_ENVIRONMENT};SUMBRIX_BIN_DIR=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")
+  if(ARG_SCREEN)
+    foreach(src IN LISTS tests)
+      get_filename_component(stem ${src} NAME_WE)
+      set(target ${prefix}_${stem})
+      _sumbrix_test_program(${target} ${main} ${support} "${ARG_LINKS}" ${src})
       add_test(NAME ${target}
                COMMAND ${PROJECT_SOURCE_DIR}/tests/screen/on_xvfb.sh $<TARGET_FILE:${target}> --gtest_shuffle)
       set_tests_properties(${target} PROPERTIES
-        ENVIRONMENT "${SUMBRIX_TEST_ENVIRONMENT};SUMBRIX_BIN_DIR=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}"
-        LABELS "screen;${prefix}" TIMEOUT 600)
-    else()
-      add_test(NAME ${target} COMMAND ${target} --gtest_shuffle)
-      set_tests_properties(${target} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${SUMBRIX_TEST_ENVIRONMENT}"
-        LABELS "${prefix}" TIMEOUT 600)
-    endif()
-  endforeach()
+        ENVIRONMENT "${environment}" LABELS "screen;${prefix}" TIMEOUT 600)
+    endforeach()
+  else()
+    set(target ${prefix}_tests)
+    _sumbrix_test_program(${target} ${main} ${support} "${ARG_LINKS}" ${tests})
+    add_test(NAME ${target} COMMAND ${target} --gtest_shuffle)
+    set_tests_properties(${target} PROPERTIES
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${environment}"
+      LABELS "${prefix}" TIMEOUT 900)
+  endif()
+endfunction()
+
+function(_sumbrix_test_program target main support links)
+  add_executable(${target} ${ARGN})
+  target_link_libraries(${target} PRIVATE ${links} ${support} ${main})
+  target_compile_definitions(${target} PRIVATE SUMBRIX_BIN_DIR="${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")
+  target_precompile_headers(${target} REUSE_FROM ${main})
+  add_dependencies(${target} sumbrix-data)
+endfunction()
+
+# sumbrix_xvfb_test(NAME PROGRAM FILTER)
+# A widget test program's tests matching FILTER (a --gtest_filter) run again on
+# a real X server (Xvfb), through the xcb platform.
+function(sumbrix_xvfb_test name program filter)
+  add_test(NAME ${name}
+           COMMAND ${PROJECT_SOURCE_DIR}/tests/screen/on_xvfb.sh $<TARGET_FILE:${program}>
+                   --gtest_shuffle --gtest_filter=${filter})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "${SUMBRIX_TEST_ENVIRONMENT};SUMBRIX_BIN_DIR=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}"
+    LABELS "screen" TIMEOUT 600)
 endfunction()

@@ -41,7 +41,7 @@ done
 
 cmake -S "$root" -B "$build" -G Ninja \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" \
     -DSUMBRIX_FUZZ=ON -DSUMBRIX_TESTS=ON -DSUMBRIX_SANITIZE=OFF \
     -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address -fno-omit-frame-pointer" \
     -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address" >/dev/null
@@ -52,15 +52,16 @@ ninja -C "$build" "${targets[@]}"
 
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1
-failed=()
-for d in "${names[@]}"; do
+# run_target NAME: one target's run; prints its report and fails with it.
+run_target() {
+    local d="$1"
     # Seeds: the expression lines of the domain's golden files, written afresh
     # (the binary readers have their committed corpus only).
-    seeds="$build/fuzz-seeds-$d"
+    local seeds="$build/fuzz-seeds-$d"
     rm -rf "$seeds"
     mkdir -p "$seeds"
-    n=0
-    golden=()
+    local n=0 f line
+    local golden=()
     case "$d" in *_expression) golden=("$root"/tests/data/"${d%_expression}"_*.txt) ;; esac
     for f in "${golden[@]}"; do
         [ -e "$f" ] || continue
@@ -70,13 +71,14 @@ for d in "${names[@]}"; do
             printf '%s' "$line" >"$seeds/seed_$n"
         done <"$f"
     done
-    corpus="$root/tests/fuzz/corpus/${d%_expression}"
-    dict=()
+    local corpus="$root/tests/fuzz/corpus/${d%_expression}"
+    local dict=()
     if [ -f "$root/tests/fuzz/${d%_expression}.dict" ]; then dict=(-dict="$root/tests/fuzz/${d%_expression}.dict"); fi
     # New inputs go to the first folder, never into the committed corpus.
-    scratch="$build/fuzz-new-$d"
-    finds="$build/finds-$d"
+    local scratch="$build/fuzz-new-$d"
+    local finds="$build/finds-$d"
     mkdir -p "$scratch" "$finds"
+    local opts
     if [ "$check" = 1 ]; then
         rm -rf "$scratch"
         mkdir -p "$scratch"
@@ -84,17 +86,40 @@ for d in "${names[@]}"; do
         opts=(-seed=1 -runs=40000 -timeout=20 -rss_limit_mb=2048 -max_len=4096)
         echo "== fuzz_${d}: committed corpus, golden lines, 40000 runs from seed 1"
     else
-        each=$((seconds / ${#names[@]}))
+        local each=$((seconds / ${#names[@]}))
         if [ "$each" -lt 1 ]; then each=1; fi
         opts=(-max_total_time="$each" -timeout=1 -rss_limit_mb=2048 -max_len=4096)
         echo "== fuzz_${d}: ${each} s"
     fi
     if ! (cd "$finds" && "$build/bin/fuzz_${d}" "${opts[@]}" "${dict[@]}" \
         -print_final_stats=1 "$scratch" "$corpus" "$seeds"); then
-        failed+=("fuzz_${d}")
         echo "!! fuzz_${d} failed; its input is in $finds"
+        return 1
     fi
-done
+}
+
+failed=()
+if [ "$check" = 1 ]; then
+    # The replays are independent and each is single-threaded: they run side by
+    # side, as many at a time as there are cores, each report printed whole.
+    jobs_max=$(nproc)
+    pids=()
+    for d in "${names[@]}"; do
+        while [ "$(jobs -rp | wc -l)" -ge "$jobs_max" ]; do sleep 0.2; done
+        run_target "$d" >"$build/fuzz-$d.log" 2>&1 &
+        pids+=("$!")
+    done
+    i=0
+    for d in "${names[@]}"; do
+        if ! wait "${pids[$i]}"; then failed+=("fuzz_${d}"); fi
+        cat "$build/fuzz-$d.log"
+        i=$((i + 1))
+    done
+else
+    for d in "${names[@]}"; do
+        run_target "$d" || failed+=("fuzz_${d}")
+    done
+fi
 
 if [ ${#failed[@]} -gt 0 ]; then
     echo "fuzzing failed: ${failed[*]}" >&2

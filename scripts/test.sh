@@ -1,9 +1,18 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with AddressSanitizer and UndefinedBehaviorSanitizer
-# and runs every test (widgets offscreen). Any failure or sanitizer report fails it.
+# and runs every test: the widget tests offscreen, the screen tests each on an X
+# server of its own (Xvfb), then the fuzz targets' replay. Any failure or sanitizer
+# report fails it. At the end it prints how long each step took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+steps=()
+step_start=$SECONDS
+step() { steps+=("$(printf '%-10s %4d s' "$1" $((SECONDS - step_start)))"); step_start=$SECONDS; }
+report() { echo "Time: ${steps[*]/#/| }| total $SECONDS s"; }
+trap report EXIT
+
 bash scripts/setup.sh
+step setup
 # No library includes a header of a layer above it.
 bash scripts/check_layers.sh
 build=${SUMBRIX_TEST_BUILD:-build-test}
@@ -12,13 +21,17 @@ build=${SUMBRIX_TEST_BUILD:-build-test}
 export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(cd .. && pwd)}
 export CCACHE_NOHASHDIR=1
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSUMBRIX_SANITIZE=ON -DSUMBRIX_TESTS=ON >/dev/null
+step configure
 cmake --build "$build"
-export QT_QPA_PLATFORM=offscreen
+step build
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
-ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+# The longest programs start first (ctest keeps their times from the last run).
+ctest --test-dir "$build" --output-on-failure -j "$(( $(nproc) + 2 ))"
+step ctest
 
 # The compilers meet arbitrary text: the fuzz targets replay their corpus and a
 # fixed series of inputs under AddressSanitizer (the same runs every time).
 bash scripts/fuzz.sh --check
+step fuzz

@@ -18,7 +18,7 @@ using namespace fechas;
 namespace {
 
 // The clock stands still at a chosen moment while a test runs.
-class FixedClock : public ::testing::Test {
+class CalendarClock : public ::testing::Test {
 protected:
     void SetUp() override { Set(2024, 3, 5, 14, 7, 9); }
     void TearDown() override { ClockSource() = nullptr; }
@@ -180,7 +180,7 @@ TEST(Calendar, TextsOfDatesAndTimes)
               QStringLiteral("sábado 28/12/2024 23:00:00.500"));
 }
 
-TEST_F(FixedClock, TypedDatesAndTimes)
+TEST_F(CalendarClock, TypedDatesAndTimes)
 {
     struct Case {
         const char* text;
@@ -213,7 +213,7 @@ TEST_F(FixedClock, TypedDatesAndTimes)
     }
 }
 
-TEST_F(FixedClock, TextsThatAreNoDateRaiseTheConversionError)
+TEST_F(CalendarClock, TextsThatAreNoDateRaiseTheConversionError)
 {
     for (const char* text : {"", "   ", "29/2/2023", "31/4/2024", "0/1/2024", "1/13/2024", "1/1/0000",
                              "1/1/10000", "1/1/20245", "5/3/2024 24:00", "5/3/2024 12:60", "5/3/2024 1:2:60",
@@ -230,7 +230,7 @@ TEST_F(FixedClock, TextsThatAreNoDateRaiseTheConversionError)
     }
 }
 
-TEST_F(FixedClock, TheClockGivesNowAndToday)
+TEST_F(CalendarClock, TheClockGivesNowAndToday)
 {
     EXPECT_EQ(Now(), EncodeDateTime(2024, 3, 5, 14, 7, 9));
     EXPECT_EQ(Today(), EncodeDateTime(2024, 3, 5));
