@@ -40,12 +40,17 @@ def read_table(path):
 def main():
     table_path, sources_folder = sys.argv[1], sys.argv[2]
     sys.path.insert(0, sources_folder)
-    from fuentes import FIELDS, PLAUSIBLE, TABLE_COLUMN, UNIT, Sources
+    from fuentes import FIELDS, PLAUSIBLE, TABLE_COLUMN, UNIT, Sources, number
 
     sources = Sources()
     table = read_table(table_path)
     failures = []
     listed = []
+    # The sources' texts as numbers: per mole of molecules, estimates, not known.
+    for text, want in (("9.2 (H-H)", 9.2), ("~340", 340.0), ("(10.5)", 10.5), ("0.0035", 0.0035), ("2E-3", 0.002),
+                       ("-", None), ("n/a", None), ("", None), ("0", None)):
+        if number(text) != want:
+            failures.append("the source text %r reads as %r, not %r" % (text, number(text), want))
     for (z, field) in sources.decisions:
         if z not in table or field not in FIELDS:
             failures.append("decisiones.tsv names element %d, field %s" % (z, field))
