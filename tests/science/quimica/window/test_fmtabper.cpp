@@ -117,6 +117,8 @@ TEST_F(FmTabPerTest, PointingAtACellShowsItsDataAndAnEmptyCellChangesNothing)
     pointAt(60);
     EXPECT_EQ(w->lbNombre->text(), QStringLiteral("Neodimio"));
     EXPECT_EQ(w->lbGrupo->text(), QString());
+    pointAt(120);   // not yet made: its mass is not known
+    EXPECT_EQ(w->lbMasa->text(), QStringLiteral("desconocido"));
 }
 
 TEST_F(FmTabPerTest, EveryColouringShowsItsLegendAndColoursEveryCell)
