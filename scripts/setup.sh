@@ -13,6 +13,10 @@ packages=(
   clang libclang-rt-14-dev
   libmuparser-dev
   libemf2svg-dev libwmf-bin gsfonts jlha-utils qt6-svg-dev libwmf-dev
+  # For the tests only: the oracles the shipped units and element data are
+  # checked against (GNU units; the element tables of bodr and
+  # python3-periodictable).
+  units bodr python3-periodictable
 )
 
 missing=()

@@ -69,6 +69,39 @@ const QList<TColouring>& Colourings()
 }
 
 // ---------------------------------------------------------------------------
+// Elements without data
+
+int UnknownCount(const TElementGetter& getter)
+{
+    int n = 0;
+    for (int z = 1; z <= kElementCount; ++z) {
+        const TElementoQ* e = PeriodicElement(z);
+        if (e && getter && getter(*e) == 0)
+            ++n;
+    }
+    return n;
+}
+
+int UnknownStateCount()
+{
+    int n = 0;
+    for (int z = 1; z <= kElementCount; ++z) {
+        const TElementoQ* e = PeriodicElement(z);
+        if (e && StateShadeOf(*e, 0).State == TAggregation::Unknown)
+            ++n;
+    }
+    return n;
+}
+
+QString UnknownLegendText(int count)
+{
+    if (count <= 0)
+        return QString();
+    return count == 1 ? QStringLiteral("Sin datos: 1 elemento")
+                      : Format(QStringLiteral("Sin datos: %d elementos"), {count});
+}
+
+// ---------------------------------------------------------------------------
 // Categories
 
 int CategoryValue(TCategory category, const TElementoQ& e)

@@ -64,6 +64,16 @@ void NiceScaleStep(float a, float b, float& first, float& step, float& last);
 // both ends are equal.
 QList<float> ScaleTicks(float a, float b);
 
+// ---- elements without data ----
+// How many elements of the table a colouring paints in the neutral colour
+// because their property is not known (0): a scale's getter gives 0, or the
+// melting or boiling point is missing for the states of aggregation.
+int UnknownCount(const TElementGetter& getter);
+int UnknownStateCount();
+// The legend's words for them: "Sin datos: 25 elementos" ("1 elemento");
+// empty for none.
+QString UnknownLegendText(int count);
+
 // ---- state of aggregation ----
 enum class TAggregation { Unknown, Solid, Liquid, Gas };
 inline constexpr int kMaxTemperature = 6000;

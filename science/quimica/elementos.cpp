@@ -292,33 +292,39 @@ QString IsotopeCountText(int count)
 
 QString ElementFloatText(float value) { return FloatToStrF(static_cast<Extended>(value), FloatFormat::General, 6, 0); }
 
+QString PropertyText(float value)
+{
+    return value == 0 ? QString::fromLatin1(kUnknownPropertyText) : ElementFloatText(value);
+}
+
 QList<TElementField> ElementDataFields(int z, const TElementoQ& e)
 {
     auto num = [](long long v) { return IntToStr(v); };
     return {
         {QStringLiteral("lbNA"), QStringLiteral("Número Atómico"), num(z)},
         {QStringLiteral("lbSimb"), QStringLiteral("Símbolo"), e.Symbol},
-        {QStringLiteral("lbPeso"), QStringLiteral("Masa Atómica (uma)"), ElementFloatText(e.AtomicMass)},
+        {QStringLiteral("lbPeso"), QStringLiteral("Masa Atómica (uma)"), PropertyText(e.AtomicMass)},
         {QStringLiteral("lbOx"), QStringLiteral("Estados de Oxidación"), OxidationStatesText(e)},
         {QStringLiteral("lbPeriodo"), QStringLiteral("Periodo"), num(e.Period)},
         {QStringLiteral("lbGrupo"), QStringLiteral("Grupo"), GroupText(e)},
         {QStringLiteral("lbTipo"), QStringLiteral("Serie"), ElementTypeText(e)},
         {QStringLiteral("lbElecNeg"), QStringLiteral("Electronegatividad"),
-         ElementFloatText(static_cast<float>(e.Electronegativity) / 10.0f)},
+         PropertyText(static_cast<float>(e.Electronegativity) / 10.0f)},
         {QStringLiteral("lbConfElec"), QStringLiteral("Configuración Electrónica"), e.Configuration},
         {QStringLiteral("lbDistElec"), QStringLiteral("Electrones por Capa"), ShellDistributionText(e)},
         {QStringLiteral("lbEstrucCristal"), QStringLiteral("Estructura Cristalina"), CrystalStructureText(e)},
-        {QStringLiteral("lbDensidad"), QStringLiteral("Densidad (g/cm3)"), ElementFloatText(e.Density)},
-        {QStringLiteral("lbPtoEbullicion"), QStringLiteral("Punto de Ebullición (K)"), ElementFloatText(e.BoilingPoint)},
-        {QStringLiteral("lbPtoFucion"), QStringLiteral("Punto de Fusión (K)"), ElementFloatText(e.MeltingPoint)},
+        {QStringLiteral("lbDensidad"), QStringLiteral("Densidad (g/cm3)"), PropertyText(e.Density)},
+        {QStringLiteral("lbPtoEbullicion"), QStringLiteral("Punto de Ebullición (K)"), PropertyText(e.BoilingPoint)},
+        {QStringLiteral("lbPtoFucion"), QStringLiteral("Punto de Fusión (K)"), PropertyText(e.MeltingPoint)},
         {QStringLiteral("lbCalorVap"), QStringLiteral("Calor de Vaporización (kJ/mol)"),
-         ElementFloatText(e.HeatOfVaporization)},
-        {QStringLiteral("lbCalorFucion"), QStringLiteral("Calor de Fusión (kJ/mol)"), ElementFloatText(e.HeatOfFusion)},
-        {QStringLiteral("lbRadioCov"), QStringLiteral("Radio Covalente (Å)"), ElementFloatText(e.CovalentRadius)},
-        {QStringLiteral("lbRadioAto"), QStringLiteral("Radio Atómico (pm)"), ElementFloatText(e.AtomicRadius)},
+         PropertyText(e.HeatOfVaporization)},
+        {QStringLiteral("lbCalorFucion"), QStringLiteral("Calor de Fusión (kJ/mol)"), PropertyText(e.HeatOfFusion)},
+        {QStringLiteral("lbRadioCov"), QStringLiteral("Radio Covalente (Å)"), PropertyText(e.CovalentRadius)},
+        {QStringLiteral("lbRadioAto"), QStringLiteral("Radio Atómico (pm)"), PropertyText(e.AtomicRadius)},
         {QStringLiteral("lbConducTer"), QStringLiteral("Conductividad Térmica (W/m.K)"),
-         ElementFloatText(e.ThermalConductivity)},
-        {QStringLiteral("lbAnoDesc"), QStringLiteral("Año de Descubrimiento"), num(e.DiscoveryYear)},
+         PropertyText(e.ThermalConductivity)},
+        {QStringLiteral("lbAnoDesc"), QStringLiteral("Año de Descubrimiento"),
+         e.DiscoveryYear ? num(e.DiscoveryYear) : QString::fromLatin1(kUnknownPropertyText)},
         {QStringLiteral("lbCanIso"), QStringLiteral("Isótopos"), IsotopeCountText(e.IsotopeCount())},
     };
 }

@@ -104,6 +104,10 @@ QString ShellDistributionText(const TElementoQ& e);
 QString IsotopeCountText(int count);
 // A float as the element window writes it: general format, 6 digits.
 QString ElementFloatText(float value);
+// The text of a numeric property, which the table stores as 0 when it is not
+// known: "desconocido" for 0, the number otherwise.
+QString PropertyText(float value);
+inline constexpr const char* kUnknownPropertyText = "desconocido";
 
 // The element's data as the element window lists them, in its order: the
 // field's caption and its text.

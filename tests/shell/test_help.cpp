@@ -2,7 +2,10 @@
 // the help viewer with its results and messages, F1 from any control, the
 // help debug log, and the help file the build ships.
 #include "foundation/core/cp1252.h"
+#include "foundation/core/zelini.h"
 #include "platform/shell.h"
+#include "science/quimica/coloreo.h"
+#include "science/unidades/unidades.h"
 #include "services/frmayuda.h"
 #include "services/help.h"
 #include "services/helpfile.h"
@@ -456,6 +459,31 @@ TEST(ShippedHelpFile, HasATopicForEveryContextTheProgramUses)
         }
     }
     EXPECT_EQ(GetFileVersion(name).Text, QStringLiteral("2.84.0.0"));
+}
+
+// The topics that list what the program ships say what is there: every
+// magnitude of maguni.def and every colouring of the periodic table.
+TEST(ShippedHelpFile, ListsTheShippedMagnitudesAndColourings)
+{
+    THelpFile file;
+    QString error;
+    const QString dir = QCoreApplication::applicationDirPath();
+    ASSERT_TRUE(file.Load(dir + QStringLiteral("/sumbrix.ayuda"), &error)) << error.toStdString();
+    const int units = file.TopicByName(QStringLiteral("unidades"));
+    const int table = file.TopicByName(QStringLiteral("tablaper"));
+    ASSERT_GE(units, 0);
+    ASSERT_GE(table, 0);
+    QStringList magnitudes;
+    TZelIniFile(dir + QStringLiteral("/maguni.def"), UnitDefinitionsKey()).ReadSections(magnitudes);
+    EXPECT_GE(magnitudes.size(), 48);
+    for (QString m : magnitudes) {
+        m.remove(QLatin1Char('&'));
+        EXPECT_TRUE(file.Topics()[units].Html.contains(m)) << m.toStdString();
+    }
+    for (const TColouring& c : Colourings())
+        EXPECT_TRUE(file.Topics()[table].Html.contains(c.Item)) << c.Item.toStdString();
+    EXPECT_TRUE(file.Topics()[table].Html.contains(QStringLiteral("«Sin datos»")));
+    EXPECT_TRUE(file.Topics()[table].Html.contains(QStringLiteral("«desconocido»")));
 }
 
 TEST(ShippedHelpFile, ReaderRefusesWhatIsNotAHelpFile)

@@ -19,17 +19,25 @@ Sources:
     (gaseous elements: the liquid at its boiling point), crystal structures
     and the common oxidation states.
   * data/src/elements/nombres.txt: the Spanish names, written for this program.
+  * The plain sources beside this script, made by extract_sources.py, each
+    with its origin and licence in its header, chosen among by fuentes.py
+    and decisiones.tsv: heats of fusion and vaporisation (kJ/mol) from the
+    npm package @exabyte-io/periodic-table.js (Apache-2.0); thermal
+    conductivity (W/(m K)) from python3-pymatgen (MIT), else the npm
+    package; covalent radius (angstrom) from Alvarez 2008 as transcribed in
+    python3-qcelemental (BSD-3-Clause), else bodr, else the npm package.
 
-Nobody in those sources publishes heats of fusion and vaporisation or
-thermal conductivities: those fields are 0 ("not known"), as is every value
-a source leaves out. The atomic radius is the van der Waals radius, in
-picometres.
+Every value no source gives is 0 ("not known"). The atomic radius is the van
+der Waals radius, in picometres.
 """
 
 import argparse
 import os
 import sys
 import xml.etree.ElementTree as ET
+
+sys.dont_write_bytecode = True   # nothing written beside the sources
+from fuentes import Sources
 
 NS = {"c": "http://www.xml-cml.org/schema"}
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -148,6 +156,12 @@ def main():
     from periodictable import core as ptcore
 
     bodr, isotopes = read_bodr(args.bodr)
+    sources = Sources()
+
+    def chosen(z, field):
+        v = sources.chosen(z, field)
+        return num(v) if v is not None else "0"
+
     names = {}
     with open(os.path.join(HERE, "nombres.txt"), encoding="utf-8") as f:
         for line in f:
@@ -197,18 +211,18 @@ def main():
             conf,
             ",".join(str(n) for n in shells(conf)) if conf else "0",
             str(structure),
-            num(d.get("bo:radiusCovalent")),
+            chosen(z, "covalent"),
             num(d.get("bo:meltingpoint")),
             num(d.get("bo:boilingpoint")),
             num(el.density),
             d.get("bo:period", "0"),
             str(group_of(z)),
             year if year.isdigit() else "0",
-            "0", "0",
+            chosen(z, "fusion"), chosen(z, "evaporation"),
             iso_text,
             str(len(iso)),
             num(float(vdw) * 100) if vdw else "0",
-            "0",
+            chosen(z, "conductivity"),
         ])
 
     with open(os.path.join(SRC, "quim.txt"), "w", encoding="utf-8", newline="\n") as f:
@@ -223,9 +237,14 @@ def main():
                 "# Made by data/src/elements/make_element_data.py (do not edit by hand) from\n"
                 "# Debian's bodr 10 (Blue Obelisk Data Repository, MIT licence), Debian's\n"
                 "# python3-periodictable 1.6.0 (public domain: densities, gases as liquids at\n"
-                "# their boiling point; crystal structures; oxidation states) and the Spanish\n"
-                "# names of data/src/elements/nombres.txt. The atomic radius is the van der\n"
-                "# Waals radius in pm; heats and thermal conductivities are not published there.\n")
+                "# their boiling point; crystal structures; oxidation states), the Spanish\n"
+                "# names of data/src/elements/nombres.txt and the plain sources of\n"
+                "# data/src/elements (their headers name origin and licence): heats of fusion\n"
+                "# and vaporisation from @exabyte-io/periodic-table.js (npm, Apache-2.0);\n"
+                "# thermal conductivity from python3-pymatgen (MIT), else that npm package;\n"
+                "# covalent radius from Alvarez 2008 as in python3-qcelemental (BSD-3-Clause),\n"
+                "# else bodr, else that npm package; choices in decisiones.tsv. The atomic\n"
+                "# radius is the van der Waals radius in pm.\n")
         f.write("\t".join(HEADER) + "\n")
         for r in rows:
             assert len(r) == 23, r

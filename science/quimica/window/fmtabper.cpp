@@ -408,7 +408,8 @@ void TfmTabPer::ShowElementInfo(int z)
     lbGrupo->setText(GroupText(*e));
     lbPeriodo->setText(IntToStr(e->Period));
     lbTipo->setText(ElementTypeText(*e));
-    lbMasa->setText(Format(QStringLiteral("%.4g"), {double(e->AtomicMass)}));
+    lbMasa->setText(e->AtomicMass == 0 ? QString::fromLatin1(kUnknownPropertyText)
+                                       : Format(QStringLiteral("%.4g"), {double(e->AtomicMass)}));
     lbValencia->setText(OxidationStatesText(*e));
     if (m_frame)
         m_frame->ShowElement(z);

@@ -23,6 +23,24 @@ constexpr double kLightness = 0.65;
 // The frames' layout within the panel under the table.
 constexpr int kMargin = 4;
 
+// The key of the neutral colour: a silver swatch at (x, y) and the number
+// of elements painted so because their property is not known; nothing when
+// there are none.
+void drawUnknownKey(QPainter& p, int x, int y, int count)
+{
+    const QString text = UnknownLegendText(count);
+    if (text.isEmpty())
+        return;
+    p.setPen(ToQColor(clBlack));
+    p.setBrush(ToQColor(kUnknownColor));
+    PaintRectangle(p, TRect{x, y, x + 12, y + 10});
+    QFont f = p.font();
+    f.setPixelSize(10);
+    f.setBold(false);
+    p.setFont(f);
+    p.drawText(QRect(x + 16, y - 2, 300, 14), Qt::AlignLeft | Qt::AlignVCenter, text);
+}
+
 } // namespace
 
 TabPerGlobals& TabPer()
@@ -221,6 +239,8 @@ void TfaEscala::drawScale()
         DrawLine(p, x, top - 2, x, top + 3);
         DrawTextCentered(p, TRect{x - 20, top - 17, x + 20, top - 2}, Format(QStringLiteral("%.4g"), {double(t)}));
     }
+    // The elements painted in the neutral colour, under the bar's left end.
+    drawUnknownKey(p, left, top + h + 3, UnknownCount(m_getter));
     // The unit, right-aligned under the bar.
     if (!m_unit.isEmpty()) {
         const int tw = p.fontMetrics().horizontalAdvance(m_unit);
@@ -400,6 +420,7 @@ void TfaEstado::DrawAxis()
         DrawLine(p, x, bottom, x, bottom + 2);
         DrawTextCentered(p, TRect{x - 20, bottom + 2, x + 20, bottom + 17}, Format(QStringLiteral("%.4g"), {double(t)}));
     }
+    drawUnknownKey(p, left, bottom + 19, UnknownStateCount());
     p.setPen(ToQColor(clBlue));
     const int room = TemperaturePixel(kAbsoluteRoom, w) + left;
     DrawLine(p, room, top - 4, room, bottom + 4);

@@ -59,6 +59,40 @@ TEST(ElementoQ, ALineGivesEveryFieldInOrder)
     EXPECT_FLOAT_EQ(e.ThermalConductivity, 80.4f);
 }
 
+// A numeric property stored as 0 is not known: the element window and the
+// eval line say "desconocido", never 0; a known value keeps its number.
+TEST(ElementoQ, AnUnknownPropertyReadsUnknownNotZero)
+{
+    struct Case {
+        int field;          // of the line
+        const char* label;  // of the element window
+        const char* known;  // the text of Fe's own value
+    };
+    const Case cases[] = {
+        {4, "lbPeso", "55.845"},          {6, "lbElecNeg", "1.8"},           {10, "lbRadioCov", "1.25"},
+        {11, "lbPtoFucion", "1808"},      {12, "lbPtoEbullicion", "3023"},   {13, "lbDensidad", "7.874"},
+        {17, "lbCalorFucion", "13.8"},    {18, "lbCalorVap", "349.6"},       {21, "lbRadioAto", "205"},
+        {22, "lbConducTer", "80.4"},      {16, "lbAnoDesc", nullptr},
+    };
+    auto textOf = [](const TElementoQ& e, const char* label) {
+        for (const TElementField& f : ElementDataFields(26, e))
+            if (f.Name == QLatin1String(label))
+                return f.Text;
+        ADD_FAILURE() << "no field " << label;
+        return QString();
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const TElementoQ unknown(LineWith(c.field, QStringLiteral("0")));
+        EXPECT_EQ(textOf(unknown, c.label), QStringLiteral("desconocido"));
+        if (c.known)
+            EXPECT_EQ(textOf(TElementoQ(Line(FeFields())), c.label), QString::fromLatin1(c.known));
+    }
+    EXPECT_EQ(textOf(TElementoQ(LineWith(16, QStringLiteral("1735"))), "lbAnoDesc"), QStringLiteral("1735"));
+    // A small value is not taken for unknown.
+    EXPECT_EQ(textOf(TElementoQ(LineWith(22, QStringLiteral("0.0035"))), "lbConducTer"), QStringLiteral("0.0035"));
+}
+
 TEST(ElementoQ, ListsAndTextsFollowTheirRules)
 {
     struct Case {

@@ -2,16 +2,24 @@
 // must hold, the rules its names follow, a table of conversions against their
 // exact values from the legal definitions, round trips through every
 // fundamental unit, and, where GNU units is installed, the same conversions
-// asked of it.
+// asked of it; and one value through every unit of every magnitude, each
+// compared with what GNU units makes of it.
+#include "foundation/core/filesafe.h"
+#include "foundation/core/format.h"
 #include "science/unidades/unidades.h"
+#include "support/testsupport.h"
 #include "unitfixture.h"
 
 #include <QFile>
+#include <QMap>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStandardPaths>
 
 #include <cmath>
+#include <iostream>
+#include <memory>
 
 namespace {
 
@@ -145,6 +153,38 @@ const Conversion kTable[] = {
     {"Viscosidad dinámica", 1, "poise", "centipoise", 100},
     {"Cantidad de sustancia", 1, "kilomol", "mol", 1000},
     {"Inducción magnética", 1, "tesla", "gauss", 10000},
+    {"Capacidad eléctrica", 1, "microfaradio", "picofaradio", 1e6L},
+    {"Capacidad eléctrica", 1, "estatfaradio", "picofaradio", 1.112650056053618432174089964848L},
+    {"Capacidad eléctrica", 1, "abfaradio", "faradio", 1e9L},
+    {"Inductancia", 1, "milihenrio", "microhenrio", 1000},
+    {"Inductancia", 1, "estathenrio", "henrio", 898755178736.81764L},
+    {"Conductancia eléctrica", 1, "mho", "siemens", 1},
+    {"Conductancia eléctrica", 1, "abmho", "kilosiemens", 1e6L},
+    {"Flujo magnético", 1, "weber", "maxwell", 1e8L},
+    {"Flujo luminoso", 1, "kilolumen", "candela estereorradián", 1000},
+    {"Luminancia", 1, "stilb", "nit", 1e4L},
+    {"Luminancia", 1, "lambert", "candela por metro cuadrado", 3183.098861837906715377675267450L},
+    {"Luminancia", 1, "foot-lambert", "candela por metro cuadrado", 3.426259099635390526916745961650L},
+    {"Dosis absorbida", 1, "gray", "rad", 100},
+    {"Dosis equivalente", 1, "rem", "milisievert", 10},
+    {"Exposición a la radiación", 1, "roentgen", "culombio por kilogramo", 2.58e-4L},
+    {"Viscosidad cinemática", 1, "stokes", "centistokes", 100},
+    {"Velocidad angular", 60, "revolución por minuto", "revolución por segundo", 1},
+    {"Velocidad angular", 1, "revolución por minuto", "radián por segundo", 0.1047197551196597746154214461093L},
+    {"Velocidad angular", 1, "revolución por segundo", "grado por segundo", 360},
+    {"Aceleración angular", 1, "revolución por segundo cuadrado", "grado por segundo cuadrado", 360},
+    {"Concentración molar", 1, "mol por litro", "milimol por litro", 1000},
+    {"Concentración molar", 1, "mol por litro", "mol por metro cúbico", 1000},
+    {"Calor específico", 1, "caloría por gramo grado Celsius", "julio por kilogramo kelvin", 4184},
+    {"Calor específico", 1, "BTU por libra grado Fahrenheit", "julio por kilogramo kelvin", 4186.8L},
+    {"Conductividad térmica", 1, "BTU por hora pie grado Fahrenheit", "vatio por metro kelvin",
+     1.730734666371391076115485564304L},
+    {"Conductividad térmica", 1, "caloría por segundo centímetro grado Celsius", "vatio por metro kelvin", 418.4L},
+    {"Ángulo sólido", 1, "esfera", "grado cuadrado", 41252.96124941927103129467146616L},
+    {"Ángulo sólido", 1, "esfera", "hemisferio", 2},
+    {"Intensidad de campo eléctrico", 1, "kilovoltio por metro", "voltio por centímetro", 10},
+    {"Intensidad de campo eléctrico", 1, "estatvoltio por centímetro", "voltio por metro", 29979.2458L},
+    {"Intensidad de campo magnético", 1, "oersted", "amperio por metro", 79.57747154594766788444188168626L},
     {"Moneda", 1, "euro", "peseta española", 166.386L},
     {"Moneda", 1000, "peseta española", "euro", 6.010121043837822893753080187L},
     {"Moneda", 1, "marco alemán", "franco francés", 3.353854885138278889269517289L},
@@ -166,6 +206,33 @@ TEST_F(ShippedUnits, HoldsTheMagnitudesAUserConverts)
         EXPECT_TRUE(tested.contains(m.Name) || tested.contains(m.Name.mid(1, 6)));
     }
     EXPECT_GE(sizeof(kTable) / sizeof(kTable[0]), 60u);
+}
+
+TEST_F(ShippedUnits, HoldsTheMagnitudesAStudentLooksFor)
+{
+    const char* const wanted[] = {
+        "Capacidad eléctrica", "Inductancia", "Conductancia eléctrica", "Flujo magnético", "Flujo luminoso",
+        "Luminancia", "Dosis absorbida", "Dosis equivalente", "Exposición a la radiación",
+        "Viscosidad cinemática", "Velocidad angular", "Aceleración angular", "Concentración molar",
+        "Calor específico", "Conductividad térmica", "Ángulo sólido", "Intensidad de campo eléctrico",
+        "Intensidad de campo magnético"};
+    for (const char* name : wanted) {
+        SCOPED_TRACE(name);
+        EXPECT_GE(FindMagnitude(QString::fromUtf8(name)), 0);
+    }
+    struct Case {
+        const char* magnitude;
+        const char* unit;
+    } units[] = {{"Conductancia eléctrica", "mho"}, {"Flujo magnético", "maxwell"}, {"Luminancia", "nit"},
+                 {"Luminancia", "stilb"},        {"Luminancia", "lambert"},     {"Luminancia", "foot-lambert"},
+                 {"Dosis absorbida", "rad"},     {"Dosis equivalente", "rem"},  {"Exposición a la radiación", "roentgen"},
+                 {"Viscosidad cinemática", "centistokes"}, {"Velocidad angular", "revolución por minuto"},
+                 {"Concentración molar", "milimol por litro"}, {"Ángulo sólido", "grado cuadrado"}};
+    for (const Case& c : units) {
+        SCOPED_TRACE(c.unit);
+        EXPECT_GE(magnitude(QString::fromUtf8(c.magnitude)).IndexOf(QString::fromUtf8(c.unit)), 0);
+    }
+    EXPECT_GE(unitEngine().MagnitudeList.size(), 48u);
 }
 
 TEST_F(ShippedUnits, NamesFollowTheRules)
@@ -256,6 +323,132 @@ TEST_F(ShippedUnits, AgreesWithGnuUnitsWhereInstalled)
                                           QString::fromUtf8(c.to), c.value);
         EXPECT_LE(rel(got, oracle), 1e-12L) << static_cast<double>(got) << " vs " << out.toStdString();
     }
+}
+
+// What GNU units calls each unit of the file (tests/data/maguni_gnu_units.txt):
+// magnitude -> unit -> expression; "?" where GNU units does not know it.
+QMap<QString, QMap<QString, QString>> gnuUnitNames()
+{
+    QByteArray bytes;
+    EXPECT_TRUE(ReadWholeFile(testDataDir() + QStringLiteral("maguni_gnu_units.txt"), bytes));
+    QMap<QString, QMap<QString, QString>> names;
+    QString section;
+    for (const QString& raw : QString::fromUtf8(bytes).split(QLatin1Char('\n'))) {
+        const QString line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        if (line.startsWith(QLatin1Char('['))) {
+            section = line.mid(1, line.size() - 2);
+            continue;
+        }
+        const int tab = raw.indexOf(QLatin1Char('\t'));
+        EXPECT_GT(tab, 0) << raw.toStdString();
+        if (tab > 0)
+            names[section][raw.left(tab).trimmed()] = raw.mid(tab + 1).trimmed();
+    }
+    return names;
+}
+
+// One question for GNU units: "have" in terms of the fundamental unit "want".
+struct GnuQuestion {
+    QString what;   // magnitude: unit
+    QString have, want;
+    Extended ours = 0;
+};
+
+// GNU units' answers, several programs at a time; an empty text where it
+// gave no number (its message instead, after "!").
+QStringList askGnuUnits(const QString& program, const std::vector<GnuQuestion>& questions)
+{
+    QStringList answers;
+    constexpr size_t kAtOnce = 6;
+    for (size_t first = 0; first < questions.size(); first += kAtOnce) {
+        std::vector<std::unique_ptr<QProcess>> running;
+        for (size_t i = first; i < std::min(questions.size(), first + kAtOnce); ++i) {
+            auto p = std::make_unique<QProcess>();
+            // Its numbers in the C locale whatever the test's locale is.
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+            p->setProcessEnvironment(env);
+            p->start(program, {QStringLiteral("-t"), QStringLiteral("-o"), QStringLiteral("%.17g"), questions[i].have,
+                               questions[i].want});
+            running.push_back(std::move(p));
+        }
+        for (auto& p : running) {
+            if (!p->waitForFinished(30000)) {
+                answers << QStringLiteral("!no answer");
+                continue;
+            }
+            const QString out = QString::fromLocal8Bit(p->readAllStandardOutput()).trimmed();
+            Extended v = 0;
+            answers << (TryStrToFloat(out, v) ? out : QStringLiteral("!") + out.simplified());
+        }
+    }
+    return answers;
+}
+
+// Every unit of every magnitude: 1.2345 of it in the fundamental unit, as the
+// engine computes it and as GNU units does, to 1E-9. Any unit that the list
+// of GNU units' names leaves out fails; the units GNU units does not know
+// are listed.
+TEST_F(ShippedUnits, EveryUnitAgreesWithGnuUnits)
+{
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("units"));
+    if (program.isEmpty())
+        GTEST_SKIP() << "GNU units is not installed (Debian package \"units\", scripts/setup.sh): "
+                        "the conversions were not compared with it";
+    const auto names = gnuUnitNames();
+    const Extended x = 1.2345L;
+    const QString xText = QStringLiteral("1.2345");
+    static const QRegularExpression function(QStringLiteral("^(\\w+)\\(%v\\)$"));
+    std::vector<GnuQuestion> questions;
+    QStringList unknown;
+    int units = 0;
+    for (TMagnitud& m : unitEngine().MagnitudeList) {
+        SCOPED_TRACE(m.Name.toStdString());
+        ASSERT_TRUE(names.contains(m.Name)) << "no GNU units names for this magnitude";
+        const auto& known = names[m.Name];
+        EXPECT_EQ(known.size(), m.Count()) << "names for units the file does not hold";
+        const QString fundamental = known.value(m.UnitNames[0]);
+        ASSERT_FALSE(fundamental.isEmpty() || fundamental == QLatin1String("?"));
+        const auto f = function.match(fundamental);
+        const QString want = f.hasMatch() ? f.captured(1) : QStringLiteral("(") + fundamental + QLatin1Char(')');
+        for (int i = 0; i < m.Count(); ++i) {
+            const QString& unit = m.UnitNames[i];
+            ++units;
+            const auto e = known.find(unit);
+            if (e == known.end()) {
+                ADD_FAILURE() << "no GNU units name for " << unit.toStdString();
+                continue;
+            }
+            if (*e == QLatin1String("?")) {
+                unknown << m.Name + QStringLiteral(": ") + unit;
+                continue;
+            }
+            GnuQuestion q;
+            q.what = m.Name + QStringLiteral(": ") + unit;
+            q.have = e->contains(QLatin1String("%v")) ? QString(*e).replace(QLatin1String("%v"), xText)
+                                                      : xText + QStringLiteral(" (") + *e + QLatin1Char(')');
+            q.want = want;
+            q.ours = ConvertUnits(m.Name, unit, m.UnitNames[0], x);
+            questions.push_back(q);
+        }
+    }
+    EXPECT_GE(units, 380);
+    const QStringList answers = askGnuUnits(program, questions);
+    ASSERT_EQ(answers.size(), qsizetype(questions.size()));
+    for (size_t i = 0; i < questions.size(); ++i) {
+        const GnuQuestion& q = questions[i];
+        SCOPED_TRACE(testing::Message() << q.what.toStdString() << " (units '" << q.have.toStdString() << "' '"
+                                        << q.want.toStdString() << "')");
+        Extended oracle = 0;
+        ASSERT_TRUE(TryStrToFloat(answers[int(i)], oracle)) << answers[int(i)].toStdString();
+        EXPECT_LE(rel(q.ours, oracle), 1e-9L) << static_cast<double>(q.ours) << " vs " << answers[int(i)].toStdString();
+    }
+    // What GNU units could not check.
+    std::cout << questions.size() << " units compared with GNU units; not known to it (" << unknown.size()
+              << "): " << unknown.join(QStringLiteral(", ")).toStdString() << std::endl;
+    EXPECT_LE(unknown.size(), 5);
 }
 
 } // namespace

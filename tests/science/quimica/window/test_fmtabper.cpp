@@ -117,6 +117,8 @@ TEST_F(FmTabPerTest, PointingAtACellShowsItsDataAndAnEmptyCellChangesNothing)
     pointAt(60);
     EXPECT_EQ(w->lbNombre->text(), QStringLiteral("Neodimio"));
     EXPECT_EQ(w->lbGrupo->text(), QString());
+    pointAt(120);   // not yet made: its mass is not known
+    EXPECT_EQ(w->lbMasa->text(), QStringLiteral("desconocido"));
 }
 
 TEST_F(FmTabPerTest, EveryColouringShowsItsLegendAndColoursEveryCell)
@@ -156,9 +158,10 @@ TEST_F(FmTabPerTest, EveryColouringShowsItsLegendAndColoursEveryCell)
             EXPECT_EQ(shownColor(z), expected);
         }
     }
-    // Properties nobody knows give the neutral colour.
-    w->cmbPintar->setCurrentIndex(1);   // "Calor de Fusión"
-    EXPECT_EQ(shownColor(26), clSilver);
+    // A property nobody knows gives the neutral colour; a known one does not.
+    w->cmbPintar->setCurrentIndex(1);   // "Calor de Fusión": not known for helium
+    EXPECT_EQ(shownColor(2), clSilver);
+    EXPECT_NE(shownColor(26), clSilver);
 }
 
 TEST_F(FmTabPerTest, TheArrowsStepThroughTheListAndStopAtItsEnds)
@@ -294,12 +297,50 @@ TEST_F(FmTabPerTest, TheScaleMarkerShowsKnownValuesOnly)
     EXPECT_TRUE(w->faEscala->marca->isVisible());
     EXPECT_EQ(w->Actual->text(), QStringLiteral("Hierro = 7.874 g/cm3"));
     EXPECT_EQ(w->faEscala->marca->x(), w->faEscala->BarPixel(PeriodicElement(26)->Density) - 1);
-    w->cmbPintar->setCurrentIndex(1);   // "Calor de Fusión": not known
-    pointAt(26);
+    w->cmbPintar->setCurrentIndex(1);   // "Calor de Fusión": not known for helium
+    pointAt(2);
     EXPECT_FALSE(w->faEscala->marca->isVisible());
     EXPECT_TRUE(w->Actual->text().isEmpty());
     w->cmbPintar->setCurrentIndex(15);
     EXPECT_EQ(w->faEscala->Unit(), QStringLiteral("pm"));
+}
+
+// What is not known is said so: the element window writes "desconocido", the
+// cell is silver, and the scale and state legends show the silver key with
+// the number of such elements.
+TEST_F(FmTabPerTest, UnknownValuesAreSaidUnknownAndKeyedInTheLegend)
+{
+    open();
+    clickOn(2);   // helium: no heat of fusion in the sources
+    TfmElemento* d = w->ElementWindow();
+    ASSERT_NE(d, nullptr);
+    auto label = [d](const char* name) { return d->findChild<QLabel*>(QString::fromLatin1(name))->text(); };
+    EXPECT_EQ(label("lbCalorFucion"), QStringLiteral("desconocido"));
+    EXPECT_EQ(label("lbCalorVap"), QStringLiteral("0.08"));
+    d->ShowElement(26);
+    EXPECT_EQ(label("lbCalorFucion"), QStringLiteral("13.8"));
+    EXPECT_EQ(label("lbConducTer"), QStringLiteral("80"));
+
+    struct Case {
+        int colouring;
+        TElementGetter getter;   // empty: the states of aggregation
+    };
+    const Case cases[] = {{1, Colourings()[1].Getter}, {4, Colourings()[4].Getter}, {7, {}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.colouring);
+        w->cmbPintar->setCurrentIndex(c.colouring);
+        const int unknown = c.getter ? UnknownCount(c.getter) : UnknownStateCount();
+        EXPECT_GT(unknown, 0);
+        EXPECT_LT(unknown, 50);   // the sources fill most of the table
+        const QImage legend = w->CurrentFrame()->Legend();
+        // The silver swatch under the bar (or the strip) at its left end.
+        const QWidget* under = c.getter ? static_cast<QWidget*>(w->faEscala->pb) : w->faEstado->Image2;
+        const int y = under->y() + under->height() + (c.getter ? 8 : 24);
+        EXPECT_EQ(FromQColor(legend.pixelColor(under->x() + 6, y)), kUnknownColor);
+    }
+    EXPECT_EQ(UnknownLegendText(0), QString());
+    EXPECT_EQ(UnknownLegendText(1), QStringLiteral("Sin datos: 1 elemento"));
+    EXPECT_EQ(UnknownLegendText(23), QStringLiteral("Sin datos: 23 elementos"));
 }
 
 TEST_F(FmTabPerTest, CategoryMarkersLandInsideTheirLegends)
