@@ -8,14 +8,13 @@
 #include "controls/stringgridx.h"
 #include "engine/real/expresion.h"
 #include "science/formulas/window/fmformula.h"
+#include "science/formulas/window/formulagridinput.h"
 #include "science/quimica/quimica.h"
 #include "science/unidades/unidades.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
-#include <QLineEdit>
-#include <QTest>
 
 namespace {
 
@@ -47,30 +46,6 @@ protected:
         box->setCurrentIndex(i);
         emit box->activated(i);
     }
-    static int rowOf(TfmFormula& w, const QString& symbol)
-    {
-        for (int r = 1; r < w.gri->RowCount(); ++r)
-            if (w.gri->Cells(TfmFormula::cSimb, r) == symbol)
-                return r;
-        return -1;
-    }
-    // Types a value into the Valor cell of a symbol's row and presses Enter.
-    static void type(TfmFormula& w, const QString& symbol, const QString& text)
-    {
-        const int r = rowOf(w, symbol);
-        ASSERT_GT(r, 0);
-        w.gri->SetCurrent(TfmFormula::cValor, r);
-        w.gri->editItem(w.gri->item(r, TfmFormula::cValor));
-        QLineEdit* line = nullptr;
-        for (QLineEdit* e : w.gri->viewport()->findChildren<QLineEdit*>())
-            if (e->isVisible())
-                line = e;
-        ASSERT_NE(line, nullptr);
-        line->selectAll();
-        QTest::keyClicks(line, text);
-        QTest::keyClick(line, Qt::Key_Return);
-        QCoreApplication::processEvents();
-    }
 
     real::TExpresion input;
 };
@@ -84,9 +59,9 @@ TEST_F(FormulaScreen, LongResultsReadWhole)
 
     choose(w.cmbTipo, w.cmbTipo->findText(QStringLiteral("Mecánica")));
     choose(w.cmbFormulas, w.cmbFormulas->findText(QStringLiteral("Velocidad media")));
-    type(w, QStringLiteral("d"), QStringLiteral("1/3"));
-    type(w, QStringLiteral("v"), QStringLiteral("7.000000001"));
-    ASSERT_GE(w.gri->Cells(TfmFormula::cValor, rowOf(w, QStringLiteral("t"))).size(), 15);
+    TypeFormulaValue(w, QStringLiteral("d"), QStringLiteral("1/3"));
+    TypeFormulaValue(w, QStringLiteral("v"), QStringLiteral("7.000000001"));
+    ASSERT_GE(w.gri->Cells(TfmFormula::cValor, FormulaRowOf(w, QStringLiteral("t"))).size(), 15);
     faults = screencheck::check(&w, QStringLiteral("formula_result"));
     EXPECT_TRUE(faults.empty()) << ::testing::PrintToString(faults);
 }
