@@ -35,9 +35,13 @@ TEST_F(StatScreen, ResultsAndLabelsReadWhole)
     EXPECT_TRUE(faults.empty()) << ::testing::PrintToString(faults);
     const auto& labels = w.AxisLabels();
     ASSERT_EQ(labels.size(), 4u);
-    for (size_t i = 1; i < labels.size(); ++i) {
+    // No label over another, and all within the chart.
+    const QRect chart = w.pb->rect();
+    for (size_t i = 0; i < labels.size(); ++i) {
         SCOPED_TRACE(labels[i].first.toStdString());
-        EXPECT_FALSE(labels[0].second.intersects(labels[i].second)) << "\"Dato\" and a quartile overlap";
+        EXPECT_TRUE(chart.contains(labels[i].second));
+        for (size_t j = 0; j < i; ++j)
+            EXPECT_FALSE(labels[j].second.intersects(labels[i].second)) << labels[j].first.toStdString();
     }
 }
 

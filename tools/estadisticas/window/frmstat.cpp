@@ -25,6 +25,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStyledItemDelegate>
@@ -146,6 +147,16 @@ std::vector<std::pair<QString, QRect>> ChartAxisLabels(const QFontMetrics& fm, i
             for (QRect& q : quartiles)
                 if (q.adjusted(-2, 0, 2, 0).intersects(dato))
                     q.translate(0, -th);
+        }
+    }
+    // Quartiles that fall together keep their labels apart, one line up each.
+    for (int i = 1; i < 3; ++i) {
+        for (int j = 0; j < i; ++j) {
+            if (quartiles[i].adjusted(-2, 0, 2, 0).intersects(quartiles[j]) ||
+                quartiles[i].adjusted(-2, 0, 2, 0).intersects(dato)) {
+                quartiles[i].translate(0, -th);
+                j = -1;   // look again from the first
+            }
         }
     }
     std::vector<std::pair<QString, QRect>> out;
@@ -556,6 +567,9 @@ void TfmStat::ShowResults()
     sg->SetFixed(1, 1);
     sg->SetCurrent(1, std::clamp(sg->Row(), 1, sg->RowCount() - 1));
     FitColumns(sg, {138, 130});
+    // The window widens to show every result whole.
+    sg->setMinimumWidth(sg->columnWidth(0) + sg->columnWidth(1) + sg->verticalScrollBar()->sizeHint().width() +
+                        2 * sg->frameWidth());
     RefreshTable();
     pb->Repaint();
 }
