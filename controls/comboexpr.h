@@ -38,7 +38,8 @@ ComboExprGlobals& ComboExpr();
 // screen coordinates) on `screen`: under it, above it, right of it or left of
 // it, whichever fits first, its left edge first at `preferredX`; `fallback`
 // when none fits.
-QPoint PlaceClearOf(const QRect& window, const QSize& size, int preferredX, const QRect& screen, const QPoint& fallback);
+QPoint PlaceClearOf(const QRect& window, const QSize& size, int preferredX, const QRect& screen,
+                   const QPoint& fallback);
 
 class TComboExpr : public QComboBox {
     Q_OBJECT

@@ -31,7 +31,8 @@ std::string str(const QString& s) { return s.toStdString(); }
 QString nameOf(const QWidget* w)
 {
     const QString n = w->objectName();
-    return QStringLiteral("%1 (%2)").arg(n.isEmpty() ? QStringLiteral("?") : n, QLatin1String(w->metaObject()->className()));
+    return QStringLiteral("%1 (%2)").arg(n.isEmpty() ? QStringLiteral("?") : n,
+                                         QLatin1String(w->metaObject()->className()));
 }
 
 // The part of w the window shows: its rectangle clipped by every ancestor's,
@@ -155,7 +156,8 @@ void checkButton(Faults& out, const QAbstractButton* b)
     Qt::Alignment align = Qt::AlignCenter;
     if (qobject_cast<const QCheckBox*>(b) || qobject_cast<const QRadioButton*>(b)) {
         const bool check = qobject_cast<const QCheckBox*>(b) != nullptr;
-        const int ind = st->pixelMetric(check ? QStyle::PM_IndicatorWidth : QStyle::PM_ExclusiveIndicatorWidth, nullptr, b);
+        const int ind =
+            st->pixelMetric(check ? QStyle::PM_IndicatorWidth : QStyle::PM_ExclusiveIndicatorWidth, nullptr, b);
         const int gap = st->pixelMetric(check ? QStyle::PM_CheckBoxLabelSpacing : QStyle::PM_RadioButtonLabelSpacing,
                                         nullptr, b);
         room.setLeft(ind + gap);
@@ -189,7 +191,8 @@ void checkLineEdit(Faults& out, const QLineEdit* e)
     QRect room = e->rect().adjusted(frame + 2, frame, -frame - 2, -frame);
     const QMargins tm = e->textMargins();
     room.adjust(tm.left(), tm.top(), -tm.right(), -tm.bottom());
-    checkText(out, e, QString(), e->text(), room, e->font(), (e->alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter);
+    checkText(out, e, QString(), e->text(), room, e->font(),
+              (e->alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter);
 }
 
 void checkGroupBox(Faults& out, const QGroupBox* g)

@@ -50,7 +50,8 @@ protected:
 
 TEST_F(ShellScreen, TheTipsWindowOpensCentredOnTheScreen)
 {
-    QFile::copy(qEnvironmentVariable("SUMBRIX_BIN_DIR") + QStringLiteral("/tips.ini"), dir.filePath(QStringLiteral("tips.ini")));
+    QFile::copy(qEnvironmentVariable("SUMBRIX_BIN_DIR") + QStringLiteral("/tips.ini"),
+                dir.filePath(QStringLiteral("tips.ini")));
     TfmTips tips;
     const screencheck::Faults faults = screencheck::check(&tips, QStringLiteral("tips"));
     EXPECT_TRUE(faults.empty()) << ::testing::PrintToString(faults);
