@@ -70,6 +70,17 @@ TEST_F(ShellScreen, TheOptionsDialogOpensCentredOnTheScreen)
     expectCentred(&dialog);
 }
 
+TEST_F(ShellScreen, TheMainWindowIsWholeBeforeAndAfterACalculation)
+{
+    openNotFirstRun();
+    w->move(40, 40);
+    screencheck::Faults faults = screencheck::check(w.get(), QStringLiteral("principal"));
+    EXPECT_TRUE(faults.empty()) << ::testing::PrintToString(faults);
+    enter(QStringLiteral("sin(pi/7)*1234.5678"));
+    faults = screencheck::check(w.get(), QStringLiteral("principal_calculo"));
+    EXPECT_TRUE(faults.empty()) << ::testing::PrintToString(faults);
+}
+
 TEST_F(ShellScreen, TheSplashAndTheAboutBoxShowTheProgramsIcon)
 {
     TSplash splash(TSplashMode::Splash);
