@@ -5,6 +5,7 @@
 #include "drawkit/drawkit.h"
 #include "drawkit/gradients.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <algorithm>
 
@@ -103,4 +104,33 @@ void TAreaFondo::leaveEvent(QEvent* e)
     TPaintBox::leaveEvent(e);
     if (m_mouseOver.leave())
         TApplication::Guarded([this] { DoMouseOver(); });
+}
+
+namespace {
+
+// Keeps a background at its panel's size.
+class BackgroundSizer : public QObject {
+public:
+    BackgroundSizer(QWidget* panel, QWidget* area) : QObject(area), m_area(area) { panel->installEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (e->type() == QEvent::Resize || e->type() == QEvent::Show)
+            m_area->setGeometry(static_cast<QWidget*>(watched)->rect());
+        return false;
+    }
+
+private:
+    QWidget* m_area;
+};
+
+} // namespace
+
+TAreaFondo* AddBackground(QWidget* panel, const QString& name)
+{
+    auto* area = new TAreaFondo(panel);
+    area->setObjectName(name);
+    area->setGeometry(panel->rect());
+    area->lower();
+    new BackgroundSizer(panel, area);
+    return area;
 }

@@ -49,3 +49,7 @@ private:
     QString m_caption;
     TMouseOverFlag m_mouseOver;
 };
+
+// A gradient background filling `panel` behind its other children, kept at
+// the panel's size whatever the panel's layout makes of it.
+TAreaFondo* AddBackground(QWidget* panel, const QString& name);

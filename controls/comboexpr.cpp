@@ -11,6 +11,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScreen>
 
 void ComboExprGlobals::reset()
 {
@@ -338,8 +339,33 @@ void TComboExpr::enterEvent(QEnterEvent* e)
         return;
     TfmTeclado* k = EnsureTeclado();
     const QPoint bottomLeft = mapToGlobal(QPoint(0, height()));
-    k->move(bottomLeft.x() + (width() - k->width()) / 2, bottomLeft.y());
+    QPoint at(bottomLeft.x() + (width() - k->width()) / 2, bottomLeft.y());
+    if (m_keyboardClear && screen())
+        at = PlaceClearOf(window()->frameGeometry(), k->frameGeometry().size(), at.x(), screen()->availableGeometry(),
+                          at);
+    k->move(at);
     k->ShowFor(this);
+}
+
+QPoint PlaceClearOf(const QRect& window, const QSize& size, int preferredX, const QRect& screen, const QPoint& fallback)
+{
+    const auto fitX = [&](int x) {
+        return std::clamp(x, screen.left(), std::max(screen.left(), screen.right() + 1 - size.width()));
+    };
+    const auto fitY = [&](int y) {
+        return std::clamp(y, screen.top(), std::max(screen.top(), screen.bottom() + 1 - size.height()));
+    };
+    const QPoint candidates[] = {
+        {fitX(preferredX), window.bottom() + 1},
+        {fitX(preferredX), window.top() - size.height()},
+        {window.right() + 1, fitY(window.top())},
+        {window.left() - size.width(), fitY(window.top())},
+    };
+    for (const QPoint& c : candidates) {
+        if (screen.contains(QRect(c, size)))
+            return c;
+    }
+    return fallback;
 }
 
 void TComboExpr::leaveEvent(QEvent* e)

@@ -34,6 +34,13 @@ struct ComboExprGlobals {
 };
 ComboExprGlobals& ComboExpr();
 
+// Where a window of size `size` goes clear of `window` (frame rectangles,
+// screen coordinates) on `screen`: under it, above it, right of it or left of
+// it, whichever fits first, its left edge first at `preferredX`; `fallback`
+// when none fits.
+QPoint PlaceClearOf(const QRect& window, const QSize& size, int preferredX, const QRect& screen,
+                   const QPoint& fallback);
+
 class TComboExpr : public QComboBox {
     Q_OBJECT
 public:
@@ -54,6 +61,10 @@ public:
     void SetTextEmpty(const QString& s) { m_textEmpty = s; }
     bool Teclado() const { return m_teclado; }
     void SetTeclado(bool on);
+    // The keyboard opens clear of the box's window (under it, above it or
+    // beside it, where the screen has room) instead of under the box: for a
+    // window whose results lie under its box.
+    void SetKeyboardClearOfWindow(bool on) { m_keyboardClear = on; }
     const TNotifyEvent& OnCargarLista() const { return m_onCargarLista; }
     void SetOnCargarLista(TNotifyEvent e) { m_onCargarLista = std::move(e); }
     // The framework's own type-ahead completion from the item list.
@@ -141,6 +152,7 @@ private:
     TNotifyEvent m_onCargarLista;
     QColor m_savedFontColor;
     bool m_teclado = true;
+    bool m_keyboardClear = false;
     bool m_autoCompleteSuppressed = false;
     std::shared_ptr<const TAutoCompSource> m_nameTable;
     bool m_autoComplete = true;

@@ -74,8 +74,11 @@ TFormMX::~TFormMX() = default;
 
 QImage& TFormMX::Image()
 {
-    if (!m_image)
+    if (!m_image) {
         m_image = std::make_unique<QImage>(CreateBitmap(width(), height(), 0));
+        // Where the owner draws nothing the window shows its own colour.
+        m_image->fill(palette().color(QPalette::Window));
+    }
     return *m_image;
 }
 
@@ -217,6 +220,7 @@ void TFormMX::resizeEvent(QResizeEvent* e)
     if (m_image && m_image->size() != size()) {
         // The picture follows the client size, keeping what it holds.
         QImage bigger = CreateBitmap(width(), height(), 0);
+        bigger.fill(palette().color(QPalette::Window));
         if (!bigger.isNull() && !m_image->isNull()) {
             QPainter p(&bigger);
             p.drawImage(0, 0, *m_image);

@@ -15,6 +15,8 @@
 #include <QSlider>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 struct KeyDef {
@@ -229,6 +231,22 @@ bool TfmTeclado::PointerKeepsKeyboard(const QPoint& global) const
     if (m_combo) {
         const QRect box(m_combo->mapToGlobal(QPoint(0, 0)), m_combo->size());
         if (box.contains(global))
+            return true;
+        // Placed away from the box, the keyboard stays while the pointer goes
+        // straight from one to the other.
+        const QRect k = geometry();
+        const int left = std::max(box.left(), k.left()), right = std::min(box.right(), k.right());
+        const int top = std::max(box.top(), k.top()), bottom = std::min(box.bottom(), k.bottom());
+        QRect way;
+        if (left <= right && k.top() > box.bottom())
+            way = QRect(QPoint(left, box.bottom()), QPoint(right, k.top()));
+        else if (left <= right && k.bottom() < box.top())
+            way = QRect(QPoint(left, k.bottom()), QPoint(right, box.top()));
+        else if (top <= bottom && k.left() > box.right())
+            way = QRect(QPoint(box.right(), top), QPoint(k.left(), bottom));
+        else if (top <= bottom && k.right() < box.left())
+            way = QRect(QPoint(k.right(), top), QPoint(box.left(), bottom));
+        if (way.contains(global))
             return true;
     }
     return false;

@@ -6,7 +6,8 @@
 
 TPaintGrid::TPaintGrid(QWidget* parent) : TArea(parent)
 {
-    setAttribute(Qt::WA_OpaquePaintEvent);
+    // Not opaque: the owner paints some cells only, and what lies between
+    // and under them is the parent's picture.
     m_geo.Width = width();
     m_geo.Height = height();
     m_geo.ColWidth = m_geo.Width / m_geo.ColCount;

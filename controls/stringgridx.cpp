@@ -1,7 +1,9 @@
 #include "controls/stringgridx.h"
 
+#include <QAbstractItemDelegate>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QStyleOptionViewItem>
 
 #include <algorithm>
 
@@ -124,4 +126,22 @@ void AutoSizeGridColumns(TStringGridX& grid)
             w = std::max(w, fm.horizontalAdvance(grid.Cell(c, r)));
         grid.setColumnWidth(c, w + 8);
     }
+}
+
+int ColumnNeeds(const QTableView* grid, int column)
+{
+    const QAbstractItemModel* m = grid->model();
+    if (!m)
+        return 0;
+    QStyleOptionViewItem opt;
+    opt.initFrom(grid);
+    opt.font = grid->font();
+    opt.fontMetrics = QFontMetrics(opt.font);
+    int widest = 0;
+    for (int r = 0; r < m->rowCount(); ++r) {
+        const QModelIndex index = m->index(r, column);
+        if (const QAbstractItemDelegate* d = grid->itemDelegateForIndex(index))
+            widest = std::max(widest, d->sizeHint(opt, index).width());
+    }
+    return widest;
 }

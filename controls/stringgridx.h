@@ -51,3 +51,7 @@ private:
 // Fits every non-fixed column to its widest non-fixed cell: the text width
 // in the grid's font, at least 8, plus 8.
 void AutoSizeGridColumns(TStringGridX& grid);
+
+// The widest room the cells of a column need as their delegate paints them,
+// every row counted (not only those in view).
+int ColumnNeeds(const QTableView* grid, int column);

@@ -50,10 +50,7 @@ QWidget* TExprToolWindow::MakePanel(const char* name, TAreaFondo*& area)
 {
     auto* panel = new QWidget(this);
     panel->setObjectName(QString::fromLatin1(name));
-    area = new TAreaFondo(panel);
-    area->setObjectName(QStringLiteral("AreaFondo") + QString::fromLatin1(name).right(1));
-    area->lower();
-    panel->installEventFilter(this);
+    area = AddBackground(panel, QStringLiteral("AreaFondo") + QString::fromLatin1(name).right(1));
     return panel;
 }
 
@@ -213,14 +210,6 @@ bool TExprToolWindow::PaintMainPicture()
 
 bool TExprToolWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::Resize) {
-        for (TAreaFondo* area : {AreaFondo1, AreaFondo2}) {
-            if (area && watched == area->parentWidget()) {
-                area->setGeometry(area->parentWidget()->rect());
-                break;
-            }
-        }
-    }
     if (event->type() == QEvent::Paint && PMeta && watched == PMeta->pbMeta && !PMeta->Picture())
         return PaintMainPicture();
     return TToolWindow::eventFilter(watched, event);

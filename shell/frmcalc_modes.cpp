@@ -3,6 +3,7 @@
 // while the mouse is away, minimized to the notification area; the panels
 // shown or hidden and the splitter that collapses the picture or the history.
 #include "shell/frmcalc.h"
+#include "controls/appicon.h"
 
 #include "controls/application.h"
 #include "controls/toolbutton.h"
@@ -199,7 +200,7 @@ void TfrmCalcu::MinimizeToTray()
     if (!m_tray) {
         m_tray = new QSystemTrayIcon(this);
         m_tray->setObjectName(QStringLiteral("TrayIcon"));
-        m_tray->setIcon(windowIcon().isNull() ? style()->standardIcon(QStyle::SP_ComputerIcon) : windowIcon());
+        m_tray->setIcon(ApplicationIcon());
         connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
             TApplication::Guarded([&] { TrayActivated(reason); });
         });

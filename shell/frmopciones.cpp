@@ -10,6 +10,7 @@
 #include "foundation/core/basicos.h"
 #include "foundation/core/format.h"
 #include "foundation/core/zelini.h"
+#include "platform/formpos.h"
 #include "platform/spanish.h"
 #include "services/calcmodel.h"
 #include "services/help.h"
@@ -520,6 +521,11 @@ std::array<TColor, 4> TfmOpciones::PreviewColors() const { return Muestra->Color
 
 void TfmOpciones::showEvent(QShowEvent* e)
 {
+    if (!m_shown) {
+        // In the middle of the screen, not over the main window; placed
+        // before the window reaches the screen.
+        WidgetPlacement(this).SetPosition(TPosition::poScreenCenter);
+    }
     QDialog::showEvent(e);
     if (!m_shown) {
         m_shown = true;

@@ -1,4 +1,5 @@
 #include "shell/frmsplash.h"
+#include "controls/appicon.h"
 
 #include "controls/application.h"
 #include "controls/areafondo.h"
@@ -67,7 +68,7 @@ TSplash::TSplash(TSplashMode mode, QWidget* owner, const std::array<TColor, 4>& 
     AreaFondo1->setPosicion(3);
 
     Image1 = MakeLabel(this, "Image1", QString(), QRect(8, 16, 32, 32));
-    Image1->setPixmap(QApplication::windowIcon().pixmap(32, 32));
+    Image1->setPixmap(ApplicationPixmap(32));
     Label1 = MakeLabel(this, "Label1", QStringLiteral("Sum"), QRect(48, 12, 68, 40));
     Label1->setFont(Arial(32, true, true));
     Label1->setStyleSheet(QStringLiteral("color: red"));

@@ -6,6 +6,7 @@
 #include "engine/real/builtins_math.h"
 #include "foundation/core/basicos.h"
 #include "foundation/core/zelini.h"
+#include "platform/formpos.h"
 #include "services/help.h"
 #include "shell/frmcalc.h"
 #include "shell/linklabel.h"
@@ -39,6 +40,8 @@ TfmTips::TfmTips(QWidget* parent) : TFormMX(parent, Qt::Window | Qt::FramelessWi
     setObjectName(QStringLiteral("fmTips"));
     setWindowTitle(QStringLiteral("Sabía que..."));
     resize(kWidth, kHeight);
+    // In the middle of the screen, whatever window is open.
+    WidgetPlacement(this).SetPosition(TPosition::poScreenCenter);
     OnHelp = [](int context) { ShowHelpContext(context); };
 
     Label1 = new QLabel(QStringLiteral("Sabía que..."), this);

@@ -1,4 +1,5 @@
 #include "shell/startup.h"
+#include "controls/appicon.h"
 
 #include "engine/formulapicture.h"
 #include "engine/complex/expresion.h"
@@ -60,6 +61,8 @@ int RunProgram()
     StartHelp(QCoreApplication::arguments());
     InstallSpanishTranslations(*qApp);
     RegisterWindowAreas();
+    // Every window, the splash first, shows the program's own icon.
+    QApplication::setWindowIcon(ApplicationIcon());
     auto splash = ShowSplash();
     Basicos().ApplicationTitle = QStringLiteral("Sumbrix");
     QApplication::setApplicationName(QStringLiteral("Sumbrix"));

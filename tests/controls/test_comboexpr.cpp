@@ -528,3 +528,31 @@ TEST_F(ComboExprTest, TypeAheadDoesNotLeakIntoTheBoxsOwnEdits)
     EXPECT_EQ(box->Text(), QString("2"));
     EXPECT_EQ(box->lineEdit()->selectedText(), QString());
 }
+
+// The keyboard of a box whose results lie under it goes clear of the box's
+// window: under it, else above, else right or left of it, else where asked.
+TEST(KeyboardPlace, ClearOfTheWindowWhereTheScreenHasRoom)
+{
+    struct Case {
+        const char* name;
+        QRect window;
+        QPoint expected;
+    };
+    const QRect screen(0, 0, 1280, 1024);
+    const QSize keyboard(300, 200);
+    const QPoint fallback(1, 2);
+    const Case cases[] = {
+        {"under", QRect(100, 100, 400, 300), QPoint(150, 400)},
+        {"above", QRect(100, 700, 400, 300), QPoint(150, 500)},
+        {"right", QRect(100, 100, 400, 900), QPoint(500, 100)},
+        {"left", QRect(900, 100, 300, 900), QPoint(600, 100)},
+        {"nowhere", QRect(100, 100, 1100, 900), fallback},
+        // Kept on the screen sideways.
+        {"under, pushed in", QRect(1100, 100, 150, 300), QPoint(980, 400)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int preferredX = c.window.x() + 50;
+        EXPECT_EQ(PlaceClearOf(c.window, keyboard, preferredX, screen, fallback), c.expected);
+    }
+}

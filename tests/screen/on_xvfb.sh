@@ -17,6 +17,8 @@ if ! read -r -t 20 display <"$tmp/display" || [ -z "$display" ]; then
   exit 1
 fi
 export DISPLAY=":$display"
+# A root colour no window uses, so that what no window painted shows as it is.
+xsetroot -solid "#01FE03" 2>/dev/null || true
 export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY
 "$@"

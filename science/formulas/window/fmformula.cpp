@@ -1,4 +1,5 @@
 #include "science/formulas/window/fmformula.h"
+#include "controls/appicon.h"
 
 #include "controls/areafondo.h"
 #include "controls/frmautocomp.h"
@@ -17,6 +18,7 @@
 #include "controls/stringgridx.h"
 #include "services/help.h"
 #include "controls/toolbutton.h"
+
 
 #include <QApplication>
 #include <QClipboard>
@@ -38,10 +40,14 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 // The unit menus' items are this wide at least.
 constexpr int kUnitMenuWidth = 120;
+// The Valor column's first width.
+constexpr int kValorWidth = 110;
 
 void widenMenu(QMenu* menu)
 {
@@ -208,7 +214,7 @@ void TfmFormula::buildControls()
     gri->setObjectName(QStringLiteral("gri"));
     gri->SetColCount(kColumns);
     gri->SetRowCount(2);
-    const int widths[kColumns] = {44, 160, 110, 140, 80, 70, 80};
+    const int widths[kColumns] = {44, 160, kValorWidth, 140, 80, 70, 80};
     for (int c = 0; c < kColumns; ++c)
         gri->setColumnWidth(c, widths[c]);
     gri->installEventFilter(this);
@@ -404,7 +410,7 @@ void TfmFormula::showPicture()
     QPixmap pixmap;
     const QString ref = m_imageReference;
     if (ref.isEmpty()) {
-        pixmap = qApp->windowIcon().pixmap(64, 64);
+        pixmap = ApplicationPixmap(64);
     } else if (ref.startsWith(QLatin1Char('#'))) {
         // An entry of form.img; without the container (already told as the
         // window opened) there is no picture.
@@ -768,6 +774,8 @@ void TfmFormula::Recalculate()
     if (m_unknownRow > 0) {
         const QSignalBlocker block(gri);
         gri->SetCells(cValor, m_unknownRow, r.Result);
+        // A long result widens its column rather than lose its end.
+        gri->setColumnWidth(cValor, std::max(kValorWidth, ColumnNeeds(gri, cValor)));
     }
     switch (r.What) {
     case TSolveOutcome::Kind::Refused: MsgBox(r.Message, QStringLiteral("Error"), mb::Ok | mb::IconWarning); break;

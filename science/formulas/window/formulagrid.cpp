@@ -6,10 +6,13 @@
 #include "science/formulas/window/fmformula.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPolygon>
+
+#include <algorithm>
 
 namespace {
 
@@ -21,6 +24,19 @@ QRect FormulaDropDownBox(const QRect& cell)
 {
     const int right = cell.left() + cell.width();
     return QRect(QPoint(right - 17, cell.top() + 4), QPoint(right - 4 - 1, cell.top() + 16 - 1));
+}
+
+static QFont FormulaCellFont(const TFormulaCellLook& look, QFont font)
+{
+    font.setBold(look.Row == 0 || look.Col == TfmFormula::cSimb || look.Col == TfmFormula::cValor || look.Unknown);
+    return font;
+}
+
+static QString FormulaCellText(const TFormulaCellLook& look)
+{
+    if (look.Unknown && look.Col == TfmFormula::cDesc)
+        return look.Text + QStringLiteral(" =");
+    return look.Text;
 }
 
 void PaintFormulaCell(QPainter& p, const QRect& cell, const TFormulaCellLook& look, QFont font)
@@ -41,12 +57,9 @@ void PaintFormulaCell(QPainter& p, const QRect& cell, const TFormulaCellLook& lo
         p.drawPolygon(arrow);
     }
     // The text.
-    font.setBold(look.Row == 0 || look.Col == TfmFormula::cSimb || look.Col == TfmFormula::cValor || look.Unknown);
-    p.setFont(font);
+    p.setFont(FormulaCellFont(look, font));
     p.setPen(ToQColor(look.Texto));
-    QString text = look.Text;
-    if (look.Unknown && look.Col == TfmFormula::cDesc)
-        text += QStringLiteral(" =");
+    const QString text = FormulaCellText(look);
     if (look.Col == TfmFormula::cSimb) {
         p.drawText(cell, Qt::AlignCenter | Qt::TextSingleLine, text);
     } else {
@@ -67,6 +80,20 @@ void PaintFormulaCell(QPainter& p, const QRect& cell, const TFormulaCellLook& lo
         p.drawRect(cell.adjusted(0, 0, -1, -1));
     }
     p.restore();
+}
+
+QSize TFormulaGridDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    TFormulaCellLook look = m_look(index.row(), index.column());
+    look.Text = index.data().toString();
+    const QFontMetrics fm(FormulaCellFont(look, option.font));
+    // Two pixels before the text, as many after it, and a unit's drop-down mark.
+    int width = fm.horizontalAdvance(FormulaCellText(look)) + 4;
+    if (look.Row > 0 && look.Col == TfmFormula::cUnidad) {
+        const QRect cell(0, 0, 200, std::max(option.rect.height(), 16));
+        width += cell.right() + 1 - FormulaDropDownBox(cell).left() + 1;
+    }
+    return QSize(width, fm.height() + 2);
 }
 
 TFormulaGridDelegate::TFormulaGridDelegate(std::function<TFormulaCellLook(int, int)> look,

@@ -45,6 +45,8 @@ public:
                          std::function<bool(QLineEdit* editor, QKeyEvent* key)> editorKey, QObject* parent);
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    // The room a cell's text needs as paint() writes it.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
 protected:

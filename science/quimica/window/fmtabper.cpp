@@ -325,6 +325,9 @@ void TfmTabPer::cmbPintarClick()
         m_frame = faTipo;
         break;
     case TColouringKind::State:
+        // The strip of the element pointed at under another colouring goes:
+        // the frame starts afresh, as the others do.
+        faEstado->DrawLegend();
         m_frame = faEstado;
         break;
     }

@@ -198,6 +198,8 @@ void TfaEscala::SetScale(TElementGetter getter, double min, double max)
     m_min = min;
     m_max = max;
     report(QString());
+    // The marker belonged to the scale before.
+    marca->hide();
     drawScale();
 }
 

@@ -2,6 +2,7 @@
 
 #include "controls/areafondo.h"
 #include "controls/frmautocomp.h"
+#include "controls/stringgridx.h"
 #include "drawkit/drawkit.h"
 #include "engine/bases.h"
 #include "engine/real/expresion.h"
@@ -31,6 +32,13 @@
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+namespace {
+
+// The least room the values keep beside the units' names.
+constexpr int kLeastValueRoom = 40;
+
+} // namespace
 
 namespace {
 
@@ -193,6 +201,7 @@ TfmConver::TfmConver(ToolHost& host, QWidget* parent) : TToolWindow(host, kName,
     gri->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     gri->setToolTip(QStringLiteral("Use el boton secudario del mouse para copiar un valor"));
     gri->setContextMenuPolicy(Qt::CustomContextMenu);
+    gri->viewport()->installEventFilter(this);
     l1->addWidget(gri, 1);
     PageControl1->addTab(TabSheet1, QStringLiteral("Magnitudes y Unidades"));
 
@@ -225,8 +234,7 @@ TfmConver::TfmConver(ToolHost& host, QWidget* parent) : TToolWindow(host, kName,
     for (QTableWidget* g : {gri1, gri2}) {
         g->setItemDelegate(ConverCells(this, g));
         g->setItemDelegateForColumn(1, new BaseCellDelegate(this, g == gri1 ? 2 : 19, g));
-        g->installEventFilter(this);
-        g->setColumnWidth(0, 26);
+        g->viewport()->installEventFilter(this);
         for (int r = 0; r < g->rowCount(); ++r) {
             g->setItem(r, 0, Item(BaseLabel(BaseOfRow(g, r)), false, true));
             g->setItem(r, 1, Item(QString(), true, false));
@@ -289,7 +297,8 @@ TfmConver::TfmConver(ToolHost& host, QWidget* parent) : TToolWindow(host, kName,
         if (w)
             w->UpdateFromMainResult();
     });
-    resize(300, 360);
+    // Wide enough for the longest names beside their values.
+    resize(420, 380);
     ApplyAppearance();
 }
 
@@ -496,15 +505,24 @@ void TfmConver::ApplyAppearance()
     Edit1->setFont(a.ExpressionFont);
     gri1->setFont(a.ResultFont);
     gri2->setFont(a.ResultFont);
+    LayoutColumns();
     update();
 }
 
 void TfmConver::LayoutColumns()
 {
-    gri->setColumnWidth(0, MulDiv(width(), 40, 100));
-    gri->setColumnWidth(1, MulDiv(width(), 59, 100));
-    for (QTableWidget* g : {gri1, gri2})
-        g->setColumnWidth(1, std::max(20, g->width() - 22));
+    // The columns share the grid's visible width, so that nothing lies out of
+    // reach beside them: 40 % for the names, or what the names need while the
+    // values keep some room; the rest for the values.
+    const int room = gri->viewport()->width();
+    const int names = std::max(MulDiv(room, 40, 100), std::min(ColumnNeeds(gri, 0), room - kLeastValueRoom));
+    gri->setColumnWidth(0, names);
+    gri->setColumnWidth(1, std::max(20, room - names));
+    for (QTableWidget* g : {gri1, gri2}) {
+        const int labels = std::max(26, ColumnNeeds(g, 0));
+        g->setColumnWidth(0, labels);
+        g->setColumnWidth(1, std::max(20, g->viewport()->width() - labels));
+    }
 }
 
 void TfmConver::resizeEvent(QResizeEvent* e)
@@ -535,7 +553,8 @@ bool TfmConver::eventFilter(QObject* watched, QEvent* event)
             QuantityAutoComplete(k->text()[0]))
             return true;
     }
-    if ((watched == gri1 || watched == gri2) && event->type() == QEvent::Resize)
+    if ((watched == gri->viewport() || watched == gri1->viewport() || watched == gri2->viewport()) &&
+        event->type() == QEvent::Resize)
         LayoutColumns();
     if (watched == this && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {

@@ -5,7 +5,6 @@
 #include "drawkit/gradients.h"
 #include "services/toolwindow.h"
 
-#include <QEvent>
 #include <QPainter>
 
 const TAppearance& SchemeOf(const QWidget* w)
@@ -50,33 +49,13 @@ void TUnitCellDelegate::paint(QPainter* p, const QStyleOptionViewItem& option, c
     p->restore();
 }
 
-namespace {
-
-// Keeps a background at its panel's size.
-class BackgroundSizer : public QObject {
-public:
-    BackgroundSizer(QWidget* panel, QWidget* area) : QObject(area), m_area(area) { panel->installEventFilter(this); }
-    bool eventFilter(QObject* watched, QEvent* e) override
-    {
-        if (e->type() == QEvent::Resize || e->type() == QEvent::Show)
-            m_area->setGeometry(static_cast<QWidget*>(watched)->rect());
-        return false;
-    }
-
-private:
-    QWidget* m_area;
-};
-
-} // namespace
-
-TAreaFondo* AddBackground(QWidget* panel, const QString& name)
+QSize TUnitCellDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
-    auto* area = new TAreaFondo(panel);
-    area->setObjectName(name);
-    area->setGeometry(panel->rect());
-    area->lower();
-    new BackgroundSizer(panel, area);
-    return area;
+    QFont f = option.font;
+    f.setBold(m_bold(index.row(), index.column()));
+    const QFontMetrics fm(f);
+    // Two pixels before the text and as many after it.
+    return QSize(fm.horizontalAdvance(index.data().toString()) + 4, fm.height() + 2);
 }
 
 void PaintBackground(TAreaFondo* area, const TAppearance& scheme)

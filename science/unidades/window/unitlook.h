@@ -3,6 +3,7 @@
 // gradient (from the dark colour at the edges to the light one at 3 tenths),
 // the current cell framed in blue, the text in the scheme's text colour; and
 // the gradient backgrounds behind their panels.
+#include "controls/areafondo.h"
 #include "controls/fieldcolors.h"
 #include "services/toolhost.h"
 
@@ -27,6 +28,8 @@ public:
                       CellTest centred, QObject* parent);
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    // The room the text needs as paint() draws it.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
 private:
     std::function<const TAppearance&()> m_scheme;
@@ -35,8 +38,5 @@ private:
     CellTest m_centred;
 };
 
-// A gradient background filling `panel` behind its other children, kept at
-// the panel's size.
-TAreaFondo* AddBackground(QWidget* panel, const QString& name);
 // The scheme's light colour with the dark one as second colour.
 void PaintBackground(TAreaFondo* area, const TAppearance& scheme);

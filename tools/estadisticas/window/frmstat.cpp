@@ -25,6 +25,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStyledItemDelegate>
@@ -74,6 +75,21 @@ public:
         p->restore();
     }
 
+    // The room the text needs as paint() writes it: two pixels before it and
+    // as many after it.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QString text = index.data().toString();
+        QFont f = option.font;
+        if (m_results) {
+            f.setBold(index.column() == 1 || index.row() == 0);
+            if (index.column() == 0 && index.row() >= 1)
+                text += QStringLiteral(" =");
+        }
+        const QFontMetrics fm(f);
+        return QSize(fm.horizontalAdvance(text) + 4, fm.height() + 2);
+    }
+
 private:
     ToolHost& m_host;
     bool m_results;
@@ -91,11 +107,64 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& hint)
     auto* l = new QLabel(parent);
     l->setObjectName(QString::fromLatin1(name));
     l->setToolTip(hint);
-    l->setMinimumWidth(60);
     return l;
 }
 
+// Fits each column to its widest cell, never narrower than its first width.
+void FitColumns(QTableView* grid, std::initializer_list<int> widths)
+{
+    int c = 0;
+    for (int w : widths) {
+        grid->setColumnWidth(c, std::max(w, ColumnNeeds(grid, c)));
+        ++c;
+    }
+}
+
 } // namespace
+
+std::vector<std::pair<QString, QRect>> ChartAxisLabels(const QFontMetrics& fm, int w, int h, const int quartileX[3])
+{
+    const int th = 13;
+    QRect quartiles[3];
+    for (int i = 0; i < 3; ++i) {
+        const int qw = std::max(20, fm.horizontalAdvance(QStringLiteral("Q%1").arg(i + 1)));
+        quartiles[i] = QRect(quartileX[i] - qw / 2, h - th, qw, th);
+    }
+    const auto clear = [&](const QRect& box) {
+        return std::none_of(std::begin(quartiles), std::end(quartiles),
+                            [&](const QRect& q) { return q.adjusted(-2, 0, 2, 0).intersects(box); });
+    };
+    // "Dato" at the left of the axis, or at its right end when a quartile's
+    // label takes its place there; with labels at both ends, the quartiles'
+    // labels in its way go up a line.
+    const int dw = fm.horizontalAdvance(QStringLiteral("Dato"));
+    QRect dato(15, h - th, dw, th);
+    if (!clear(dato)) {
+        const QRect right(w - 2 - dw, h - th, dw, th);
+        if (clear(right)) {
+            dato = right;
+        } else {
+            for (QRect& q : quartiles)
+                if (q.adjusted(-2, 0, 2, 0).intersects(dato))
+                    q.translate(0, -th);
+        }
+    }
+    // Quartiles that fall together keep their labels apart, one line up each.
+    for (int i = 1; i < 3; ++i) {
+        for (int j = 0; j < i; ++j) {
+            if (quartiles[i].adjusted(-2, 0, 2, 0).intersects(quartiles[j]) ||
+                quartiles[i].adjusted(-2, 0, 2, 0).intersects(dato)) {
+                quartiles[i].translate(0, -th);
+                j = -1;   // look again from the first
+            }
+        }
+    }
+    std::vector<std::pair<QString, QRect>> out;
+    out.emplace_back(QStringLiteral("Dato"), dato);
+    for (int i = 0; i < 3; ++i)
+        out.emplace_back(QStringLiteral("Q%1").arg(i + 1), quartiles[i]);
+    return out;
+}
 
 // ---------------------------------------------------------------------------
 
@@ -189,9 +258,7 @@ TfmStat::TfmStat(ToolHost& host, QWidget* parent) : TToolWindow(host, kName, par
 
     Panel1 = new QWidget(fmStatPage);
     Panel1->setObjectName(QStringLiteral("Panel1"));
-    AreaFondo1 = new TAreaFondo(Panel1);
-    AreaFondo1->setObjectName(QStringLiteral("AreaFondo1"));
-    AreaFondo1->lower();
+    AreaFondo1 = AddBackground(Panel1, QStringLiteral("AreaFondo1"));
     auto* p1 = new QGridLayout(Panel1);
     p1->setContentsMargins(4, 4, 4, 4);
     Label1 = MakeLabel(Panel1, "Label1", QStringLiteral("Cuenta de datos"));
@@ -232,9 +299,7 @@ TfmStat::TfmStat(ToolHost& host, QWidget* parent) : TToolWindow(host, kName, par
 
     Panel2 = new QWidget(Splitter1);
     Panel2->setObjectName(QStringLiteral("Panel2"));
-    AreaFondo2 = new TAreaFondo(Panel2);
-    AreaFondo2->setObjectName(QStringLiteral("AreaFondo2"));
-    AreaFondo2->lower();
+    AreaFondo2 = AddBackground(Panel2, QStringLiteral("AreaFondo2"));
     auto* p2 = new QVBoxLayout(Panel2);
     p2->setContentsMargins(4, 4, 4, 4);
     pb = new TPaintBoxM(Panel2);
@@ -395,6 +460,7 @@ void TfmStat::RefreshTable()
 {
     const int row = griD->currentIndex().row();
     m_model->Refresh();
+    FitColumns(griD, {123, 70, 61});
     if (row >= 0)
         griD->setCurrentIndex(m_model->index(std::min(row, m_model->rowCount() - 1), 0));
 }
@@ -500,6 +566,10 @@ void TfmStat::ShowResults()
     sg->SetRowCount(sg->RowCount() - 1);
     sg->SetFixed(1, 1);
     sg->SetCurrent(1, std::clamp(sg->Row(), 1, sg->RowCount() - 1));
+    FitColumns(sg, {138, 130});
+    // The window widens to show every result whole.
+    sg->setMinimumWidth(sg->columnWidth(0) + sg->columnWidth(1) + sg->verticalScrollBar()->sizeHint().width() +
+                        2 * sg->frameWidth());
     RefreshTable();
     pb->Repaint();
 }
@@ -539,16 +609,17 @@ void TfmStat::pbPaint()
     p.setFont(font);
     p.setPen(ToQColor(clGray));
     TextOutRotated(p, 1, h - 15, 900, QStringLiteral("Frecuencia"));
-    p.setPen(Qt::black);
-    p.drawText(QRect(15, h - 13, w, 13), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("Dato"));
-    const std::pair<double, const char*> marks[3] = {{r.Quartile1, "Q1"}, {r.Median, "Q2"}, {r.Quartile3, "Q3"}};
-    for (const auto& [value, label] : marks) {
-        const int x = pb->WorldToPixelX(value) + 1;
+    const double quartiles[3] = {r.Quartile1, r.Median, r.Quartile3};
+    int quartileX[3];
+    for (int i = 0; i < 3; ++i) {
+        quartileX[i] = pb->WorldToPixelX(quartiles[i]) + 1;
         p.setPen(dotted);
-        DrawLine(p, x, 13, x, h - 13);
-        p.setPen(Qt::black);
-        DrawTextCentered(p, TRect{x - 10, h - 13, x + 10, h}, QString::fromLatin1(label));
+        DrawLine(p, quartileX[i], 13, quartileX[i], h - 13);
     }
+    m_axisLabels = ChartAxisLabels(p.fontMetrics(), w, h, quartileX);
+    p.setPen(Qt::black);
+    for (const auto& [text, box] : m_axisLabels)
+        p.drawText(box, Qt::AlignCenter, text);
     const int xm = pb->WorldToPixelX(r.Mean);
     p.setPen(ToQColor(clRed));
     DrawLine(p, xm, 13, xm, h - 13);

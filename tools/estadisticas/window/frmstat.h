@@ -7,8 +7,13 @@
 #include "tools/estadisticas/estadistica.h"
 
 #include <QAbstractTableModel>
+#include <QFontMetrics>
+#include <QRect>
+#include <QString>
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -38,6 +43,10 @@ private:
     const TStatData& m_data;
 };
 
+// Where the chart's axis labels go in a chart w × h: "Dato" and "Q1", "Q2",
+// "Q3" under the quartiles' pixel columns, none over another.
+std::vector<std::pair<QString, QRect>> ChartAxisLabels(const QFontMetrics& fm, int w, int h, const int quartileX[3]);
+
 class TfmStat : public TToolWindow {
     Q_OBJECT
 public:
@@ -49,6 +58,9 @@ public:
     ~TfmStat() override;
 
     void ApplyAppearance() override;
+
+    // Where the chart wrote its axis labels last ("Dato", "Q1", "Q2", "Q3").
+    const std::vector<std::pair<QString, QRect>>& AxisLabels() const { return m_axisLabels; }
 
     const TStatData& Data() const { return m_data; }
     const TStatResults& Results() const { return m_results; }
@@ -113,4 +125,5 @@ private:
     TStatResults m_results;
     bool m_hasResults = false;
     TStatTableModel* m_model = nullptr;
+    std::vector<std::pair<QString, QRect>> m_axisLabels;
 };

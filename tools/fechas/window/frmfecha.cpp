@@ -17,8 +17,10 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStyle>
 #include <QMenu>
 #include <QTimer>
 #include <QToolButton>
@@ -99,6 +101,21 @@ void KeepPlace(QWidget* w)
     QSizePolicy p = w->sizePolicy();
     p.setRetainSizeWhenHidden(true);
     w->setSizePolicy(p);
+}
+
+// Every field's least width.
+constexpr int kFieldWidth = 210;
+
+// A result field shows its text whole: from its start, and as wide as the
+// text needs (the window, of fixed size, follows).
+void ShowWhole(QLineEdit* e, const QString& text)
+{
+    e->setText(text);
+    e->setCursorPosition(0);
+    const int frame = e->hasFrame() ? e->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, e) : 0;
+    // The field's own margins: two pixels each side within its frame.
+    const int needs = QFontMetrics(e->font()).horizontalAdvance(text) + 2 * frame + 4 + 2;
+    e->setMinimumWidth(std::max(kFieldWidth, needs));
 }
 
 } // namespace
@@ -208,7 +225,7 @@ TfmFecha::TfmFecha(ToolHost& host, QWidget* parent)
         e->setFont(bold);
     }
     for (QLineEdit* e : {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7})
-        e->setMinimumWidth(210);
+        e->setMinimumWidth(kFieldWidth);
 
     auto* top = new QHBoxLayout;
     top->addWidget(ComboBox1, 1);
@@ -312,14 +329,14 @@ void TfmFecha::ComboBox1Change()
     Panel2->setVisible(!dates);
     if (dates) {
         Label3->setText(type == ctDateDifference ? QStringLiteral("Fecha &2:") : QStringLiteral("&Días (+/-):"));
-        Edit3->clear();
+        ShowWhole(Edit3, QString());
         btnMenu2->setVisible(type == ctDateDifference);
         btnFecha2->setVisible(type == ctDateDifference);
     } else {
         Label6->setText(type <= ctTimeRatio ? QStringLiteral("Tiempo &2") : QStringLiteral("&Decimal"));
         Label8->setVisible(type == ctTimeSum);
         Edit6->setVisible(type == ctTimeSum);
-        Edit7->clear();
+        ShowWhole(Edit7, QString());
         btnMenu->setVisible(type != ctTimeRatio);
     }
 }
@@ -328,13 +345,13 @@ void TfmFecha::EditDatesChange()
 {
     // A date the calendar put into a hidden field waits for its panel.
     if (CalcType() <= ctDatePlusDays)
-        Edit3->setText(CalcDates(CalcType(), Edit1->text(), Edit2->text(), m_format));
+        ShowWhole(Edit3, CalcDates(CalcType(), Edit1->text(), Edit2->text(), m_format));
 }
 
 void TfmFecha::EditTimesChange()
 {
     if (CalcType() > ctDatePlusDays)
-        Edit7->setText(CalcTimes(CalcType(), Edit4->text(), Edit5->text(), Edit6->text(), m_format));
+        ShowWhole(Edit7, CalcTimes(CalcType(), Edit4->text(), Edit5->text(), Edit6->text(), m_format));
 }
 
 void TfmFecha::SpeedButton1Click() { Edit1->setText(DateToStr(Today())); }
@@ -384,8 +401,8 @@ void TfmFecha::ShowUnitResult()
     } catch (const Exception& e) {
         text = e.message();
     }
-    Edit7->setText(text);
-    Edit3->setText(text);
+    ShowWhole(Edit7, text);
+    ShowWhole(Edit3, text);
 }
 
 void TfmFecha::SpeedButton9Click()

@@ -58,6 +58,8 @@ TfmFraccion::TfmFraccion(ToolHost& host, QWidget* parent) : TExprToolWindow(host
         }
     });
     cmbExp->SetTextEmpty(QStringLiteral("Ingrese aquí una expresión para evaluar. Ejemplo: 1|2+3|4|5"));
+    // The results lie under the box: the keyboard opens clear of them.
+    cmbExp->SetKeyboardClearOfWindow(true);
     cmbExp->setToolTip(QStringLiteral("Introduzca una expresión con fracciones a evaluar.\r\nUse un pipe o 2 puntos "
                                       "consecutivos para separar\r\nnumerador de denominador."));
     cmbExp->Change();

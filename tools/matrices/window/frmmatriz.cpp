@@ -285,6 +285,9 @@ TfmMatriz::TfmMatriz(ToolHost& host, QWidget* parent) : TToolWindow(host, kName,
             OnHelp(HelpContext());
     });
 
+    // Wide enough at first to show every button of the tool bar.
+    resize(std::max(width(), ToolBar1->sizeHint().width()), height());
+
     // ---- the grids: A and B above, C and R below, with splitters ----
     m_rows = new QSplitter(Qt::Vertical, this);
     m_rows->setObjectName(QStringLiteral("Splitter3"));
@@ -595,6 +598,11 @@ void TfmMatriz::ShowSize()
 
 void TfmMatriz::UpdateStatus(int col, int row)
 {
+    // No current cell, no position.
+    if (col < 0 || row < 0) {
+        m_status[0]->clear();
+        return;
+    }
     const int tag = m_active->property("tag").toInt();
     m_status[0]->setText(Format(QStringLiteral("%s [%d,%d]"),
                                 {QString::fromLatin1(tag < 3 ? kGridLetters[tag] : "R"), row, col}));
@@ -709,6 +717,8 @@ void TfmMatriz::Scalar()
         ~Restore()
         {
             box->setWindowTitle(caption);
+            // The next caller places the box where it wants it.
+            box->setAttribute(Qt::WA_Moved, false);
             // The names belong to this window.
             box->SetNameTable(std::shared_ptr<const TAutoCompSource>());
         }
@@ -724,6 +734,8 @@ void TfmMatriz::Scalar()
     }
     box->Texto->SetText(current);
     box->Texto->SetSel(0, int(current.size()));
+    // Over this window, where the user is looking.
+    box->move(frameGeometry().center() - QPoint(box->width() / 2, box->height() / 2));
     if (ExecInput(*box) != TfmInput::mrOk)
         return;
     const QString typed = box->Texto->Text();

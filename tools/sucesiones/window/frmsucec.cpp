@@ -74,9 +74,7 @@ TfmSucec::TfmSucec(ToolHost& host, QWidget* parent) : TToolWindow(host, kName, p
     for (int i = 0; i < 4; ++i) {
         panels[i] = new QWidget(this);
         panels[i]->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
-        AreaFondo[static_cast<size_t>(i)] = new TAreaFondo(panels[i]);
-        AreaFondo[static_cast<size_t>(i)]->setObjectName(QStringLiteral("AreaFondo%1").arg(i + 1));
-        AreaFondo[static_cast<size_t>(i)]->lower();
+        AreaFondo[static_cast<size_t>(i)] = AddBackground(panels[i], QStringLiteral("AreaFondo%1").arg(i + 1));
     }
 
     // ---- the definitions: f, g, h, the recurrence, the stop condition ----

@@ -20,6 +20,7 @@
 #include "support/recordinghost.h"
 #include "support/recordingsink.h"
 #include "support/autocompprobe.h"
+#include "formulagridinput.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -90,31 +91,8 @@ protected:
         box->setCurrentIndex(i);
         emit box->activated(i);
     }
-    static int rowOf(TfmFormula& w, const QString& symbol)
-    {
-        for (int r = 1; r < w.gri->RowCount(); ++r)
-            if (w.gri->Cells(TfmFormula::cSimb, r) == symbol)
-                return r;
-        return -1;
-    }
-    // Types a value into the Valor cell of a symbol's row and presses Enter.
-    static void type(TfmFormula& w, const QString& symbol, const QString& text)
-    {
-        const int r = rowOf(w, symbol);
-        ASSERT_GT(r, 0);
-        w.gri->SetCurrent(TfmFormula::cValor, r);
-        w.gri->editItem(w.gri->item(r, TfmFormula::cValor));
-        QLineEdit* line = nullptr;
-        for (QLineEdit* e : w.gri->viewport()->findChildren<QLineEdit*>())
-            if (e->isVisible())
-                line = e;
-        ASSERT_NE(line, nullptr);
-        line->selectAll();
-        QTest::keyClicks(line, text);
-        QTest::keyClick(line, Qt::Key_Return);
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    static int rowOf(TfmFormula& w, const QString& symbol) { return FormulaRowOf(w, symbol); }
+    static void type(TfmFormula& w, const QString& symbol, const QString& text) { TypeFormulaValue(w, symbol, text); }
     static QString value(TfmFormula& w, const QString& symbol)
     {
         return w.gri->Cells(TfmFormula::cValor, rowOf(w, symbol));
