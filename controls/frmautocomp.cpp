@@ -602,7 +602,47 @@ void TfmAutoComp::accept(QChar key, bool& consumed)
     ControlText ct(m_control);
     if (ct.valid())
         ct.setText(m_before + m_prefix + m_after);
+    // A call completed with its closing parenthesis: typing the call out to its
+    // own ")" must not leave one too many.
+    forgetClose();
+    if (ct.valid() && paren >= 0 && m_prefix.endsWith(QLatin1Char(')'))) {
+        // The keys reach a combo box, or its edit when sent to it.
+        m_closeControl = m_control;
+        m_closeSuffix = m_after;
+        m_closeControl->installEventFilter(this);
+        if (ct.line)
+            ct.line->installEventFilter(this);
+    }
     closeWith(mrOk);
+}
+
+void TfmAutoComp::forgetClose()
+{
+    if (m_closeControl) {
+        m_closeControl->removeEventFilter(this);
+        if (QLineEdit* line = ControlText(m_closeControl).line)
+            line->removeEventFilter(this);
+    }
+    m_closeControl = nullptr;
+}
+
+bool TfmAutoComp::stepOverClose(QObject* watched, QEvent* event)
+{
+    if (!m_closeControl || event->type() != QEvent::KeyPress ||
+        (watched != m_closeControl && watched != ControlText(m_closeControl).line))
+        return false;
+    if (static_cast<QKeyEvent*>(event)->text() != QStringLiteral(")"))
+        return false;
+    const ControlText ct(m_closeControl);
+    const QString t = ct.text();
+    const int at = ct.selStart();
+    const bool selection = ct.line ? ct.line->hasSelectedText() : ct.memo->textCursor().hasSelection();
+    const bool ours = !selection && at < t.size() && t[at] == QLatin1Char(')') && t.mid(at + 1) == m_closeSuffix;
+    if (!ours)
+        return false;
+    forgetClose();
+    ct.setCaret(at + 1);
+    return true;
 }
 
 void TfmAutoComp::lbKeyPress(QChar& key)
@@ -649,7 +689,7 @@ void TfmAutoComp::lbKeyDown(int& key)
                     break;
                 }
             }
-            OnHelpRequest(text.left(end));
+            OnHelpRequest(text.left(end), ItemIcon(row));
         }
         key = 0;
     }
@@ -674,6 +714,8 @@ void TfmAutoComp::ScrollCredits1AfterLastCredit(QObject*)
 
 bool TfmAutoComp::eventFilter(QObject* watched, QEvent* event)
 {
+    if (stepOverClose(watched, event))
+        return true;
     if (watched == lb && event->type() == QEvent::KeyPress) {
         auto* ke = static_cast<QKeyEvent*>(event);
         int key = ke->key();

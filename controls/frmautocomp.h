@@ -175,8 +175,9 @@ public:
 
     // Called with the list as Sender after the list was filled again.
     TNotifyEvent OnCargarLista;
-    // F1 on an entry: help for this name (the shell's help integration).
-    std::function<void(const QString& name)> OnHelpRequest;
+    // F1 on an entry: help for this name, with the icon of its kind (the
+    // shell's help integration).
+    std::function<void(const QString& name, int icon)> OnHelpRequest;
 
     QListWidget* lb = nullptr;
     TImageList* ImageList1 = nullptr;
@@ -215,6 +216,12 @@ private:
     const void* m_cachedTable = nullptr;
     std::vector<TAutoCompName> m_cachedNames;
     QPointer<QWidget> m_control;
+    // The ")" the last accept inserted after a name's "(": a ")" typed just
+    // before it steps over it while the text after it is what it was then.
+    QPointer<QWidget> m_closeControl;
+    QString m_closeSuffix;
+    bool stepOverClose(QObject* watched, QEvent* event);
+    void forgetClose();
     bool m_running = false;
     TModalResult m_modalResult = mrNone;
     QEventLoop* m_loop = nullptr;

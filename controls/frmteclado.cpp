@@ -386,6 +386,13 @@ void TfmTeclado::changeEvent(QEvent* e)
     }
 }
 
+void TfmTeclado::SetSchemeColors(TColor light, TColor dark)
+{
+    LightColor = light;
+    DarkColor = dark;
+    update();
+}
+
 TfmTeclado* fmTeclado()
 {
     return TSharedWindow<TfmTeclado>::Get();

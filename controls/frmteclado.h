@@ -49,9 +49,11 @@ public:
     // the keyboard hidden here.
     std::function<void()> OnSwitchOff;
 
-    // The scheme colours of the background gradient (the main window sets them).
+    // The scheme colours of the background gradient (the main window sets them
+    // with SetSchemeColors whenever its scheme changes).
     TColor LightColor = RGBColor(0xF0, 0xF0, 0xF0);
     TColor DarkColor = RGBColor(0x80, 0x80, 0x80);
+    void SetSchemeColors(TColor light, TColor dark);
 
     QLabel* Image1 = nullptr;
     QPushButton* btnListado = nullptr;

@@ -12,6 +12,7 @@
 namespace {
 
 constexpr int kWideWidth = 160;
+constexpr int kSeparatorHeight = 6;
 constexpr TColor kWhite = 0xFFFFFF;
 constexpr TColor kGreen = 0x008000;
 
@@ -27,8 +28,15 @@ void TMenuItemStyle::drawControl(ControlElement element, const QStyleOption* opt
             if (item->menuItemType == QStyleOptionMenuItem::Normal ||
                 item->menuItemType == QStyleOptionMenuItem::SubMenu ||
                 item->menuItemType == QStyleOptionMenuItem::Separator) {
+                // The conversion menu's items with a tag of 0 or more carry
+                // a preview of their conversion.
+                bool preview = false;
+                if (m_kind == kConversion)
+                    if (const auto* menu = qobject_cast<const QMenu*>(widget))
+                        if (const QAction* a = menu->actionAt(item->rect.center()))
+                            preview = a->data().isValid() && a->data().toInt() >= 0;
                 painter->save();
-                DrawItem(*painter, *item);
+                DrawItem(*painter, *item, preview);
                 painter->restore();
                 return;
             }
@@ -58,13 +66,17 @@ QSize TMenuItemStyle::sizeFromContents(ContentsType type, const QStyleOption* op
             s.setWidth(std::max(s.width(), wanted));
             s.setHeight(std::max(s.height(), fm.height() + 6));
         }
+        // A separator's line lies 2 pixels below its top: the item is high
+        // enough to show it with room under it.
+        if (item && item->menuItemType == QStyleOptionMenuItem::Separator)
+            s.setHeight(std::max(s.height(), kSeparatorHeight));
         if (m_kind != kPlain)
             s.setWidth(std::max(s.width(), kWideWidth));
     }
     return s;
 }
 
-void TMenuItemStyle::DrawItem(QPainter& p, const QStyleOptionMenuItem& item) const
+void TMenuItemStyle::DrawItem(QPainter& p, const QStyleOptionMenuItem& item, bool preview) const
 {
     const QRect r = item.rect;
     const bool selected = (item.state & State_Selected) && (item.state & State_Enabled);
@@ -99,11 +111,17 @@ void TMenuItemStyle::DrawItem(QPainter& p, const QStyleOptionMenuItem& item) con
     const QString shortcut = item.text.section(QLatin1Char('\t'), 1);
     const int flags = Qt::AlignVCenter | Qt::TextShowMnemonic | Qt::TextSingleLine;
     const bool disabled = !(item.state & State_Enabled) && m_kind != kConversion;
+    QFont shortcutFont = font;
+    if (preview)
+        shortcutFont.setBold(true);
     auto write = [&](const QRect& at, const QColor& colour) {
         p.setPen(colour);
+        p.setFont(font);
         p.drawText(at, flags | Qt::AlignLeft, caption);
-        if (!shortcut.isEmpty())
-            p.drawText(at, flags | Qt::AlignRight, shortcut);
+        if (!shortcut.isEmpty()) {
+            p.setFont(shortcutFont);
+            p.drawText(preview ? at.adjusted(0, 0, 6, 0) : at, flags | Qt::AlignRight, shortcut);
+        }
     };
     write(text, ToQColor(m_scheme.Fondo));
     write(text.translated(-1, -1),

@@ -183,29 +183,57 @@ void TRxSpinButton::mouseReleaseEvent(QMouseEvent* e)
     QWidget::mouseReleaseEvent(e);
 }
 
+namespace {
+
+// The arrows' colour: the button text colour, or black or white when that
+// colour hides on the face (a scheme with a light text colour).
+QColor ArrowColour(const QColor& face, const QColor& text)
+{
+    auto luma = [](const QColor& c) { return 0.299 * c.redF() + 0.587 * c.greenF() + 0.114 * c.blueF(); };
+    if (std::abs(luma(face) - luma(text)) >= 0.4)
+        return text;
+    return luma(face) > 0.5 ? QColor(Qt::black) : QColor(Qt::white);
+}
+
+// A filled triangle pointing up or down, centred in r.
+void DrawArrow(QPainter& p, const QRect& r, bool up, const QColor& colour)
+{
+    const int half = std::max(2, std::min(r.width() / 2 - 1, r.height() - 2));
+    const int h = std::max(1, (half + 1) / 2 + 1);
+    const int cx = r.left() + r.width() / 2;
+    const int top = r.top() + (r.height() - h) / 2;
+    QPolygon t;
+    if (up)
+        t << QPoint(cx - half, top + h) << QPoint(cx + half, top + h) << QPoint(cx, top);
+    else
+        t << QPoint(cx - half, top) << QPoint(cx + half, top) << QPoint(cx, top + h);
+    p.setPen(colour);
+    p.setBrush(colour);
+    p.drawPolygon(t);
+}
+
+} // namespace
+
 void TRxSpinButton::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    QStyleOption opt;
-    opt.initFrom(this);
-    p.fillRect(rect(), palette().color(QPalette::Button));
+    const QColor face = palette().color(QPalette::Button);
+    const QColor arrow = ArrowColour(face, palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                                           QPalette::ButtonText));
+    p.fillRect(rect(), face);
     const int w = width(), h = height();
     const QRect up(0, 0, w, h / 2), down(0, h / 2, w, h - h / 2);
+    // The pressed half looks sunken.
+    if (m_pressed != 0)
+        p.fillRect(m_pressed > 0 ? up : down, face.darker(115));
     p.setPen(palette().color(QPalette::Dark));
     if (m_kind == bkDiagonal)
         p.drawLine(0, h - 1, w - 1, 0);
     else
         p.drawLine(0, h / 2, w - 1, h / 2);
     p.drawRect(rect().adjusted(0, 0, -1, -1));
-    opt.rect = up.adjusted(2, 1, -2, -1);
-    if (m_pressed > 0)
-        opt.state |= QStyle::State_Sunken;
-    style()->drawPrimitive(QStyle::PE_IndicatorArrowUp, &opt, &p, this);
-    opt.state &= ~QStyle::State_Sunken;
-    opt.rect = down.adjusted(2, 1, -2, -1);
-    if (m_pressed < 0)
-        opt.state |= QStyle::State_Sunken;
-    style()->drawPrimitive(QStyle::PE_IndicatorArrowDown, &opt, &p, this);
+    DrawArrow(p, up.adjusted(2, 1, -2, -1), true, arrow);
+    DrawArrow(p, down.adjusted(2, 1, -2, -1), false, arrow);
 }
 
 // ---------------------------------------------------------------------------

@@ -731,7 +731,9 @@ MeasurePass::MeasurePass() : m_owner(g_memory == nullptr)
 {
     if (m_owner) {
         g_memory = new Memory();
-        g_stackTop = static_cast<const char*>(__builtin_frame_address(0));
+        // Taken at the first node's check: the depth a tree may reach does not
+        // depend on how deep in its caller's frames the pass was opened.
+        g_stackTop = nullptr;
     }
 }
 
@@ -748,9 +750,13 @@ bool MeasurePass::active() { return g_memory != nullptr; }
 
 bool MeasurePass::tooDeep()
 {
-    if (!g_stackTop)
+    if (!g_memory)
         return false;
     const char* here = static_cast<const char*>(__builtin_frame_address(0));
+    if (!g_stackTop) {
+        g_stackTop = here;
+        return false;
+    }
     // The stack grows downward on every platform the program runs on.
     return g_stackTop - here > kDrawStackBudget;
 }

@@ -121,6 +121,45 @@ bool NeedsParensT(const Node* n)
     return n->Kind() == NodeKind::Suma || n->Kind() == NodeKind::Resta || (n->IsOp() && !n->IsOpDespejable());
 }
 
+// How tightly an operator binds its operands: logical operators (exclusive
+// or, or, and), comparisons, sums, products, powers; 7 for every other node.
+template <class Node>
+int BindingLevelT(const Node* n)
+{
+    switch (n->Kind()) {
+    case NodeKind::Xor: return 0;
+    case NodeKind::Or: return 1;
+    case NodeKind::And: return 2;
+    case NodeKind::May:
+    case NodeKind::Men:
+    case NodeKind::Igu:
+    case NodeKind::MayIgu:
+    case NodeKind::MenIgu:
+    case NodeKind::Dist: return 3;
+    case NodeKind::Suma:
+    case NodeKind::Resta: return 4;
+    case NodeKind::Mul:
+    case NodeKind::Div: return 5;
+    case NodeKind::Pot:
+    case NodeKind::Raiz:
+    case NodeKind::LogN: return 6;
+    default: return 7;
+    }
+}
+
+// Whether an operand of a sum, a difference's first operand, or an operand of
+// a comparison or logical operator goes between parentheses: when it binds
+// less than its parent (1 + (2 = 3), 1 = (2 & 3)), and, on the right of a
+// comparison or logical operator, when it binds the same (1 = (2 = 3)); so
+// the drawing reads as the text was typed.
+template <class Parent, class Node>
+bool OperandNeedsParensT(const Parent* parent, const Node* operand, bool right)
+{
+    const int p = BindingLevelT(parent);
+    const int o = BindingLevelT(operand);
+    return o < p || (right && o == p && p <= 3);
+}
+
 // Whether a product shows its dot, from its operands: needsParens tells which
 // operand goes between parentheses, isNumber which is a literal.
 template <class Node, class NeedsParens, class IsNumber>

@@ -130,10 +130,11 @@ std::uint64_t Magnitude(std::int64_t v)
 
 void RefuseZeros(const std::vector<std::int64_t>& values)
 {
-    // The remainder by 0 of the repeated-remainder rule: a clear error, never a
-    // processor fault.
-    for (std::int64_t v : values)
-        if (v == 0)
+    // The repeated-remainder rule divides by every value after the first: a 0
+    // there is a clear error, never a processor fault. A first 0 is harmless
+    // (0 mod b is 0, so MCD(0, b) is b).
+    for (std::size_t i = 1; i < values.size(); ++i)
+        if (values[i] == 0)
             throw EIntDivByZero();
 }
 

@@ -117,7 +117,8 @@ std::int64_t RoundArg(Extended v);
 // without its factorial cost). s from 1 to 15.
 Extended Determinant(const std::vector<Extended>& m, int s);
 // Greatest common divisor and least common multiple of the values (at least
-// one); a 0 among them raises EIntDivByZero.
+// one); a 0 after the first raises EIntDivByZero (a first 0 gives the
+// divisor of the rest, and a multiple of 0).
 Extended Gcd(const std::vector<std::int64_t>& values);
 Extended Lcm(const std::vector<std::int64_t>& values);
 

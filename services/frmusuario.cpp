@@ -1,5 +1,7 @@
 #include "services/frmusuario.h"
 
+#include "services/help.h"
+
 #include "controls/application.h"
 #include "controls/areafondo.h"
 #include "controls/frmautocomp.h"
@@ -130,6 +132,8 @@ TfmUsuario::TfmUsuario(int mode, real::TExpresion* mainEvaluator, real::TExpresi
     lbox->setMinimumWidth(110);
     Def->setMinimumSize(240, 90);
     SetSchemeColors(RGBColor(224, 232, 244), RGBColor(112, 132, 168), clWhite, clBlack);
+    // F1 anywhere in the dialog: the topic of its section.
+    SetHelpContext(this, HelpContext());
     // A fixed dialog border.
     setFixedSize(sizeHint().expandedTo(QSize(420, 230)));
 }

@@ -329,6 +329,10 @@ void TfrmCalcu::BuildControls()
     BuildConfigureMenu();
     BuildBoxMenus();
     BuildEditMenu();
+    RouteMenuKey(cmbEdit, cmbEdit->lineEdit());
+    RouteMenuKey(cmbEdit->lineEdit(), cmbEdit->lineEdit());
+    RouteMenuKey(Edit2, Edit2);
+    RouteMenuKey(edtTotal, edtTotal);
     BuildHelpMenu();
     BuildConversionMenu();
     BuildModeControls(m_topLayout);
@@ -482,6 +486,8 @@ void TfrmCalcu::FillUserMenu(QMenu* menu, const QList<userdefs::TUserMenuItem>& 
 void TfrmCalcu::Constantes1Click(int tag)
 {
     TfmUsuario dlg(tag, &m_calc->Main(), &m_calc->Input(), this);
+    const TAppearance& a = m_appearance;
+    dlg.SetSchemeColors(a.ClLuz, a.ClSombra, a.ClFondo, a.ClTexto);
     const int result = RunDialog ? RunDialog(dlg) : dlg.exec();
     if (result == TfmUsuario::mrOk) {
         calcfuncs::ReloadCalcTables(m_calc->Main(), m_calc->Input());
@@ -693,6 +699,19 @@ void TfrmCalcu::RegisterNames()
     UserConstants = defs.Constants;
     UserFunctions = defs.Functions;
     RebuildUserMenus();
+}
+
+int TfrmCalcu::NameHelpContext(const QString& name, int icon) const
+{
+    constexpr int kUserConstants = 18, kUserFunctions = 19, kFunctions = 17;
+    constexpr int kUserFunctionIcon = 4;
+    if (icon == kUserFunctionIcon)
+        return kUserFunctions;
+    for (const userdefs::TUserMenuItem& item : UserConstants)
+        if (item.Tag >= 0 && item.Tag < UserNames.size() &&
+            UserNames.at(item.Tag).compare(name, Qt::CaseInsensitive) == 0)
+            return kUserConstants;
+    return kFunctions;
 }
 
 void TfrmCalcu::InsertUserName(int tag)

@@ -83,6 +83,9 @@ public:
     // Puts the insert text of a user constant or function (by its menu Tag)
     // over the box's selection, the caret after the first "(".
     void InsertUserName(int tag);
+    // The help topic of a name of the names list (its icon tells its kind): a
+    // user function's, a user constant's, the functions' otherwise.
+    int NameHelpContext(const QString& name, int icon) const;
     // Insert texts of the user definitions, by menu Tag, and the items of the
     // insert menu's user submenus.
     QStringList UserNames;
@@ -263,6 +266,8 @@ public:
     void RestoreFromNotificationArea();
     // Enables PopupMenu1's items for the box and opens it under the expression box.
     void ShowEditMenu(QLineEdit* box);
+    // The context-menu key's platform request on a box opens the editing menu.
+    void RouteMenuKey(QWidget* widget, QLineEdit* box);
     QToolButton* FormAngulo = nullptr;
     QToolButton* btnDigitos = nullptr;
     QToolButton* btnBase = nullptr;

@@ -8,9 +8,11 @@
 #include "controls/frmautocomp.h"
 #include "controls/menudraw.h"
 #include "controls/pvlurl.h"
+#include "controls/toolpictures.h"
 #include "shell/frmopciones.h"
 #include "platform/msgbox.h"
 #include "platform/shell.h"
+#include "drawkit/drawkit.h"
 #include "engine/bases.h"
 #include "foundation/core/basicos.h"
 #include "foundation/core/format.h"
@@ -22,6 +24,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -389,6 +392,9 @@ void TfrmCalcu::BuildToolProtocol()
         state.button = new QToolButton(ToolBar2);
         state.button->setObjectName(entry.ButtonName);
         state.button->setText(entry.ButtonText);
+        // Its picture, when the program has one for it, instead of the text.
+        if (const QString picture = entry.ButtonName.toLower(); HasToolPicture(picture))
+            SetToolPicture(state.button, picture, ToQColor(m_appearance.ClTexto));
         state.button->setToolTip(QString(entry.Hint).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
         state.button->setCheckable(true);
         state.button->setAutoRaise(true);
@@ -636,6 +642,41 @@ void TfrmCalcu::BuildEditMenu()
             }
         });
     }
+}
+
+namespace {
+
+// The context-menu key on a box: the platform follows the key with a context
+// menu request of its own (keyboard reason) to the focused box, which would
+// open the box's own menu over the editing menu the key opened. The request
+// opens the editing menu instead, once.
+class TMenuKeyRoute : public QObject {
+public:
+    TMenuKeyRoute(QObject* parent, QMenu* menu, std::function<void()> show)
+        : QObject(parent), m_menu(menu), m_show(std::move(show))
+    {
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::ContextMenu ||
+            static_cast<QContextMenuEvent*>(event)->reason() != QContextMenuEvent::Keyboard)
+            return false;
+        if (!m_menu->isVisible())
+            m_show();
+        return true;
+    }
+
+private:
+    QMenu* m_menu;
+    std::function<void()> m_show;
+};
+
+} // namespace
+
+void TfrmCalcu::RouteMenuKey(QWidget* widget, QLineEdit* box)
+{
+    widget->installEventFilter(
+        new TMenuKeyRoute(widget, PopupMenu1, [this, box] { TApplication::Guarded([&] { ShowEditMenu(box); }); }));
 }
 
 void TfrmCalcu::ShowEditMenu(QLineEdit* box)

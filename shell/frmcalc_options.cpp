@@ -9,6 +9,7 @@
 #include "controls/frmautocomp.h"
 #include "controls/frmteclado.h"
 #include "controls/menudraw.h"
+#include "controls/toolpictures.h"
 #include "drawkit/drawkit.h"
 #include "engine/bases.h"
 #include "engine/real/expresion.h"
@@ -236,6 +237,9 @@ void TfrmCalcu::ApplySettings()
     if (TfmAutoComp* list = fmAutoComp())
         list->ForgetControl();
     m_menuDrawing->SetScheme({a.ClLuz, a.ClSombra, a.ClTexto, a.ClFondo});
+    if (TfmTeclado* keyboard = fmTeclado())
+        keyboard->SetSchemeColors(a.ClLuz, a.ClSombra);
+    RecolourToolPictures(Panel2, ToQColor(a.ClTexto));
     paint(Panel3, a.ClSombra);
     paint(Lista, a.ClFondo);
     paint(edtTotal, a.ClFondo);

@@ -667,6 +667,9 @@ void TfmOpciones::btnAddClick()
     for (int i = 0; i < SchemeCount(); ++i)
         if (SchemeName(i) == name)
             ComboBox1->setCurrentIndex(i);
+    // The first entry of an empty list becomes current while the list is
+    // filled quietly: no change is signalled, so "-" follows here.
+    btnDel->setEnabled(ComboBox1->currentIndex() >= 0);
 }
 
 void TfmOpciones::btnDelClick()

@@ -1,11 +1,13 @@
 #include "shell/helpsetup.h"
 
+#include "controls/frmautocomp.h"
 #include "services/help.h"
 #include "services/helplog.h"
 #include "shell/frmcalc.h"
 
 #include <QEvent>
 #include <QObject>
+#include <QPointer>
 
 #include <memory>
 
@@ -47,4 +49,9 @@ void InstallHelp(TfrmCalcu& main)
     if (HelpContextOf(&main) == 0)
         SetHelpContext(&main, 1);
     main.OnHelpContext = [](int context) { ShowHelpContext(context); };
+    // F1 in the names list: the topic of the selected name.
+    EnsureAutoComp()->OnHelpRequest = [window = QPointer<TfrmCalcu>(&main)](const QString& name, int icon) {
+        if (window && window->OnHelpContext)
+            window->OnHelpContext(window->NameHelpContext(name, icon));
+    };
 }

@@ -19,6 +19,12 @@ Part P(TEval* n) { return exprcore::NodePartT(n); }
 
 // Sums, differences and comparisons go between parentheses as operands.
 bool NeedsParens(const TEval* n) { return exprcore::NeedsParensT(n); }
+// An operand of a sum, a difference's first operand or a comparison's
+// operand, between parentheses where it binds less than its operator.
+Part Operand(const TEval* op, TEval* operand, bool right)
+{
+    return Parenthesised(P(operand), exprcore::OperandNeedsParensT(op, operand, right));
+}
 
 bool IsNumWith(const TEval* n, Extended re)
 {
@@ -29,29 +35,12 @@ using exprcore::BoxOut;
 
 std::vector<Part> Parts(const TEvalArray& nodes) { return exprcore::NodePartsT(nodes); }
 
-// The argument list: the items side by side on a common axis, ", " after each
-// but the last. Its width counts one separator less than there are gaps, plus a
-// quarter of the size; the separator is measured in a font as high as the list.
-// It is drawn as every engine draws its argument lists.
-Box MeasureList(Canvas& canvas, int size, const std::vector<Part>& items)
-{
-    Box b;
-    int sum = 0;
-    for (const Part& item : items) {
-        const Box i = item.Measure(canvas, size);
-        sum += i.width;
-        b.above = std::max(b.above, i.above);
-        b.below = std::max(b.below, i.below);
-    }
-    SetFont(canvas, TimesFace(), 0, b.above + b.below);
-    const int n = static_cast<int>(items.size());
-    b.width = sum + (n - 2) * canvas.textWidth(QStringLiteral(", ")) + size / 4;
-    return b;
-}
-
+// The argument list, measured as it is drawn (the items side by side on a
+// common axis, ", " after each but the last), as every engine does: a call's
+// closing parenthesis comes after its last argument.
 Part ListPart(const std::vector<Part>& items)
 {
-    return Part{[items](Canvas& c, int s) { return MeasureList(c, s, items); },
+    return Part{[items](Canvas& c, int s) { return MeasureArgList(c, s, items); },
                 [items](Canvas& c, int x, int y, int s) { DrawArgList(c, x, y, s, items); }};
 }
 
@@ -144,25 +133,28 @@ void TNum::Draw(Canvas& canvas, int x, int y, int size)
 
 void TSuma::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
 {
-    BoxOut(MeasureSum(canvas, size, P(Left()), P(Right())), width, above, below);
+    BoxOut(MeasureSum(canvas, size, Operand(this, Left(), false), Operand(this, Right(), true)), width, above, below);
 }
 
-void TSuma::Draw(Canvas& canvas, int x, int y, int size) { DrawSum(canvas, x, y, size, P(Left()), P(Right())); }
+void TSuma::Draw(Canvas& canvas, int x, int y, int size)
+{
+    DrawSum(canvas, x, y, size, Operand(this, Left(), false), Operand(this, Right(), true));
+}
 
 namespace {
 // The hidden 0 of a unary minus.
-Part MinuendPart(TEval* l) { return IsNumWith(l, 0) ? Nothing() : P(l); }
+Part MinuendPart(TEval* op, TEval* l) { return IsNumWith(l, 0) ? Nothing() : Operand(op, l, false); }
 } // namespace
 
 void TResta::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
 {
-    BoxOut(MeasureDifference(canvas, size, MinuendPart(Left()), Parenthesised(P(Right()), NeedsParens(Right()))),
+    BoxOut(MeasureDifference(canvas, size, MinuendPart(this, Left()), Parenthesised(P(Right()), NeedsParens(Right()))),
         width, above, below);
 }
 
 void TResta::Draw(Canvas& canvas, int x, int y, int size)
 {
-    DrawDifference(canvas, x, y, size, MinuendPart(Left()), Parenthesised(P(Right()), NeedsParens(Right())));
+    DrawDifference(canvas, x, y, size, MinuendPart(this, Left()), Parenthesised(P(Right()), NeedsParens(Right())));
 }
 
 namespace {
@@ -230,14 +222,15 @@ void TCompara::Measure(Canvas& canvas, int size, int& width, int& above, int& be
 {
     const CompareSign s = exprcore::CompareSignOf(Kind());
     Text = CompareSignText(s);
-    BoxOut(MeasureComparison(canvas, size, s, P(Left()), P(Right())), width, above, below);
+    BoxOut(MeasureComparison(canvas, size, s, Operand(this, Left(), false), Operand(this, Right(), true)), width, above,
+           below);
 }
 
 void TCompara::Draw(Canvas& canvas, int x, int y, int size)
 {
     const CompareSign s = exprcore::CompareSignOf(Kind());
     Text = CompareSignText(s);
-    DrawComparison(canvas, x, y, size, s, P(Left()), P(Right()));
+    DrawComparison(canvas, x, y, size, s, Operand(this, Left(), false), Operand(this, Right(), true));
 }
 
 // ---- functions ----
@@ -280,7 +273,7 @@ void TFunN::Draw(Canvas& canvas, int x, int y, int size)
 
 void TDibListaArg::Measure(Canvas& canvas, int size, int& width, int& above, int& below)
 {
-    BoxOut(MeasureList(canvas, size, Parts(Items)), width, above, below);
+    BoxOut(MeasureArgList(canvas, size, Parts(Items)), width, above, below);
 }
 
 void TDibListaArg::Draw(Canvas& canvas, int x, int y, int size) { DrawArgList(canvas, x, y, size, Parts(Items)); }

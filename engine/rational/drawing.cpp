@@ -124,11 +124,19 @@ OpParts PartsOf(TOp* op)
     TEval* l = op->Left();
     TEval* r = op->Right();
     OpParts p{P(l), P(r)};
+    // A sum's operands, a difference's first one, a comparison's and a logical
+    // operator's: between parentheses where they bind less.
+    const auto operand = [op](TEval* n, bool right) {
+        return Parenthesised(P(n), exprcore::OperandNeedsParensT(op, n, right));
+    };
     switch (op->Kind()) {
+    case NodeKind::Suma:
+        p.l = operand(l, false);
+        p.r = operand(r, true);
+        break;
     case NodeKind::Resta:
         // The unary minus: 0 - x, the 0 neither measured nor drawn.
-        if (IsNum(l) && l->Value.Num() == 0)
-            p.l = Nothing();
+        p.l = IsNum(l) && l->Value.Num() == 0 ? Nothing() : operand(l, false);
         p.r = Parenthesised(P(r), NeedsParens(r));
         break;
     case NodeKind::Mul: {
@@ -147,6 +155,10 @@ OpParts PartsOf(TOp* op)
         p.l = Parenthesised(P(l), l->IsOp());
         break;
     default:
+        if (!op->IsOpDespejable()) {
+            p.l = operand(l, false);
+            p.r = operand(r, true);
+        }
         break;
     }
     return p;

@@ -99,6 +99,14 @@ const TNodeDrawProc* DrawProcOf(TEval* n)
     return ProcOf(n, [](auto& node) -> const TNodeDrawProc& { return node.DrawProc; });
 }
 
+// Operand i of an operator, between parentheses where it binds less. Kept out
+// of line: its temporaries stay out of the frame of the recursive measuring.
+[[gnu::noinline]] Part OperandPart(TEval* op, int i)
+{
+    TEval* operand = op->Children[std::size_t(i)];
+    return NodePart(operand, exprcore::OperandNeedsParensT(op, operand, i == 1));
+}
+
 Box MeasureOwn(TEval* n, Canvas& c, int size)
 {
     if (const TNodeMeasureProc* proc = MeasureProcOf(n); proc && *proc) {
@@ -119,9 +127,9 @@ Box MeasureOwn(TEval* n, Canvas& c, int size)
     case NodeKind::ExprMsg:
         return MeasureMessage(c, size, n->Text);
     case NodeKind::Suma:
-        return MeasureSum(c, size, NodePart(ch[0]), NodePart(ch[1]));
+        return MeasureSum(c, size, OperandPart(n, 0), OperandPart(n, 1));
     case NodeKind::Resta:
-        return MeasureDifference(c, size, IsUnaryMinusZero(ch[0]) ? Nothing() : NodePart(ch[0]),
+        return MeasureDifference(c, size, IsUnaryMinusZero(ch[0]) ? Nothing() : OperandPart(n, 0),
                                  NodePart(ch[1], NeedsParens(ch[1])));
     case NodeKind::Mul:
         return MeasureProduct(c, size, NodePart(ch[0], NeedsParens(ch[0])), NodePart(ch[1], NeedsParens(ch[1])),
@@ -141,11 +149,11 @@ Box MeasureOwn(TEval* n, Canvas& c, int size)
     case NodeKind::MenIgu:
     case NodeKind::Dist:
         n->Text = CompareSignText(exprcore::CompareSignOf(n->Kind()));
-        return MeasureComparison(c, size, exprcore::CompareSignOf(n->Kind()), NodePart(ch[0]), NodePart(ch[1]));
+        return MeasureComparison(c, size, exprcore::CompareSignOf(n->Kind()), OperandPart(n, 0), OperandPart(n, 1));
     case NodeKind::And:
     case NodeKind::Or:
     case NodeKind::Xor:
-        return MeasureLogic(c, size, NodePart(ch[0]), NodePart(ch[1]));
+        return MeasureLogic(c, size, OperandPart(n, 0), OperandPart(n, 1));
     case NodeKind::Fun1:
         return MeasureFunction1(c, size, n->Text, NodePart(ch[0], ch[0]->IsOp()));
     case NodeKind::FunN:
@@ -180,10 +188,10 @@ void DrawOwn(TEval* n, Canvas& c, int x, int y, int size)
         DrawMessage(c, x, y, size, n->Text);
         return;
     case NodeKind::Suma:
-        DrawSum(c, x, y, size, NodePart(ch[0]), NodePart(ch[1]));
+        DrawSum(c, x, y, size, OperandPart(n, 0), OperandPart(n, 1));
         return;
     case NodeKind::Resta:
-        DrawDifference(c, x, y, size, IsUnaryMinusZero(ch[0]) ? Nothing() : NodePart(ch[0]),
+        DrawDifference(c, x, y, size, IsUnaryMinusZero(ch[0]) ? Nothing() : OperandPart(n, 0),
                        NodePart(ch[1], NeedsParens(ch[1])));
         return;
     case NodeKind::Mul:
@@ -209,12 +217,12 @@ void DrawOwn(TEval* n, Canvas& c, int x, int y, int size)
     case NodeKind::MenIgu:
     case NodeKind::Dist:
         n->Text = CompareSignText(exprcore::CompareSignOf(n->Kind()));
-        DrawComparison(c, x, y, size, exprcore::CompareSignOf(n->Kind()), NodePart(ch[0]), NodePart(ch[1]));
+        DrawComparison(c, x, y, size, exprcore::CompareSignOf(n->Kind()), OperandPart(n, 0), OperandPart(n, 1));
         return;
     case NodeKind::And:
     case NodeKind::Or:
     case NodeKind::Xor:
-        DrawLogic(c, x, y, size, LogicOf(n->Kind()), NodePart(ch[0]), NodePart(ch[1]));
+        DrawLogic(c, x, y, size, LogicOf(n->Kind()), OperandPart(n, 0), OperandPart(n, 1));
         return;
     case NodeKind::Fun1:
         DrawFunction1(c, x, y, size, n->Text, NodePart(ch[0], ch[0]->IsOp()));

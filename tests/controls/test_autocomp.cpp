@@ -366,7 +366,11 @@ TEST_F(AutoCompTest, ClickingElsewhereClosesWithOk)
 TEST_F(AutoCompTest, F1AsksHelpForTheName)
 {
     QString asked;
-    EnsureAutoComp()->OnHelpRequest = [&](const QString& name) { asked = name; };
+    int icon = -1;
+    EnsureAutoComp()->OnHelpRequest = [&](const QString& name, int kind) {
+        asked = name;
+        icon = kind;
+    };
     setText("", 0);
     open(QChar('m'), [&](TfmAutoComp& l) {
         QTest::keyClick(l.lb, Qt::Key_F1);
@@ -374,6 +378,7 @@ TEST_F(AutoCompTest, F1AsksHelpForTheName)
         QTest::keyClick(l.lb, Qt::Key_Escape);
     });
     EXPECT_EQ(asked, QString("max"));
+    EXPECT_EQ(icon, 3);
 }
 
 TEST_F(AutoCompTest, ListUnderTheControl)
@@ -423,4 +428,33 @@ TEST_F(AutoCompTest, MemoUnderTheCaretLine)
     EXPECT_EQ(typed, QChar(0));
     EXPECT_EQ(memo.toPlainText(), QString("a=1\nb=2*pi"));
     EXPECT_EQ(memo.textCursor().position(), 10);
+}
+
+TEST_F(AutoCompTest, TypingACallOutToItsParenthesisStepsOverTheOneTheListInserted)
+{
+    struct Case {
+        const char* before;   // the text, the caret at the "|"
+        const char* typed;    // typed after the list closed
+        const char* text;
+        int caret;
+    } cases[] = {
+        {"|", "-4)", "sqrt(-4)", 8},
+        {"|", "-4))", "sqrt(-4))", 9},          // only the inserted one is stepped over
+        {"2*|+1", "9)+", "2*sqrt(9)++1", 10},
+        {"|", "(1+2))", "sqrt((1+2))", 11},      // the inner pair typed whole
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        const QString before = QString::fromLatin1(c.before);
+        const int caret = int(before.indexOf(QLatin1Char('|')));
+        setText(QString(before).remove(QLatin1Char('|')), caret);
+        open(QChar('s'), [&](TfmAutoComp& l) {
+            QTest::keyClicks(l.lb, QStringLiteral("qr"));
+            QTest::keyClick(l.lb, '(');
+        });
+        EXPECT_EQ(edit.cursorPosition(), caret + 5) << "right after \"(\"";
+        QTest::keyClicks(&edit, QString::fromLatin1(c.typed));
+        EXPECT_EQ(edit.text(), QString::fromLatin1(c.text));
+        EXPECT_EQ(edit.cursorPosition(), c.caret);
+    }
 }

@@ -162,3 +162,30 @@ TEST_F(MenuDrawTest, WideMenusAndTheirSubMenusMakeItems160PixelsWide)
 }
 
 } // namespace
+
+TEST_F(MenuDrawTest, TheConversionMenuWritesItsPreviewsInBold)
+{
+    // The same item in a conversion menu: as a conversion with its preview
+    // (data 0 or more), and as a fixed item with its shortcut text (data -100).
+    TMenuDrawing drawing;
+    drawing.SetScheme(scheme);
+    auto shot = [&](int data) {
+        QMenu menu;
+        QAction* a = menu.addAction(QStringLiteral("a metro\t   8.888"));
+        a->setData(data);
+        drawing.Attach(&menu, TMenuDrawing::kConversion);
+        menu.popup(QPoint(0, 0));
+        const QImage image = menu.grab(menu.actionGeometry(a)).toImage();
+        menu.hide();
+        return image;
+    };
+    const QImage preview = shot(0);
+    const QImage plain = shot(-100);
+    ASSERT_EQ(preview.size(), plain.size());
+    // Only the right part (the preview) differs, and it is heavier.
+    const int half = preview.width() / 2;
+    const QColor text = ToQColor(scheme.Texto);
+    EXPECT_EQ(count(preview.copy(0, 0, half, preview.height()), text, 0),
+              count(plain.copy(0, 0, half, plain.height()), text, 0));
+    EXPECT_GT(count(preview, text, half), count(plain, text, half) * 5 / 4);
+}

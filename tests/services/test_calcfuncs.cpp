@@ -154,6 +154,10 @@ TEST_F(CalcFuncsTest, KnownResults)
         {"MCM(-4,6)", 12, 0},
         {"MCM(3,5,7,9)", 315, 0},
         {"MCD(-9223372036854775808,-1)", 1, 0},
+        {"MCD(0,5)", 5, 0},                           // 0 mod 5 is 0: only a later 0 divides
+        {"MCD(0,-12,18)", 6, 0},
+        {"MCM(2,3,4)", 12, 0},
+        {"MCM(0,6,4)", 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -231,9 +235,10 @@ TEST_F(CalcFuncsTest, Failures)
         {"Integrar(0,1,0,x)", false, 11, QString()},
         {"Integrar(0,1,-8,x)", false, 11, QString()},
         {"MCD(12,0)", true, 0, QString::fromUtf8("División entera por cero")},
-        {"MCD(0,12)", true, 0, QString::fromUtf8("División entera por cero")},
+        {"MCD(0,0)", true, 0, QString::fromUtf8("División entera por cero")},
+        {"MCD(0,12,0)", true, 0, QString::fromUtf8("División entera por cero")},
         {"MCM(6,0)", true, 0, QString::fromUtf8("División entera por cero")},
-        {"MCM(0,6,4)", true, 0, QString::fromUtf8("División entera por cero")},
+        {"MCM(0,6,0)", true, 0, QString::fromUtf8("División entera por cero")},
         {"MCM(4611686018427387904,5)", false, 12, QString()},
         {"MCD(1e30,2)", false, 15, QString()},
         {"Sumatoria(1,3,1/(n-2))", false, 11, QString()},
@@ -411,6 +416,8 @@ TEST(CalcGcd, PlainValues)
     EXPECT_EQ(Lcm({INT64_MIN, 2}), 9223372036854775808.0L);
     EXPECT_THROW(Lcm({INT64_MIN, 3}), EOverflow);
     EXPECT_THROW(Gcd({5, 0}), EIntDivByZero);
+    EXPECT_EQ(Gcd({0, 5}), 5);
+    EXPECT_EQ(Lcm({0, 5}), 0);
     EXPECT_EQ(RoundArg(2.5L), 2);
     EXPECT_EQ(RoundArg(3.5L), 4);
     EXPECT_EQ(RoundArg(-2.5L), -2);

@@ -375,6 +375,19 @@ TEST_F(OptionsTest, SavingASchemeAndReplacingOneOfTheSameNameInOtherCase)
     EXPECT_TRUE(queries[0].endsWith(QStringLiteral("|Noche")));
 }
 
+TEST_F(OptionsTest, TheFirstSchemeSavedIntoAnEmptyListCanBeDeletedAtOnce)
+{
+    openDialog();
+    ASSERT_EQ(dialog->ComboBox1->count(), 0);
+    saveScheme(QStringLiteral("Noche"));
+    EXPECT_EQ(dialog->ComboBox1->currentText(), QStringLiteral("Noche"));
+    EXPECT_TRUE(dialog->btnDel->isEnabled()) << "\"-\" follows the selection";
+    sink.answers = {idYes};
+    QTest::mouseClick(dialog->btnDel, Qt::LeftButton);
+    EXPECT_TRUE(listNames().isEmpty());
+    EXPECT_TRUE(schemesInFile().isEmpty());
+}
+
 TEST_F(OptionsTest, ADeletedSchemeStaysDeleted)
 {
     put(dir.filePath(QStringLiteral("colores.ini")), "[Colores]\r\nAzul=$FF0000\r\nRosa=$FFC0FF\r\n");

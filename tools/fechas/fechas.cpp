@@ -275,7 +275,7 @@ QString LongDateTimeText(TDateTime t)
     const TDateTimeParts p = DecodeDateTime(t);
     return LongDayName(p.WeekDay) + QLatin1Char(' ') + DateToStr(t) + QLatin1Char(' ') + TwoDigits(p.Hour) +
            QLatin1Char(':') + TwoDigits(p.Minute) + QLatin1Char(':') + TwoDigits(p.Second) + QLatin1Char('.') +
-           QString::number(p.MSec).rightJustified(3, QLatin1Char('0'));
+           QString::number(p.MSec);
 }
 
 TDateTime StrToDateTime(const QString& text)

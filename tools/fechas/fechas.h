@@ -60,8 +60,8 @@ QString DateToStr(TDateTime t);
 QString TimeToStr(TDateTime t);
 // The date, then a blank and the time unless it is midnight.
 QString DateTimeToStr(TDateTime t);
-// "dddd dd/mm/yyyy hh:nn:ss.zzz" (the day's name, the milliseconds in three
-// digits).
+// "dddd dd/mm/yyyy hh:nn:ss.z" (the day's name, the milliseconds without
+// leading zeros: "12:00:00.0", "09:07:03.45").
 QString LongDateTimeText(TDateTime t);
 
 // A date and time as typed: "d/m[/y]" (two numbers: this year; a year of one

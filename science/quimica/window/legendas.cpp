@@ -339,6 +339,7 @@ TfaEstado::TfaEstado(QWidget* panel) : TfaTabPerBase(panel)
     };
     SpinEdit1 = new TRxSpinEdit(this);
     SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
+    SpinEdit1->setButtonKind(bkStandard);
     SpinEdit1->setIncrement(5);
     SpinEdit1->setMinValue(0);
     SpinEdit1->setMaxValue(kMaxTemperature);

@@ -99,13 +99,13 @@ TEST_F(ComplexDrawTest, UnaryMinusHidesTheZero)
 
 TEST_F(ComplexDrawTest, FunctionOfSeveralArgumentsWidth)
 {
-    // Name 5 x 8; the list 8 + 8 + 0 x T(", ") + 20 div 4 = 21, in parentheses
-    // (d = 4, font 24): 21 + 16 = 37; one "," in the parentheses' font: 8.
+    // Name 5 x 8; the list as drawn, 8 + T(", ") + 8 = 32, in parentheses:
+    // 32 + 16 = 48; one "," in the parentheses' font: 8.
     Draw(QStringLiteral("Polar(1, 2)"));
     int w = 0, a = 0, b = 0;
     FormulaPicture m(&metrics);
     e.Root->Measure(m, 20, w, a, b);
-    EXPECT_EQ(w, 40 + 37 + 8);
+    EXPECT_EQ(w, 40 + 48 + 8);
     EXPECT_EQ(a, 12);
     EXPECT_EQ(b, 12);
     const QStringList texts = Texts(Draw(QStringLiteral("Polar(1, 2)")));
@@ -120,8 +120,8 @@ TEST_F(ComplexDrawTest, ArgumentListNode)
     FormulaPicture m(&metrics);
     int w = 0, ab = 0, be = 0;
     list.Measure(m, 20, w, ab, be);
-    // 3 x 8 + (3 - 2) x T(", ") in a font of 20 + 20 div 4.
-    EXPECT_EQ(w, 24 + 16 + 5);
+    // 3 x 8 and a ", " between each two, as drawn.
+    EXPECT_EQ(w, 24 + 2 * 16);
     TComplex v{7, 7};
     list.Evaluate(v);
     EXPECT_EQ(v.Re, 0);
@@ -152,4 +152,42 @@ TEST_F(ComplexDrawTest, ComparisonKeepsItsSign)
     EXPECT_EQ(e.Root->Text, QStringLiteral(">"));
     Draw(QStringLiteral("x <> 2i"));
     EXPECT_EQ(e.Root->Text, QStringLiteral("="));
+}
+
+TEST_F(ComplexDrawTest, ACallClosesItsParenthesisAfterItsLastArgument)
+{
+    e.AddUserFunction(QStringLiteral("ff"), QStringLiteral("?A*2"), QString());
+    e.AddUserFunction(QStringLiteral("gg"), QStringLiteral("?A+?B"), QString());
+    struct Case {
+        const char* text;
+        const char* last;   // the last argument's text
+    } cases[] = {{"ff(3)", "3"}, {"ff(123)", "123"}, {"gg(1, 25)", "25"}, {"Polar(1, 2)", "2"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const FormulaPicture& pic = Draw(QString::fromLatin1(c.text));
+        int lastEnd = -1, close = -1;
+        for (const PictureOp& op : pic.ops()) {
+            if (const auto* t = std::get_if<pictureop::Text>(&op)) {
+                if (t->text == QLatin1String(c.last))
+                    lastEnd = t->x + 8 * int(t->text.size());
+                if (t->text == QStringLiteral(")"))
+                    close = t->x;
+            }
+        }
+        ASSERT_GE(lastEnd, 0);
+        EXPECT_GE(close, lastEnd) << "\")\" over the argument";
+    }
+}
+
+TEST_F(ComplexDrawTest, ALowerOperatorInsideASumKeepsItsParentheses)
+{
+    struct Case {
+        const char* text;
+        int parens;   // pairs drawn
+    } cases[] = {{"x+(1=2)", 1}, {"(1=2)+x", 1}, {"(x=1)-2", 1}, {"x=(1=2)", 1}, {"(x=1)=2", 0},
+                 {"x+2=3", 0},   {"x+(2+3)", 0}, {"x-(2+3)", 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(Texts(Draw(QString::fromLatin1(c.text))).count(QStringLiteral("(")), c.parens);
+    }
 }

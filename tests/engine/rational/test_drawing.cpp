@@ -170,3 +170,16 @@ TEST_F(RationalDrawingTest, PictureIsFourPixelsLarger)
 }
 
 } // namespace
+
+TEST_F(RationalDrawingTest, AComparisonInsideASumKeepsItsParentheses)
+{
+    struct Case {
+        const char* text;
+        int parens;   // pairs drawn
+    } cases[] = {{"x+(1=2)", 1}, {"(1=2)-x", 1}, {"1=(2=x)", 1}, {"x+2=3", 0}, {"x+(1+2)", 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        Draw(QString::fromLatin1(c.text));
+        EXPECT_EQ(canvas->joinedText().count(QLatin1Char('(')), c.parens) << canvas->joinedText().toStdString();
+    }
+}

@@ -422,6 +422,27 @@ TEST_F(DrawTest, VeryDeepTreesDrawWithoutOverflowingTheStack)
     EXPECT_EQ(pic->width(), b.width + 4);
 }
 
+TEST_F(DrawTest, AnOperatorThatBindsLessThanItsParentIsDrawnInItsParentheses)
+{
+    struct Case {
+        const char* text;
+        int parens;   // pairs drawn
+    } cases[] = {
+        {"x+(1=2)", 1},   {"(1=2)+x", 1},   {"(a=b)-x", 1},  {"-(a=b)", 1},     {"x+(a&b)", 1},
+        {"a=(b&c)", 1},   {"(a$b)&c", 1},   {"a=(b=c)", 1},  {"a&(b&c)", 1},    {"a*(b=c)", 1},
+        {"(a=b)=c", 0},   {"a&b$c", 0},     {"a+b=c", 0},    {"x+(a+b)", 0},    {"(a+b)-c", 0},
+        {"a+b*c", 0},     {"(a=b)/c", 0},   {"a-(b+c)", 1},  {"(a<b)+(c>d)", 2},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.text);
+        FakeCanvas c;
+        DrawText(QString::fromLatin1(k.text), c);
+        const QString drawn = c.joinedText();
+        EXPECT_EQ(drawn.count(QLatin1Char('(')), k.parens) << drawn.toStdString();
+        EXPECT_EQ(drawn.count(QLatin1Char(')')), k.parens) << drawn.toStdString();
+    }
+}
+
 TEST_F(DrawTest, ParenthesisedForms)
 {
     e.SetText(QStringLiteral("a+b"));

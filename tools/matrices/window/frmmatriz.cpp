@@ -5,6 +5,7 @@
 #include "controls/popupmenux.h"
 #include "controls/stringgridx.h"
 #include "controls/toolbutton.h"
+#include "controls/toolpictures.h"
 #include "drawkit/drawkit.h"
 #include "drawkit/gradients.h"
 #include "engine/errors.h"
@@ -284,6 +285,12 @@ TfmMatriz::TfmMatriz(ToolHost& host, QWidget* parent) : TToolWindow(host, kName,
         if (OnHelp)
             OnHelp(HelpContext());
     });
+    // The buttons' pictures, in the scheme's text colour.
+    for (QToolButton* b : ToolBar1->findChildren<QToolButton*>())
+        if (const QString picture = b->objectName().toLower(); HasToolPicture(picture))
+            SetToolPicture(b, picture, ToQColor(Host().Appearance().ClTexto));
+    SetToolPicture(ToolButton19, QStringLiteral("formato%1").arg(NumberFormat().Mode & 3),
+                   ToQColor(Host().Appearance().ClTexto));
 
     // Wide enough at first to show every button of the tool bar.
     resize(std::max(width(), ToolBar1->sizeHint().width()), height());
@@ -441,10 +448,14 @@ QToolButton* TfmMatriz::DropDown(const char* button, const char* menuName, const
     auto* menu = new TPopupMenuX(this);
     menu->setObjectName(QString::fromLatin1(menuName));
     // The button stands for its last chosen item: its caption and hint.
-    auto bind = [b](TMenuItem* item) {
+    const QString picture = sign == QStringLiteral("+") ? QStringLiteral("mas")
+                            : sign == QStringLiteral("-") ? QStringLiteral("menos")
+                                                          : QStringLiteral("por");
+    auto bind = [this, b, picture](TMenuItem* item) {
         b->setText(item->text());
         SetHint(b, item->statusTip());
         b->setProperty("tag", item->data());
+        SetToolPicture(b, picture + item->text().right(1).toLower(), ToQColor(Host().Appearance().ClTexto));
     };
     for (int tag = 0; tag < 4; ++tag) {
         const QString letter = QString::fromLatin1(kGridLetters[tag]);
@@ -558,6 +569,7 @@ void TfmMatriz::ApplyAppearance()
     for (QSplitter* s : {m_rows, m_top, m_bottom})
         PaintBackground(s, a.ClSombra);
     m_menuDrawing->SetScheme({a.ClLuz, a.ClSombra, a.ClTexto, a.ClFondo});
+    RecolourToolPictures(ToolBar1, ToQColor(a.ClTexto));
     SetActiveGrid(m_grids[0]);
     ToolBar1->update();
     update();
@@ -699,6 +711,7 @@ void TfmMatriz::FormatClick(int tag)
 {
     NumberFormat().Mode = std::uint8_t(tag);
     ToolButton19->setText(kFormats[tag]);
+    SetToolPicture(ToolButton19, QStringLiteral("formato%1").arg(tag), ToQColor(Host().Appearance().ClTexto));
     TApplication::Guarded([this] { ShowLast(); });
 }
 

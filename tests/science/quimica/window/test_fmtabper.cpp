@@ -381,6 +381,33 @@ TEST_F(FmTabPerTest, TheSchemeColoursTheWindowAndItsLegends)
     EXPECT_EQ(FromQColor(l.pixelColor(l.width() - 1, l.height() - 1)), RGBColor(0, 90, 0));
 }
 
+TEST_F(FmTabPerTest, TheTemperatureBoxHasUpAndDownArrowsInEveryScheme)
+{
+    // Light text (white, or the grey of the button face) must not hide the arrows.
+    for (const TColor text : {RGBColor(255, 255, 255), RGBColor(239, 239, 239), RGBColor(0, 0, 0)}) {
+        SCOPED_TRACE(text);
+        host.appearance.ClTexto = text;
+        open();
+        TRxSpinEdit* spin = w->faEstado->SpinEdit1;
+        EXPECT_EQ(spin->ButtonKind(), bkStandard) << "up and down halves, not a diagonal";
+        EXPECT_EQ(spin->Button()->Kind(), bkStandard);
+        const QImage img = spin->Button()->grab().toImage();
+        const QColor face = spin->Button()->palette().color(QPalette::Button);
+        auto visible = [&](int top, int bottom) {
+            int n = 0;
+            for (int y = top; y < bottom; ++y)
+                for (int x = 2; x < img.width() - 2; ++x)
+                    if (std::abs(qGray(img.pixel(x, y)) - qGray(face.rgb())) > 100)
+                        ++n;
+            return n;
+        };
+        EXPECT_GE(visible(1, img.height() / 2 - 1), 3) << "the up arrow";
+        EXPECT_GE(visible(img.height() / 2 + 1, img.height() - 1), 3) << "the down arrow";
+        delete w;
+        w = nullptr;
+    }
+}
+
 TEST_F(FmTabPerTest, ATableWithABadLineIsReportedAndItsElementLeftOut)
 {
     QFile f(path(QStringLiteral("tablaper.tab")));

@@ -13,6 +13,7 @@
 #include "platform/keystate.h"
 #include "services/frminput.h"
 #include "support/fixtures.h"
+#include "support/iconpixels.h"
 #include "support/recordinghost.h"
 #include "support/recordingsink.h"
 
@@ -730,3 +731,45 @@ TEST_F(MatrizWindowTest, AnUnreadableGridFileIsLeftAlone)
 }
 
 } // namespace
+
+namespace {
+
+int PixelsOf(const QToolButton* b, TColor colour) { return IconPixelsOf(b->icon(), colour); }
+
+} // namespace
+
+TEST_F(MatrizWindowTest, EveryToolButtonShowsAPictureInTheSchemeTextColourAndKeepsItsHint)
+{
+    delete w;
+    host.appearance.ClTexto = RGBColor(200, 0, 0);
+    w = new TfmMatriz(host, nullptr);
+    w->show();
+    const QList<QToolButton*> buttons = w->findChild<QWidget*>(QStringLiteral("ToolBar1"))->findChildren<QToolButton*>();
+    int pictures = 0;
+    for (QToolButton* b : buttons) {
+        if (b->objectName().isEmpty() || b->objectName().startsWith(QStringLiteral("qt_")))
+            continue;   // the tool bar's own extension button
+        SCOPED_TRACE(b->objectName().toStdString());
+        ++pictures;
+        EXPECT_FALSE(b->icon().isNull());
+        EXPECT_EQ(b->toolButtonStyle(), Qt::ToolButtonIconOnly) << "a picture, not the caption";
+        EXPECT_FALSE(b->toolTip().isEmpty());
+        EXPECT_GT(PixelsOf(b, RGBColor(200, 0, 0)), 4);
+    }
+    EXPECT_EQ(pictures, 17);
+    auto* copy = w->findChild<QToolButton*>(QStringLiteral("ToolButton6"));
+    EXPECT_EQ(copy->toolTip(), QStringLiteral("Copiar Matriz"));
+    // A new scheme draws them again; a chosen item brings its own picture.
+    host.appearance.ClTexto = RGBColor(0, 0, 160);
+    host.notices.Post(THostNotice::AppearanceChanged);
+    EXPECT_GT(PixelsOf(copy, RGBColor(0, 0, 160)), 4);
+    EXPECT_EQ(PixelsOf(copy, RGBColor(200, 0, 0)), 0);
+    auto* product = w->findChild<QToolButton*>(QStringLiteral("ToolButton2"));
+    const QImage before = product->icon().pixmap(16, 16).toImage();
+    Fill(Grid("ga"), {{QStringLiteral("1")}});
+    Fill(Grid("gb"), {{QStringLiteral("2")}});
+    Activate(Grid("ga"));
+    Item("PopupMenuX3", 1)->trigger();
+    EXPECT_NE(product->icon().pixmap(16, 16).toImage(), before) << "M.B, not M.A";
+    EXPECT_GT(PixelsOf(product, RGBColor(0, 0, 160)), 4);
+}
