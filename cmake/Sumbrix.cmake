@@ -32,14 +32,29 @@ endfunction()
 
 # sumbrix_precompile(TARGET core|gui|widgets)
 # The Qt and standard headers most sources of a library of that kind read,
-# compiled once per library (a QtCore-only library gets none of QtGui's).
+# compiled once for all the libraries of that kind (a QtCore-only library gets
+# none of QtGui's).
 function(sumbrix_precompile target kind)
-  set(core <QByteArray> <QFile> <QList> <QString> <QStringList>
-           <algorithm> <cmath> <cstdint> <functional> <memory> <string> <vector>)
-  set(gui ${core} <QColor> <QFont> <QImage> <QPainter>)
-  set(widgets ${gui} <QAction> <QApplication> <QComboBox> <QHBoxLayout> <QKeyEvent>
-              <QLabel> <QLineEdit> <QMenu> <QPushButton> <QToolButton> <QVBoxLayout> <QWidget>)
-  target_precompile_headers(${target} PRIVATE ${${kind}})
+  set(donor sumbrix_pch_${kind})
+  if(NOT TARGET ${donor})
+    set(core <QByteArray> <QFile> <QList> <QString> <QStringList>
+             <algorithm> <cmath> <cstdint> <functional> <memory> <string> <vector>)
+    set(gui ${core} <QColor> <QFont> <QImage> <QPainter>)
+    set(widgets ${gui} <QAction> <QApplication> <QComboBox> <QHBoxLayout> <QKeyEvent>
+                <QLabel> <QLineEdit> <QMenu> <QPushButton> <QToolButton> <QVBoxLayout> <QWidget>)
+    set(qt_core Qt6::Core)
+    set(qt_gui Qt6::Gui)
+    set(qt_widgets Qt6::Widgets)
+    set(src ${CMAKE_BINARY_DIR}/${donor}.cpp)
+    if(NOT EXISTS ${src})
+      file(WRITE ${src} "// The precompiled headers' own translation unit.\n")
+    endif()
+    add_library(${donor} STATIC ${src})
+    set_target_properties(${donor} PROPERTIES AUTOMOC OFF)
+    target_link_libraries(${donor} PRIVATE ${qt_${kind}})
+    target_precompile_headers(${donor} PRIVATE ${${kind}})
+  endif()
+  target_precompile_headers(${target} REUSE_FROM ${donor})
 endfunction()
 
 # The environment of every test program besides its display platform: the
