@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <charconv>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -323,6 +324,47 @@ QString TFormatoNum::FormatExact(Extended x)
             return text;
     }
     return ExactDecimalText(x);
+}
+
+namespace {
+
+// The power of ten of the first significant digit of x (x finite, not 0).
+int DecimalExponent(Extended x)
+{
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 21);
+    const std::string s(buf, r.ptr);
+    return std::stoi(s.substr(s.find('e') + 1));
+}
+
+} // namespace
+
+Extended RoundToDataPrecision(Extended x, Extended scale)
+{
+    if (x == 0 || !std::isfinite(x) || !std::isfinite(scale))
+        return x;
+    scale = std::max(fabsl(scale), fabsl(x));
+    const int place = DecimalExponent(scale) - 17;   // the digit kept last
+    const int first = DecimalExponent(x);
+    const int digits = first - place;                   // digits after the first one
+    if (digits < -1)
+        return 0;
+    char buf[96];
+    std::to_chars_result r;
+    if (digits == -1) {
+        // Below one unit of the last place: 0, or one unit when at least half of it.
+        const auto unit = std::to_chars(buf, buf + sizeof buf, 1);
+        std::string text(buf, unit.ptr);
+        text += 'e' + std::to_string(place);
+        Extended one = 0;
+        TryStrToFloat(QString::fromLatin1(text), one);
+        return fabsl(x) >= one / 2 ? std::copysign(one, x) : Extended(0);
+    }
+    r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, digits);
+    Extended rounded = x;
+    if (r.ec == std::errc() && TryStrToFloat(QString::fromLatin1(buf, int(r.ptr - buf)), rounded))
+        return rounded;
+    return x;
 }
 
 QString ExactDecimalText(Extended x)

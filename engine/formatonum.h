@@ -86,6 +86,14 @@ public:
     QString FormatExact(Extended x);
 };
 
+// x rounded to a multiple of the 18th significant decimal digit of `scale`
+// (the largest magnitude of the data x was computed from, in x's units).
+// Data typed or stored as decimals are not exact in binary; this takes away
+// the residues their arithmetic leaves (491.67 °R is 0 °C, not 2.8E-17;
+// 1000 × 1.008 is 1008, not 1007.9999999999999999), and changes nothing the
+// display of 15 digits shows otherwise. A scale of 0 or below |x| counts as |x|.
+Extended RoundToDataPrecision(Extended x, Extended scale);
+
 // The shortest decimal text that reads back as exactly x, in plain digits
 // ("-0.000125", "100000000000000000000"); "NAN"/"INF" texts as Format writes them.
 QString ExactDecimalText(Extended x);
