@@ -507,8 +507,28 @@ private:
             if (Node* node = resolved(e, e.OnResolveUnknown, text, ok))
                 return node;
         }
+        // A text with a comparison or logical operator is no name: its split
+        // failed (as in "1>=", whose right side is missing), and that failure
+        // is an ordinary error of the expression, not an unknown name.
+        if (hasOperatorOfExpr(text)) {
+            if (e.ParseMessage.isEmpty())
+                setMessage(e, QStringLiteral("Falta expresión"));
+            ok = false;
+            return nullptr;
+        }
         // Unknown: ends the compile.
         unknown(e, text);
+    }
+
+    static bool hasOperatorOfExpr(QStringView text)
+    {
+        for (QChar c : text) {
+            if (isComparisonChar(c))
+                return true;
+            if (T::kRules.logical && (c == QLatin1Char('!') || c == QLatin1Char('$') || c == QLatin1Char('&')))
+                return true;
+        }
+        return false;
     }
 
     // "?A".."?Z" within the arguments of the call being expanded.

@@ -5,8 +5,13 @@
 #include "engine/errors.h"
 #include "foundation/core/format.h"
 
+#include <QStringList>
+
+#include <charconv>
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string>
 
 namespace numfmt {
 
@@ -230,6 +235,7 @@ Extended divideByDenominator(Extended numerator, Extended denominator)
 Extended TFormatoNum::Parse(const QString& text)
 {
     Error = false;
+    Overflow = false;
     const QString s = RemoveBlanks(text);
     if (s.isEmpty())
         return 0;
@@ -258,10 +264,141 @@ Extended TFormatoNum::Parse(const QString& text)
         }
     }
     Extended v = 0;
-    if (TryStrToFloat(s, v))
+    bool overflow = false;
+    if (TryStrToFloat(s, v, &overflow))
         return v;
+    // A fraction whose parts are numbers too large to hold is too large too.
+    if (!overflow) {
+        for (const QString& part : s.split(QLatin1Char('|'))) {
+            bool partOverflow = false;
+            Extended ignored = 0;
+            if (!TryStrToFloat(part, ignored, &partOverflow) && partOverflow)
+                overflow = true;
+        }
+    }
+    Overflow = overflow;
     Error = true;
     return 0;
+}
+
+Extended TFormatoNum::ParseValue(const QString& text)
+{
+    const Extended v = Parse(text);
+    if (Overflow)
+        throw EOverflow();
+    if (Error || RemoveBlanks(text).isEmpty())
+        throw EConvertError(::Format(QStringLiteral("'%s' no es un valor decimal válido"), {text}));
+    return v;
+}
+
+namespace {
+
+// Text that a polynomial or a cell reads as a number: no exponent letter.
+bool onlyNumberCharacters(const QString& text)
+{
+    for (QChar ch : text)
+        if (!(ch.isDigit() || ch == QLatin1Char('.') || ch == QLatin1Char('|') || ch == QLatin1Char('-')))
+            return false;
+    return !text.isEmpty();
+}
+
+} // namespace
+
+QString TFormatoNum::FormatExact(Extended x)
+{
+    if (!std::isfinite(x))
+        return Format(x);
+    const QString text = Format(x);
+    if (onlyNumberCharacters(text)) {
+        const bool wasError = Error, wasOverflow = Overflow;
+        bool same = false;
+        try {
+            // Rounding residues of the arithmetic (a few units in the last
+            // place) do not keep a fraction such as 1|9 from being shown.
+            same = fabsl(Parse(text) - x) <= fabsl(x) * 0x1p-56L && !Error;
+        } catch (const EMathError&) {
+        }
+        Error = wasError;
+        Overflow = wasOverflow;
+        if (same)
+            return text;
+    }
+    return ExactDecimalText(x);
+}
+
+namespace {
+
+// The power of ten of the first significant digit of x (x finite, not 0).
+int DecimalExponent(Extended x)
+{
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 21);
+    const std::string s(buf, r.ptr);
+    return std::stoi(s.substr(s.find('e') + 1));
+}
+
+} // namespace
+
+Extended RoundToDataPrecision(Extended x, Extended scale)
+{
+    if (x == 0 || !std::isfinite(x) || !std::isfinite(scale))
+        return x;
+    scale = std::max(fabsl(scale), fabsl(x));
+    const int place = DecimalExponent(scale) - 17;   // the digit kept last
+    const int first = DecimalExponent(x);
+    const int digits = first - place;                   // digits after the first one
+    if (digits < -1)
+        return 0;
+    char buf[96];
+    std::to_chars_result r;
+    if (digits == -1) {
+        // Below one unit of the last place: 0, or one unit when at least half of it.
+        const auto unit = std::to_chars(buf, buf + sizeof buf, 1);
+        std::string text(buf, unit.ptr);
+        text += 'e' + std::to_string(place);
+        Extended one = 0;
+        TryStrToFloat(QString::fromLatin1(text), one);
+        return fabsl(x) >= one / 2 ? std::copysign(one, x) : Extended(0);
+    }
+    r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, digits);
+    Extended rounded = x;
+    if (r.ec == std::errc() && TryStrToFloat(QString::fromLatin1(buf, int(r.ptr - buf)), rounded))
+        return rounded;
+    return x;
+}
+
+QString ExactDecimalText(Extended x)
+{
+    if (!std::isfinite(x))
+        return FloatToStr(x);
+    if (x == 0)
+        return QStringLiteral("0");
+    // "d.ddddde±x": the shortest digits that read back as x, and the power of
+    // ten of the first one.
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific);
+    const std::string sci(buf, r.ptr);
+    const std::size_t e = sci.find('e');
+    std::string mantissa = sci.substr(0, e);
+    const int exponent = std::stoi(sci.substr(e + 1));
+    const bool negative = mantissa[0] == '-';
+    if (negative)
+        mantissa.erase(0, 1);
+    std::string digits;
+    for (char c : mantissa)
+        if (c != '.')
+            digits += c;
+    // digits[0] stands for 10^exponent.
+    std::string out;
+    if (exponent < 0) {
+        out = "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+    } else if (static_cast<std::size_t>(exponent) + 1 >= digits.size()) {
+        out = digits + std::string(static_cast<std::size_t>(exponent) + 1 - digits.size(), '0');
+    } else {
+        out = digits.substr(0, static_cast<std::size_t>(exponent) + 1) + '.' +
+              digits.substr(static_cast<std::size_t>(exponent) + 1);
+    }
+    return QString::fromLatin1((negative ? "-" : "") + out);
 }
 
 TFormatoNum& NumberFormat()

@@ -63,13 +63,40 @@ public:
     std::int32_t MaxDenominator = 9999;
     // Set by Parse when the text is not a number; true while Format runs.
     bool Error = false;
+    // Set by Parse, beside Error, when the text is a number beyond the
+    // extended range.
+    bool Overflow = false;
 
     // NaN and the infinities are written as nfRounded writes them ("NAN", "INF").
     QString Format(Extended x);
     // "n|d", "w|n|d" or a decimal; empty text gives 0. Text that is not a number
     // sets Error and gives 0; a zero denominator throws EZeroDivide.
     Extended Parse(const QString& text);
+    // A number the user typed where one is required: as Parse, but an empty
+    // or unreadable text raises EConvertError "'%s' no es un valor decimal
+    // válido" and a number beyond the extended range EOverflow.
+    Extended ParseValue(const QString& text);
+    // A text of x that Parse reads back as x, for texts that are read again
+    // (polynomials, matrix cells): Format's text when it is written with
+    // digits, signs, "." and "|" only and reads back as x but for a rounding
+    // residue (a relative 2^-56, so that 1|9 stays 1|9 after a division);
+    // otherwise the shortest decimal that reads back as exactly x, written
+    // out without an exponent (12345 rather than "1.235E0004", 1E20 as its
+    // 21 digits, 3264205514/239674245287 as 0.0136... rather than 40|2937).
+    QString FormatExact(Extended x);
 };
+
+// x rounded to a multiple of the 18th significant decimal digit of `scale`
+// (the largest magnitude of the data x was computed from, in x's units).
+// Data typed or stored as decimals are not exact in binary; this takes away
+// the residues their arithmetic leaves (491.67 °R is 0 °C, not 2.8E-17;
+// 1000 × 1.008 is 1008, not 1007.9999999999999999), and changes nothing the
+// display of 15 digits shows otherwise. A scale of 0 or below |x| counts as |x|.
+Extended RoundToDataPrecision(Extended x, Extended scale);
+
+// The shortest decimal text that reads back as exactly x, in plain digits
+// ("-0.000125", "100000000000000000000"); "NAN"/"INF" texts as Format writes them.
+QString ExactDecimalText(Extended x);
 
 TFormatoNum& NumberFormat();
 void ResetNumberFormat();

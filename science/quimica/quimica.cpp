@@ -1,6 +1,7 @@
 #include "science/quimica/quimica.h"
 
 #include "engine/bases.h"
+#include "engine/formatonum.h"
 #include "engine/splitter.h"
 #include "foundation/core/basicos.h"
 #include "foundation/core/format.h"
@@ -222,7 +223,8 @@ Extended MolarMass(const QString& text, bool& ok)
     if (coefficient != 1)
         sum *= coefficient;
     ok = true;
-    return sum;
+    // The masses are decimals: 1000 × 1.008 is 1008, not 1007.9999999999999999.
+    return RoundToDataPrecision(sum, sum);
 }
 
 // ---------------------------------------------------------------------------

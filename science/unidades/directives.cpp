@@ -43,8 +43,7 @@ QString ConvertLine(const QString& arguments)
             bool hasFrom = false;
             for (const TMagnitud& m : st.MagnitudeList)
                 hasFrom = hasFrom || m.IndexOf(from) >= 0;
-            if (from.compare(to, Qt::CaseInsensitive) != 0)
-                throw EConvUnid(Format(QStringLiteral("La magnitud \"%s\" no esta declarada"), {hasFrom ? to : from}));
+            throw EConvUnid(Format(QStringLiteral("La magnitud \"%s\" no esta declarada"), {hasFrom ? to : from}));
         }
     }
     try {

@@ -1,6 +1,7 @@
 #include "science/unidades/unidades.h"
 
 #include "engine/checked.h"
+#include "engine/formatonum.h"
 #include "foundation/core/basicos.h"
 #include "foundation/core/format.h"
 #include "foundation/core/underscore.h"
@@ -29,26 +30,6 @@ QString MagnitudeSortKey(const QString& name)
             out.append(c.toLower());
     return out;
 }
-
-namespace {
-
-bool SameAscii(const QString& a, const QString& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        char16_t x = a[i].unicode(), y = b[i].unicode();
-        if (x >= 'A' && x <= 'Z')
-            x = char16_t(x + 32);
-        if (y >= 'A' && y <= 'Z')
-            y = char16_t(y + 32);
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
-} // namespace
 
 // ---------------------------------------------------------------------------
 
@@ -320,10 +301,30 @@ int FindMagnitude(const QString& magnitude)
     return -1;
 }
 
+namespace {
+
+// Value in `from` converted to `to` through the fundamental unit, rounded to
+// the precision of the data: the scale is the larger of the result and the
+// offset of the two units' zeros (what 0 in `from` is in `to`), so that an
+// affine conversion (temperatures) leaves no residue of its constants.
+Extended ConvertThrough(TUnidad& from, TUnidad& to, Extended value)
+{
+    if (&from == &to)
+        return value;
+    const Extended result = to.FromFundamental(from.ToFundamental(value));
+    Extended offset = 0;
+    try {
+        offset = to.FromFundamental(from.ToFundamental(0));
+    } catch (const Exception&) {
+        offset = 0;   // no zero to compare with (a unit of 1/U): scale of the result alone
+    }
+    return RoundToDataPrecision(result, offset);
+}
+
+} // namespace
+
 Extended ConvertUnits(const QString& magnitude, const QString& fromUnit, const QString& toUnit, Extended value)
 {
-    if (SameAscii(fromUnit, toUnit))
-        return value;
     const int m = FindMagnitude(magnitude);
     if (m < 0)
         throw EConvUnid(NotDeclared(magnitude));
@@ -334,7 +335,7 @@ Extended ConvertUnits(const QString& magnitude, const QString& fromUnit, const Q
     const int to = mag.IndexOf(toUnit);
     if (to < 0)
         throw EConvUnid(NotDeclared(toUnit));
-    return mag.Units[size_t(to)]->FromFundamental(mag.Units[size_t(from)]->ToFundamental(value));
+    return ConvertThrough(*mag.Units[size_t(from)], *mag.Units[size_t(to)], value);
 }
 
 std::int32_t PackConversionTag(int magnitude, int fromUnit, int toUnit)
@@ -357,7 +358,7 @@ Extended ConvertByTag(std::int32_t tag, Extended value)
 {
     const TConversionIndices ix = UnpackConversionTag(tag);
     TMagnitud& mag = unitEngine().MagnitudeList[size_t(ix.Magnitude)];
-    return mag.Units[size_t(ix.To)]->FromFundamental(mag.Units[size_t(ix.From)]->ToFundamental(value));
+    return ConvertThrough(*mag.Units[size_t(ix.From)], *mag.Units[size_t(ix.To)], value);
 }
 
 QString ConversionCaption(std::int32_t tag)

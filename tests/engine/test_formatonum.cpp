@@ -261,3 +261,83 @@ TEST_F(FormatoNum, FractionsReadBackWhatTheyWrite)
 }
 
 } // namespace
+
+namespace {
+
+// Texts that are read again hold their value: the format's own text when it
+// does (a rounding residue aside), else every digit, never an exponent.
+TEST_F(FormatoNum, ExactTextsReadBackAsTheirValues)
+{
+    struct Case {
+        std::uint8_t mode;
+        Extended x;
+        const char* text;
+    } cases[] = {
+        {nfFraction, 12345, "12345"},
+        {nfFraction, -7669284, "-7669284"},
+        {nfFraction, 1e20L, "100000000000000000000"},
+        {nfFraction, 0.5L, "1|2"},
+        {nfFraction, 1.0L / 3, "1|3"},
+        {nfFraction, 1.0L / 9 + 0x1p-66L, "1|9"},   // a residue of one unit in the last place
+        {nfFraction, 3264205514.0L / 239674245287.0L, "0.013619341995178701188"},   // not 40|2937
+        {nfFraction, 1e-7L, "0.0000001"},
+        {nfMixedFraction, 1.5L, "1|1|2"},
+        {nfRounded, 0.125L, "0.125"},
+        {nfRounded, 1.0L / 3, "0.33333333333333333334"},
+        {nfFloat, 0.1L, "0.1"},
+        {nfFloat, 1e15L, "1000000000000000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        NumberFormat().Mode = c.mode;
+        const QString text = NumberFormat().FormatExact(c.x);
+        EXPECT_EQ(text, QString::fromLatin1(c.text));
+        EXPECT_LE(fabsl(NumberFormat().Parse(text) - c.x), fabsl(c.x) * 0x1p-56L);
+    }
+}
+
+TEST_F(FormatoNum, TypedValuesAreNumbersOrErrors)
+{
+    EXPECT_EQ(NumberFormat().ParseValue(QStringLiteral("1|2")), 0.5L);
+    EXPECT_EQ(NumberFormat().ParseValue(QStringLiteral(" 2 ")), 2);
+    struct Case {
+        QString text;
+        const char* message;
+    } cases[] = {
+        {QStringLiteral("zz"), "'zz' no es un valor decimal válido"},
+        {QStringLiteral(""), "'' no es un valor decimal válido"},
+        {QStringLiteral("2+"), "'2+' no es un valor decimal válido"},
+        {QStringLiteral("1e5000"), "Desbordamiento"},
+        {QString(5000, QLatin1Char('9')), "Desbordamiento"},
+        {QString(5000, QLatin1Char('9')) + QStringLiteral("|2"), "Desbordamiento"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.left(20).toStdString());
+        try {
+            NumberFormat().ParseValue(c.text);
+            ADD_FAILURE() << "no error";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.message(), QString::fromUtf8(c.message));
+        }
+    }
+}
+
+TEST(DataPrecision, ResiduesOfDecimalDataGo)
+{
+    struct Case {
+        Extended x, scale, want;
+    } cases[] = {
+        {0x1p-55L, 273.15L, 0},                       // 491.67 °R in °C
+        {1008 - 0x1p-53L, 1008, 1008},                // 1000 × 1.008
+        {3.14159265358979323846L, 0, 3.14159265358979324L},
+        {1.5e-30L, 0, 1.5e-30L},                     // a small result keeps its digits
+        {-2.5L, 1, -2.5L},
+        {0, 5, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(double(c.x));
+        EXPECT_EQ(RoundToDataPrecision(c.x, c.scale), c.want);
+    }
+}
+
+} // namespace

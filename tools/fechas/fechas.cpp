@@ -338,19 +338,27 @@ Extended DaysBetween(TDateTime a, TDateTime b) { return Extended(a - b) / kMSecs
 
 Extended ParseDuration(const QString& typed)
 {
-    QString text = typed;
-    const qsizetype minus = text.indexOf(QLatin1Char('-'));
-    const bool negative = minus >= 0;
-    if (negative)
-        text = text.mid(minus + 1);
+    // Only a sign in front makes the duration negative; a sign anywhere else
+    // belongs to a field, which must not have one.
+    QString text = typed.trimmed();
+    const bool negative = text.startsWith(QLatin1Char('-'));
+    if (negative || text.startsWith(QLatin1Char('+')))
+        text = text.mid(1);
+    auto refuseSign = [](const QString& field, const QString& rest) {
+        const QString f = field.trimmed();
+        if (f.startsWith(QLatin1Char('-')) || f.startsWith(QLatin1Char('+')))
+            throw Exception(Format(QStringLiteral("%s no es formato de hora válido"), {rest.trimmed()}));
+    };
 
     Extended days = 0;
     const qsizetype d = text.indexOf(QLatin1Char('d'));
     if (d >= 0) {
+        refuseSign(text.left(d), text);
         days = DurationField(text.left(d));
         text = text.mid(d + 1);
         // The "." of " d.  " goes; a digit is the hours' own.
-        if (!text.isEmpty() && !text[0].isDigit() && text[0] != QLatin1Char(' '))
+        if (!text.isEmpty() && !text[0].isDigit() && text[0] != QLatin1Char(' ') && text[0] != QLatin1Char('-') &&
+            text[0] != QLatin1Char('+'))
             text.remove(0, 1);
     }
 
@@ -361,9 +369,8 @@ Extended ParseDuration(const QString& typed)
             throw Exception(Format(QStringLiteral("%s no es formato de hora válido"), {text.trimmed()}));
         qsizetype from = 0;   // where the field begins in the text
         for (qsizetype i = 0; i < fields.size(); ++i) {
+            refuseSign(fields[i], text.mid(from));
             const Extended v = DurationField(fields[i]);
-            if (i + 1 < fields.size() && v < 0)
-                throw Exception(Format(QStringLiteral("%s no es formato de hora válido"), {text.mid(from)}));
             (i == 0 ? hours : i == 1 ? minutes : seconds) = v;
             from += fields[i].size() + 1;
         }

@@ -91,15 +91,15 @@ Extended DaysBetween(TDateTime a, TDateTime b);
 
 // The duration in days of a text of the form [-][days d][hours[:minutes
 // [:seconds]]]:
-// - a "-" makes it negative, and only the text after the first "-" is read
-//   (so "1:-30" is 30 hours back);
+// - a "-" in front makes it negative (a "+" in front is allowed);
 // - the number before the first "d" is the days; one character after that
 //   "d" is skipped when it is neither a digit nor a blank (the "." of the
 //   window's own " d.  " form);
-// - the rest holds up to three fields, hours, minutes and seconds; a field
-//   followed by ":" must not be negative, and more than three fields are not
-//   a time: both raise "%s no es formato de hora válido" with the text from
-//   the field on;
+// - the rest holds up to three fields, hours, minutes and seconds; every
+//   field is a real number without a sign of its own ("1e-5" is a number,
+//   "3-1" is not and raises the conversion error); a field with a sign and
+//   more than three fields raise "%s no es formato de hora válido" with the
+//   text from the field on;
 // - an empty field raises an error with an empty message (the text is still
 //   being typed).
 Extended ParseDuration(const QString& text);

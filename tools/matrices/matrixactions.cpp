@@ -175,12 +175,9 @@ std::optional<TMatriz> RunMatrixAction(TMatrixAction action, bool complexMode, c
 
 TMatriz ScaleRational(const GridCells& active, const QString& typed, GridCells& result)
 {
+    const Extended c = NumberFormat().ParseValue(typed);
     result.SetColCount(active.ColCount());
     result.SetRowCount(active.RowCount());
-    TFormatoNum& format = NumberFormat();
-    Extended c = format.Parse(typed);
-    if (format.Error)
-        c = 0;
     TMatriz m = TMatriz::CreateFromGrid(active);
     m.MultiplyByPoly(TPoliN::CreateConst(c));
     m.ShowInGrid(result);

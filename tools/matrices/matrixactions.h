@@ -29,8 +29,8 @@ std::optional<TMatriz> RunMatrixAction(TMatrixAction action, bool complexMode, c
                                        const TSingularQuestion& ask);
 
 // The product by a scalar into R. Rational: the number typed (NumberFormat's
-// reading; an unreadable text counts 0) times the active matrix, R sized like
-// it. Complex: each product that is not exactly 0 written into the same cell
+// ParseValue: an empty or unreadable text is an error, R unchanged) times the
+// active matrix, R sized like it. Complex: each product that is not exactly 0 written into the same cell
 // of R, which keeps its size and its other cells.
 TMatriz ScaleRational(const GridCells& active, const QString& typed, GridCells& result);
 void ScaleComplex(const GridCells& active, complex::TComplex c, GridCells& result);

@@ -18,10 +18,53 @@ void CheckPower(int power)
         throw EPoliRange(Format(QStringLiteral("La potencia %d está fuera del rango de 0 a 255"), {power}));
 }
 
-// A number of the polynomial's text: the formatter's text without blanks and '^'.
+// A number of the polynomial's text: the formatter's text without blanks and
+// '^' when it reads back as c, else every digit c has.
 QString CoefText(Extended c)
 {
-    return StripBlanksAndCarets(NumberFormat().Format(c));
+    return StripBlanksAndCarets(NumberFormat().FormatExact(c));
+}
+
+[[noreturn]] void TextError() { throw Exception(QStringLiteral("error en expresion")); }
+
+bool IsAsciiLetter(QChar ch)
+{
+    return (ch >= QLatin1Char('a') && ch <= QLatin1Char('z')) || (ch >= QLatin1Char('A') && ch <= QLatin1Char('Z'));
+}
+
+// Refuses, before the text is cut into terms, what the reader below would
+// otherwise take for something else: characters that have no place in a
+// polynomial ("(x-1)^2", "2*x"), other letters ("x^2+y^2"), and a '^' that
+// does not stand between the letter and its power ("x^-2", "x^^2").
+void CheckPoliText(const QString& text, QChar letter)
+{
+    QString s;   // without blanks
+    for (QChar ch : text)
+        if (ch != QLatin1Char(' '))
+            s += ch;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const QChar ch = s[i];
+        if (ch == letter || ch.isDigit() || ch == QLatin1Char('.') || ch == QLatin1Char('|') ||
+            ch == QLatin1Char('+') || ch == QLatin1Char('-'))
+            continue;
+        if (ch == QLatin1Char('^')) {
+            if (i == 0 || s[i - 1] != letter)
+                TextError();
+            if (i + 1 < s.size() && s[i + 1] == QLatin1Char('-'))
+                throw Exception(QStringLiteral("La potencia no puede ser negativa"));
+            if (i + 1 >= s.size() || !s[i + 1].isDigit())
+                TextError();
+            continue;
+        }
+        // The exponent of a number written in scientific notation ("2.5e3x").
+        const bool exponentMark = (ch == QLatin1Char('e') || ch == QLatin1Char('E')) && i > 0 &&
+                                  (s[i - 1].isDigit() || s[i - 1] == QLatin1Char('.'));
+        if (exponentMark)
+            continue;
+        if (IsAsciiLetter(ch))
+            throw Exception(QStringLiteral("Esta operación necesita polinomios de una sola variable"));
+        throw Exception(QStringLiteral("caracter invalido"));
+    }
 }
 
 } // namespace
@@ -36,6 +79,17 @@ QString StripBlanksAndCarets(const QString& text)
     return s;
 }
 
+Extended ReadCoefficient(const QString& text)
+{
+    TFormatoNum& format = NumberFormat();
+    const Extended v = format.Parse(text);
+    if (format.Overflow)
+        throw EOverflow();
+    if (format.Error)
+        TextError();
+    return v;
+}
+
 long long PoliStrToInt(const QString& text)
 {
     long long v = 0;
@@ -48,9 +102,10 @@ TPoli::TPoli() : m_coef(1, 0) {}
 
 TPoli::TPoli(const QString& text, QChar letter) : m_coef(5, 0), m_letter(letter)
 {
+    CheckPoliText(text, letter);
     const QString s = StripBlanksAndCarets(text);
     if (!s.contains(letter)) {
-        m_coef[0] = NumberFormat().Parse(s);
+        m_coef[0] = ReadCoefficient(s);
         return;
     }
     // Terms start at the first character and at every sign after it; a sign
@@ -68,14 +123,16 @@ TPoli::TPoli(const QString& text, QChar letter) : m_coef(5, 0), m_letter(letter)
         const qsizetype p = term.indexOf(letter);
         Extended c = 0;
         int power = 0;
+        if (term.isEmpty())
+            TextError();   // two signs in a row ("x++1")
         if (p < 0) {
-            c = NumberFormat().Parse(term);
+            c = ReadCoefficient(term);
         } else {
             const bool signFirst = p == 1 && (term[0] == QLatin1Char('+') || term[0] == QLatin1Char('-'));
             if (p == 0 || signFirst)
                 c = signFirst && term[0] == QLatin1Char('-') ? -1 : 1;
             else
-                c = NumberFormat().Parse(term.left(p));
+                c = ReadCoefficient(term.left(p));
             const QString exponent = term.mid(p + 1);
             if (exponent.isEmpty()) {
                 power = 1;

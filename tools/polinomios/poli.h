@@ -38,8 +38,12 @@ public:
     // The zero polynomial in x.
     TPoli();
     // Reads Text as a polynomial in Letter: "3x^2 -2x +1", "3x2-2x+1",
-    // "1|2x^3" (the '^' is optional, blanks are ignored). A coefficient that
-    // cannot be read counts 0; an exponent that is not an integer raises
+    // "1|2x^3" (the '^' is optional, blanks are ignored). Nothing is guessed:
+    // a coefficient that cannot be read or two signs in a row raise "error en
+    // expresion", a coefficient beyond the extended range EOverflow, another
+    // letter "Esta operación necesita polinomios de una sola variable", any
+    // other character "caracter invalido", a negative power "La potencia no
+    // puede ser negativa"; an exponent that is not an integer raises
     // EConvertError; an exponent above 255 raises EPoliRange.
     explicit TPoli(const QString& text, QChar letter = QLatin1Char('x'));
     // The zero polynomial with the powers 0..degree present, letter x.
@@ -61,7 +65,9 @@ public:
     // Number of stored powers (entries above the degree may be 0).
     int Size() const { return static_cast<int>(m_coef.size()); }
 
-    // "3x^2 -2x +1", coefficients through NumberFormat(); "0" when empty.
+    // "3x^2 -2x +1", coefficients through NumberFormat() where its text reads
+    // back as the coefficient, else with all their digits (FormatExact): the
+    // text reads back as the same polynomial. "0" when empty.
     QString ToString() const;
 
     // New polynomials (letter x).
@@ -108,6 +114,10 @@ private:
 // The next candidate divisor of a after b, not above bound (bound + 1 when
 // none is left; a + 1 once b is beyond the bound).
 long long NextDivisor(long long a, long long b, long long bound);
+
+// A coefficient of a polynomial's text (NumberFormat's Parse): "error en
+// expresion" when it cannot be read, EOverflow beyond the extended range.
+Extended ReadCoefficient(const QString& text);
 
 // Text without blanks and without '^'.
 QString StripBlanksAndCarets(const QString& text);

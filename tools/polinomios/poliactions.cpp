@@ -156,7 +156,7 @@ TPoliAction PoliDefiniteIntegral(const TPoli& p, const QString& sup, const QStri
 
 TPoliAction PoliRuffini(const TPoli& p, const QString& typed)
 {
-    const Extended a = NumberFormat().Parse(typed);
+    const Extended a = NumberFormat().ParseValue(typed);
     Extended remainder = 0;
     const TPoli q = p.Ruffini(a, remainder);
     return {Format(QStringLiteral("P(x)/(x-(%s))"), {typed.trimmed()}),
@@ -180,7 +180,7 @@ TPoliAction PoliFromRoots(const QString& typed)
     while (!fields.AtEnd()) {
         QString field;
         fields.Next(field);
-        factor.SetCoef(0, -NumberFormat().Parse(field));
+        factor.SetCoef(0, -NumberFormat().ParseValue(field));
         r = r ? r->Multiply(factor) : TPoli::CreateCopy(factor);
     }
     if (!r)

@@ -370,8 +370,10 @@ TPoliN::TPoliN(const QString& text)
             if (state != 0 || !coef.isEmpty()) {
                 if (coef.isEmpty() && letter >= 0)
                     coef = QStringLiteral("1");
-                // A coefficient that cannot be read counts 0: the term is dropped.
-                term.Coefficient = coef == QLatin1String("-") ? Extended(-1) : NumberFormat().Parse(coef);
+                // A sign with nothing after it ("x-", "3 - - 2") is no term of -1.
+                if (coef == QLatin1String("-") && letter < 0)
+                    ExpressionError();
+                term.Coefficient = coef == QLatin1String("-") ? Extended(-1) : ReadCoefficient(coef);
                 giveExponent();
                 AddTerm(term);
             }
@@ -412,11 +414,11 @@ QString TPoliN::ToString() const
         if (c > 0) {
             s += QStringLiteral(" +");
             if (!(c == 1 && !monomial.isEmpty()))
-                s += NumberFormat().Format(c);
+                s += NumberFormat().FormatExact(c);
         } else if (c == -1 && !monomial.isEmpty()) {
             s += QStringLiteral(" -");
         } else {
-            s += QLatin1Char(' ') + NumberFormat().Format(c);
+            s += QLatin1Char(' ') + NumberFormat().FormatExact(c);
         }
         s += monomial;
     }

@@ -199,6 +199,8 @@ TSucesion::TRunEnd TSucesion::RunDetailed(QStringList& lines)
     for (int i = 0; i < steps; ++i) {
         if (StopNow())
             return TRunEnd::Stopped;
+        if (StopFailed())
+            return TRunEnd::StopFailed;
         if (!NextTerm())
             return TRunEnd::Failed;
         lines << TermLine(N, History[0]);
@@ -215,6 +217,8 @@ TSucesion::TRunEnd TSucesion::RunBatch(const std::function<bool()>& cancel)
                 return TRunEnd::Failed;
             if (StopNow())
                 return TRunEnd::Stopped;
+            if (StopFailed())
+                return TRunEnd::StopFailed;
         }
         if (cancel && cancel())
             return TRunEnd::Cancelled;
@@ -231,6 +235,8 @@ QStringList TSucesion::ClosingLines(bool detailed, TRunEnd end) const
     }
     if (end == TRunEnd::Failed)
         lines << Format(QStringLiteral("S(%d)=\t%s"), {N, S.ErrorMessage});
+    else if (end == TRunEnd::StopFailed)
+        lines << Format(QStringLiteral("Condición de parada en n=%d:\t%s"), {N, P.ErrorMessage});
     else if (!detailed)
         lines << TermLine(N, History[0]);
     return lines;

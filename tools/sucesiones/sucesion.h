@@ -73,10 +73,16 @@ public:
     // The next term: N + 1, the history moved one place, S evaluated. False
     // when S reported an error (ErrorMessage()).
     bool NextTerm();
-    // The stop condition holds (its value is above 0).
+    // The stop condition holds (its value is above 0). False also when it
+    // could not be evaluated (StopFailed()).
     bool StopNow();
+    // The last evaluation of the stop condition reported an error.
+    bool StopFailed() const { return P.HasError; }
 
-    enum class TRunEnd { Limit, Stopped, Failed, Cancelled };
+    // Failed: the recurrence reported an error; StopFailed: the stop
+    // condition did (an overflow), which ends the run rather than counting
+    // as false.
+    enum class TRunEnd { Limit, Stopped, Failed, StopFailed, Cancelled };
     // Up to 1000 - lag terms when N is below 10, else up to 1000; each step
     // asks the stop condition first. Every term is appended as a line.
     TRunEnd RunDetailed(QStringList& lines);
@@ -86,7 +92,9 @@ public:
     // stop condition or an error.
     TRunEnd RunBatch(const std::function<bool()>& cancel);
     // The lines that close a run: in batch mode the last terms (up to 9 -
-    // lag) and S(N); after an error S(N) with its message.
+    // lag) and S(N); after an error of the recurrence S(N) with its message,
+    // after one of the stop condition "Condición de parada en n=%d:" with
+    // its message.
     QStringList ClosingLines(bool detailed, TRunEnd end) const;
 
     // "S(%d)=\t%g".

@@ -286,6 +286,26 @@ TEST_F(QuimicaTest, TheAutocompleteEntriesBeginWithTheSymbol)
     EXPECT_EQ(entries[8], QStringLiteral("Co - Cobalto"));
 }
 
+// The masses are decimals that binary does not hold exactly; their sums and
+// products are shown as the decimals they are.
+TEST_F(QuimicaTest, DecimalMassesLeaveNoBinaryResidue)
+{
+    struct Case {
+        const char *formula, *line;
+    } cases[] = {
+        {"H1000", "1008"},
+        {"1000H", "1008"},
+        {"H999", "1006.992"},
+        {"(H10)100", "1008"},
+        {"Cu1000", "63546"},
+        {"H3", "3.024"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.formula);
+        EXPECT_EQ(MolarMassLine(QString::fromLatin1(c.formula)), QString::fromLatin1(c.line));
+    }
+}
+
 TEST_F(QuimicaTest, TheEvalLineWritesTheMassAsTheResultBoxOrTheUnknownNameMessage)
 {
     EXPECT_EQ(MolarMassLine(QStringLiteral("H2O")), FloatToStrDefBase(2 * m("H") + m("O")));

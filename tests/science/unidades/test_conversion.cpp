@@ -215,7 +215,8 @@ TEST_F(DirectivesTest, ConvertAndBasesOneLineEach)
                              QStringLiteral("pie=0.3048")});
         ini.SetSectionLines(QStringLiteral("Temperatura"),
                             {QStringLiteral("UniFundamental=kelvin"), QStringLiteral("grado Celsius=U+273.15_U-273.15"),
-                             QStringLiteral("cero=0")});
+                             QStringLiteral("cero=0"), QStringLiteral("grado Rankine=5/9"),
+                             QStringLiteral("grado Fahrenheit=(U+459.67)*5/9_U*9/5-459.67")});
     }
     struct Case {
         const char* line;
@@ -230,6 +231,17 @@ TEST_F(DirectivesTest, ConvertAndBasesOneLineEach)
         {"#convert\t1\tkelvin\tcero", "División por cero"},
         {"#convert\tx\tpie\tmetro", "\"x\" no es un número válido"},
         {"#bases\t1[a]", "'a' no es un valor entero válido"},
+        // A unit converted to itself still has to exist.
+        {"#convert\t1\tzz\tzz", "La magnitud \"zz\" no esta declarada"},
+        {"#convert\t1\tzz\tzz\tLongitud", "La magnitud \"zz\" no esta declarada"},
+        {"#convert\t1\tpie\tpie\tNada", "La magnitud \"Nada\" no esta declarada"},
+        {"#convert\t1.1\tpie\tpie", "1.1"},
+        // Decimal data leave no binary residue.
+        {"#convert\t491.67\tgrado Rankine\tgrado Celsius", "0"},
+        {"#convert\t32\tgrado Fahrenheit\tgrado Celsius", "0"},
+        {"#convert\t0\tgrado Celsius\tgrado Fahrenheit", "32"},
+        {"#convert\t-459.67\tgrado Fahrenheit\tkelvin", "0"},
+        {"#convert\t1.23456789012345E-30\tpie\tpulgada", "0.148148146814814e-28"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);

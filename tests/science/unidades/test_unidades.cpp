@@ -91,8 +91,10 @@ TEST_F(UnitTest, NamesAreFoundWithoutCaseAndMonedaByItsPrefix)
     EXPECT_LE(rel(ConvertUnits(QStringLiteral("Moneda 2010"), QStringLiteral("euro"), QStringLiteral("PESETA"), 1), 166.386L),
               1e-18L);
     EXPECT_EQ(ConvertUnits(QStringLiteral("LONGITUD"), QStringLiteral("kilómetro"), QStringLiteral("metro"), 2), 2000);
-    // Equal names need no lookup at all.
-    EXPECT_EQ(ConvertUnits(QStringLiteral("nada"), QStringLiteral("m"), QStringLiteral("M"), 7), 7);
+    // A unit converted to itself is looked up like any other: it has to exist.
+    EXPECT_EQ(ConvertUnits(QStringLiteral("Longitud"), QStringLiteral("METRO"), QStringLiteral("metro"), 7), 7);
+    EXPECT_THROW(ConvertUnits(QStringLiteral("nada"), QStringLiteral("m"), QStringLiteral("M"), 7), EConvUnid);
+    EXPECT_THROW(ConvertUnits(QStringLiteral("Longitud"), QStringLiteral("zz"), QStringLiteral("zz"), 7), EConvUnid);
     struct Case {
         const char* magnitude;
         const char* from;

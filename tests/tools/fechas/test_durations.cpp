@@ -66,15 +66,18 @@ TEST(Durations, TypedForms)
         {"0:45", 0.75L / 24},
         {"0:0:90", 90.0L / 86400},
         {"1.5:30", 2.0L / 24},
-        {"1:-30", -30.0L / 24},     // only the text after the first "-" is read
-        {"2d-3", -3.0L / 24},
+        {"+2d", 2},
+        // A sign inside a number is the number's own: only a sign in front
+        // makes the duration negative.
+        {"1e-5d", 1e-5L},
+        {"1e-5", 1e-5L / 24},
+        {"-1e-5d 2.5e-1", -(1e-5L + 0.25L / 24)},
         {"1:2:3", (1 + 2.0L / 60 + 3.0L / 3600) / 24},
         {" 1 : 2 : 3 ", (1 + 2.0L / 60 + 3.0L / 3600) / 24},
         {"0.5d", 0.5L},
         {"1e1d", 10},
         {"1d.5", 1 + 5.0L / 24},    // "." after "d" is the separator
         {"1d:", 1},
-        {"1:2:-3:4", (3 + 4.0L / 60) / -24},
         {"", 0},
         {"-", 0},
     };
@@ -91,8 +94,16 @@ TEST(Durations, ErrorsOfTypedForms)
         const char* text;
         const char* message;
     } cases[] = {
-        {"1:--2:3", "-2:3 no es formato de hora válido"},
+        {"1:--2:3", "--2:3 no es formato de hora válido"},
         {"-1:-2:3", "-2:3 no es formato de hora válido"},
+        // A sign anywhere but in front is no longer taken for the duration's.
+        {"1:-30", "-30 no es formato de hora válido"},
+        {"2d-3", "-3 no es formato de hora válido"},
+        {"1d -3", "-3 no es formato de hora válido"},
+        {"--1d", "-1d no es formato de hora válido"},
+        {"3-1", "'3-1' no es un valor decimal válido"},
+        {"1:2-3", "'2-3' no es un valor decimal válido"},
+        {"1:2:-3:4", "1:2:-3:4 no es formato de hora válido"},
         {"1:2:3:4", "1:2:3:4 no es formato de hora válido"},   // more than three fields
         {"1d 1:2:3:4", "1:2:3:4 no es formato de hora válido"},
         {"1d:2:3:4:5", "2:3:4:5 no es formato de hora válido"},
@@ -328,7 +339,10 @@ TEST_F(FixedClock, TheEvalLineGivesTheResultField)
         {"#dates\t1\t0\t1/3/2024\t-1.5", "miércoles 28/02/2024 12:00:00.0"},
         {"#dates\t1\t0\t1/3/2024", ""},
         {"#dates\t2\t0\t2d3:00", "2 d.  3:00:00"},
-        {"#dates\t2\t0\t1:-30", "-1 d.  6:00:00"},
+        {"#dates\t2\t0\t1:-30", "-30 no es formato de hora válido"},
+        {"#dates\t2\t0\t3-1", "'3-1' no es un valor decimal válido"},
+        {"#dates\t2\t1\t1e-5d", "0.00001"},
+        {"#dates\t2\t1\t-2d\t1d", "-1"},
         {"#dates\t2\t0\t1:2:3:4", "1:2:3:4 no es formato de hora válido"},
         {"#dates\t6\t0\t1", "Excepción: Tipo de cálculo no válido (0 a 5)"},
         {"#dates\t2\t8\t1", "Excepción: Unidad de resultado no válida (0 a 7)"},

@@ -8,6 +8,7 @@
 #include "testtext.h"
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 namespace {
@@ -52,6 +53,54 @@ TEST_F(ActionsTest, DeterminantLayouts)
     TTextGrid z = Grid({{"1", "i"}, {"i", "1"}});
     RunMatrixAction(TMatrixAction::Determinant, true, {&z, QStringLiteral("C"), nullptr, &r}, kNo);
     EXPECT_EQ(Text(r), QStringLiteral("Determinante C;2"));
+}
+
+// R's cells are read again (dragged into A, B or C): the text of a cell
+// holds its value, in every number format. A fraction is shown only when it
+// is the cell's value; otherwise the decimal with every digit.
+TEST_F(ActionsTest, ResultCellsReadBackAsTheirValues)
+{
+    TTextGrid a = Grid({{"9", "8", "7", "6", "5"},
+                        {"1", "20", "3", "4", "5"},
+                        {"6", "7", "30", "9", "1"},
+                        {"2", "3", "4", "40", "6"},
+                        {"7", "8", "9", "1", "50"}});
+    TTextGrid r(4, 4);
+    RunMatrixAction(TMatrixAction::Determinant, false, {&a, QStringLiteral("A"), nullptr, &r}, kNo);
+    EXPECT_EQ(Text(r), QStringLiteral("Determinante A;7669284"));
+
+    // A 12 x 12 matrix of small integers whose inverse has large denominators.
+    const int n = 12;
+    TTextGrid big(n + 1, n + 1);
+    for (int row = 1; row <= n; ++row)
+        for (int col = 1; col <= n; ++col)
+            big.SetCell(col, row, QString::number((row * 7 + col * 3 + row * col) % 11 + (row == col ? 12 : 0)));
+    for (std::uint8_t mode : {nfFraction, nfMixedFraction, nfRounded, nfFloat}) {
+        SCOPED_TRACE(int(mode));
+        NumberFormat().Mode = mode;
+        TTextGrid inverse(2, 2);
+        const std::optional<TMatriz> m =
+            RunMatrixAction(TMatrixAction::Inverse, false, {&big, QStringLiteral("A"), nullptr, &inverse}, kNo);
+        ASSERT_TRUE(m);
+        int decimals = 0;
+        for (int row = 1; row <= n; ++row)
+            for (int col = 1; col <= n; ++col) {
+                const QString text = inverse.Cell(col, row);
+                SCOPED_TRACE(text.toStdString());
+                ASSERT_EQ(m->GetDenominator(col, row), nullptr);
+                const Extended value = ConstantValue(m->GetCell(col, row));
+                const Extended shown = ConstantValue(TPoliN(text));
+                EXPECT_LE(fabsl(shown - value), fabsl(value) * 0x1p-56L);
+                decimals += text.contains(QLatin1Char('.'));
+            }
+        EXPECT_GT(decimals, 0);
+    }
+
+    // A cell beyond the extended range is an error, not 0.
+    TTextGrid huge = Grid({{"1", "2"}, {"3", "4"}});
+    huge.SetCell(1, 1, QString(5000, QLatin1Char('9')));
+    EXPECT_EQ(Message([&] { RunMatrixAction(TMatrixAction::Determinant, false, {&huge, QStringLiteral("A"), nullptr, &r}, kNo); }),
+              QStringLiteral("Desbordamiento"));
 }
 
 TEST_F(ActionsTest, OperandChecksInBothModes)
@@ -140,8 +189,27 @@ TEST_F(ActionsTest, ScalarProducts)
     TTextGrid r(2, 2);
     ScaleRational(a, QStringLiteral("2"), r);
     EXPECT_EQ(Text(r), QStringLiteral("2,2x;1,0"));
-    ScaleRational(a, QStringLiteral("dos"), r);
-    EXPECT_EQ(Text(r), QStringLiteral("0,0;0,0"));
+    // A scalar that is not a number is an error, as in the complex mode; R
+    // is left as it was.
+    struct Bad {
+        const char *typed, *message;
+    } bad[] = {
+        {"dos", "'dos' no es un valor decimal válido"},
+        {"", "'' no es un valor decimal válido"},
+        {"2+", "'2+' no es un valor decimal válido"},
+        {"1e5000", "Desbordamiento"},
+    };
+    for (const Bad& b : bad) {
+        SCOPED_TRACE(b.typed);
+        TTextGrid wide(4, 4);
+        try {
+            ScaleRational(a, QString::fromUtf8(b.typed), wide);
+            ADD_FAILURE() << "no error";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.message(), QString::fromUtf8(b.message));
+        }
+        EXPECT_EQ(wide.ColCount(), 4);
+    }
 
     TTextGrid z = Grid({{"1+i", "0"}});
     TTextGrid zr = Grid({{"a", "b"}});

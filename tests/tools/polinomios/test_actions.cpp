@@ -89,7 +89,7 @@ TEST_F(PoliActionsTest, FaultsAreMessages)
         {"#poly\tpotencia\tx+1\tdos", "Excepción: 'dos' no es un valor entero válido"},
         {"#poly\tpotencia\tx+1\t99999999999999999999", "Excepción: '99999999999999999999' no es un valor entero válido"},
         {"#poly\tsuma\tx/2\t1", "Excepción: caracter invalido"},
-        {"#poly\tderivada\tx2y\t", "Excepción: '2y' no es un valor entero válido"},
+        {"#poly\tderivada\tx2y\t", "Excepción: Esta operación necesita polinomios de una sola variable"},
         {"#poly\tgenerar\t\t", "Excepción: Ingrese al menos una raíz"},
         {"#poly\tproducto\tx^20000\tx^20000", "Excepción: El exponente 40000 está fuera del rango de -32768 a 32767"},
         {"#poly\tnada\tx\t", "Excepción: Operación desconocida: nada"},
@@ -97,6 +97,38 @@ TEST_F(PoliActionsTest, FaultsAreMessages)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
         EXPECT_EQ(Line(QString::fromUtf8(c.line)), QString::fromUtf8(c.answer));
+    }
+}
+
+// Nothing typed is silently read as something else, and nothing written
+// loses digits.
+TEST_F(PoliActionsTest, WhatWasTypedIsNeverChanged)
+{
+    const QString nines(5000, QLatin1Char('9'));
+    struct Case {
+        QString line;
+        const char* answer;
+    } cases[] = {
+        {QStringLiteral("#poly\tsuma\t12345x\t0"), "P()+Q()\t12345x"},
+        {QStringLiteral("#poly\tderivada\t1e15x^2"), "P´(x)\t2000000000000000x"},
+        {QStringLiteral("#poly\tderivada\t1e20x^2"), "P´(x)\t200000000000000000000x"},
+        {QStringLiteral("#poly\tproducto\t1000000x\t1000000000"), "P()*Q()\t1000000000000000x"},
+        {QStringLiteral("#roots\t") + nines + QStringLiteral("x^2-1"), "Excepción: Desbordamiento"},
+        {QStringLiteral("#poly\tsuma\t") + nines + QStringLiteral("x\t0"), "Excepción: Desbordamiento"},
+        {QStringLiteral("#roots\tx^-2+1"), "Excepción: La potencia no puede ser negativa"},
+        {QStringLiteral("#roots\tx^^2++"), "Excepción: error en expresion"},
+        {QStringLiteral("#roots\tx^2+y^2"), "Excepción: Esta operación necesita polinomios de una sola variable"},
+        {QStringLiteral("#roots\t(x-1)^2"), "Excepción: caracter invalido"},
+        {QStringLiteral("#roots\t(x-1)*(x-2)"), "Excepción: caracter invalido"},
+        {QStringLiteral("#poly\truffini\tx^2-1\tzz"), "Excepción: 'zz' no es un valor decimal válido"},
+        {QStringLiteral("#poly\truffini\tx^2-1\t2+"), "Excepción: '2+' no es un valor decimal válido"},
+        {QStringLiteral("#poly\truffini\tx^2-1\t"), "Excepción: '' no es un valor decimal válido"},
+        {QStringLiteral("#poly\tgenerar\t1,zz"), "Excepción: 'zz' no es un valor decimal válido"},
+        {QStringLiteral("#poly\tsuma\tx-\t1"), "Excepción: error en expresion"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line.left(60).toStdString());
+        EXPECT_EQ(Line(c.line), QString::fromUtf8(c.answer));
     }
 }
 

@@ -50,10 +50,12 @@ TEST_F(PoliNTest, TextIsReadAndWrittenBack)
         {"1|1|2a", "3|2a"},
         // The later exponent of a letter named twice replaces the earlier one.
         {"x2x3", "x3"},
-        // A coefficient that cannot be read drops its term.
-        {"1.2.3x + y", "y"},
-        // A '-' that ends the text is a term of its own: -1.
-        {"x-", "x -1"},
+        // 'e' is a letter like the others: 1e20 is e to the 20th.
+        {"1e20", "e20"},
+        // Every digit of a coefficient is written, whatever the number format.
+        {"12345x", "12345x"},
+        {"1000000000000000x", "1000000000000000x"},
+        {"0.000001y", "0.000001y"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -74,6 +76,11 @@ TEST_F(PoliNTest, TextErrors)
         {"ñ", "caracter invalido"},
         {"x^-", "'-' no es un valor entero válido"},
         {"x^40000", "El exponente 40000 está fuera del rango de -32768 a 32767"},
+        // Nothing that cannot be read is passed over.
+        {"1.2.3x + y", "error en expresion"},
+        {"1||2x", "error en expresion"},
+        {"x-", "error en expresion"},
+        {"3 - - 2", "error en expresion"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);

@@ -157,6 +157,39 @@ TEST_F(SequenceTest, BatchRunWithoutStopEndsWhenCancelled)
     EXPECT_EQ(s.ClosingLines(false, TSucesion::TRunEnd::Cancelled).last(), QStringLiteral("S(964)=\t963"));
 }
 
+// A stop condition that cannot be evaluated does not count as false: the run
+// ends there with its message, in both modes.
+TEST_F(SequenceTest, AStopConditionThatFailsEndsTheRun)
+{
+    TSucesion s;
+    Prepare(s, 0, QStringLiteral("S1+1"), QStringLiteral("10^(Sn*1000)<0"), {1}, 1);
+    QStringList lines;
+    EXPECT_EQ(s.RunDetailed(lines), TSucesion::TRunEnd::StopFailed);
+    EXPECT_EQ(s.N, 5u);
+    EXPECT_EQ(s.ClosingLines(true, TSucesion::TRunEnd::StopFailed),
+              QStringList{QStringLiteral("Condición de parada en n=5:\tDesbordamiento: resultado demasiado grande")});
+
+    TSucesion b;
+    Prepare(b, 0, QStringLiteral("S1+1"), QStringLiteral("10^(Sn*1000)<0"), {1}, 1);
+    int batches = 0;
+    EXPECT_EQ(b.RunBatch([&batches] { return ++batches == 3; }), TSucesion::TRunEnd::StopFailed);
+    EXPECT_EQ(b.N, 5u);
+    EXPECT_EQ(batches, 0);
+}
+
+// A stop condition that ends in an operator does not compile: it is "-1".
+TEST_F(SequenceTest, AStopConditionEndingInAnOperatorNeverStops)
+{
+    for (const char* stop : {"n>=", "n>", "1>=", "n<>", "n="}) {
+        SCOPED_TRACE(stop);
+        TSucesion s;
+        Prepare(s, 0, QStringLiteral("n"), QString::fromUtf8(stop), {}, 0);
+        QStringList lines;
+        EXPECT_EQ(s.RunDetailed(lines), TSucesion::TRunEnd::Limit);
+        EXPECT_EQ(lines.size(), 1000);
+    }
+}
+
 TEST_F(SequenceTest, ErrorsEndTheRunWithTheirMessage)
 {
     struct Case {
@@ -219,8 +252,10 @@ TEST_F(SequenceTest, CompilingReportsWhatCompiledAndRaisesUnknownNames)
     const auto ok = s.CompileAll({QStringLiteral("x+1"), QString(), QString(), QStringLiteral("S1"), QString()});
     EXPECT_EQ(ok, (std::array<bool, 5>{true, false, false, true, false}));
     EXPECT_EQ(s.P.Text, QStringLiteral("-1"));
-    EXPECT_THROW(s.CompileAll({QStringLiteral("x+2"), {}, {}, QStringLiteral("S1"), QStringLiteral("n>")}),
-                 real::ECompilacion);
+    // A stop condition that ends in an operator is an ordinary compile error: "-1".
+    const auto ok2 = s.CompileAll({QStringLiteral("x+2"), {}, {}, QStringLiteral("S1"), QStringLiteral("n>")});
+    EXPECT_FALSE(ok2[TSucesion::kP]);
+    EXPECT_EQ(s.P.Text, QStringLiteral("-1"));
     EXPECT_EQ(s.F.Text, QStringLiteral("x+2"));
     EXPECT_THROW(s.CompileAll({QStringLiteral("x*3"), {}, {}, QStringLiteral("zz+S1"), {}}), real::ECompilacion);
     EXPECT_EQ(s.F.Text, QStringLiteral("x*3"));
@@ -320,6 +355,9 @@ TEST_F(SequenceTest, Directive)
         {"#sequence\tSn=\t1/(n-2)\t\t", "S(1)=\t-1 ; S(2)=\tDivisión por cero"},
         {"#sequence\tSn=\tS1+S2\tn>=6\t1", "Excepción: Falta el valor de S(2)"},
         {"#sequence\tSn+2=\tS1\t\t1", "Excepción: La forma debe ser \"Sn=\" o \"Sn+1=\""},
+        {"#sequence\tSn=\tS1+1\t10^(Sn*1000)<0\t1",
+         "S(1)=\t1 ; S(2)=\t2 ; S(3)=\t3 ; S(4)=\t4 ; S(5)=\t5 ; "
+         "Condición de parada en n=5:\tDesbordamiento: resultado demasiado grande"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);

@@ -222,8 +222,9 @@ TEST_F(FechaWindowTest, DurationsOfEveryType)
         {2, "36", "", "", "1 d.  12:00:00"},
         {2, "2d3:00", "", "", "2 d.  3:00:00"},         // the digit after "d" is kept
         {2, "-1d 6", "", "", "-1 d.  6:00:00"},
-        {2, "1:-30", "", "", "-1 d.  6:00:00"},
-        {2, "1:--2:3", "", "", "-2:3 no es formato de hora válido"},
+        {2, "1:-30", "", "", "-30 no es formato de hora válido"},
+        {2, "3-1", "", "", "'3-1' no es un valor decimal válido"},
+        {2, "1:--2:3", "", "", "--2:3 no es formato de hora válido"},
         {2, "1:2:3:4", "", "", "1:2:3:4 no es formato de hora válido"},
         {2, "1:", "", "", ""},
         {3, "2:00", "0:30", "", "4"},

@@ -510,6 +510,41 @@ TEST_F(MatrizWindowTest, TheFormatMenuShowsTheLastResultAgain)
     EXPECT_EQ(Text("gr"), QStringLiteral("Determinante A;30"));
 }
 
+// R's cells are read again when R is dragged onto another grid: a cell shows
+// its value, in every number format, and a junk scalar is an error.
+TEST_F(MatrizWindowTest, ResultCellsHoldTheirValues)
+{
+    Fill(Grid("ga"), {{QStringLiteral("9"), QStringLiteral("8"), QStringLiteral("7"), QStringLiteral("6"), QStringLiteral("5")},
+                      {QStringLiteral("1"), QStringLiteral("20"), QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("5")},
+                      {QStringLiteral("6"), QStringLiteral("7"), QStringLiteral("30"), QStringLiteral("9"), QStringLiteral("1")},
+                      {QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("40"), QStringLiteral("6")},
+                      {QStringLiteral("7"), QStringLiteral("8"), QStringLiteral("9"), QStringLiteral("1"), QStringLiteral("50")}});
+    Activate(Grid("ga"));
+    for (int format = 0; format < 4; ++format) {
+        SCOPED_TRACE(format);
+        w->PopupMenuX4->Items().at(format)->trigger();
+        Click("ToolButton11");
+        EXPECT_EQ(Text("gr"), QStringLiteral("Determinante A;7669284"));
+    }
+    w->PopupMenuX4->Items().at(0)->trigger();
+    Fill(Grid("ga"), {{QStringLiteral("3"), QStringLiteral("1")}, {QStringLiteral("1"), QStringLiteral("33334")}});
+    Click("btnInversa");
+    // 33334/100001 has no fraction within the display's denominators: the
+    // decimal with every digit (the last one is the elimination's).
+    const QString cell = Grid("gr")->Cell(1, 1);
+    EXPECT_TRUE(cell.startsWith(QStringLiteral("0.3333366666333336666"))) << cell.toStdString();
+    EXPECT_TRUE(Grid("gr")->Cell(2, 1).startsWith(QStringLiteral("-0.0000099999000009999"))) << Grid("gr")->Cell(2, 1).toStdString();
+
+    w->ExecInput = [](TfmInput& box) {
+        box.Texto->SetText(QStringLiteral("dos"));
+        return int(TfmInput::mrOk);
+    };
+    Click("ToolButton18");
+    ASSERT_EQ(sink.count(), 1);
+    EXPECT_EQ(sink.boxes[0].text, QStringLiteral("'dos' no es un valor decimal válido"));
+    EXPECT_EQ(Grid("gr")->Cell(1, 1), cell);
+}
+
 TEST_F(MatrizWindowTest, TheScalarBoxOffersTheCellNamesAndScales)
 {
     QStringList titles;

@@ -379,10 +379,38 @@ TEST_F(PoliWindowTest, CtrlKeysClickTheButtonsEvenWhenHidden)
     // Ctrl with Shift is not a window key.
     QTest::keyClick(w->Edit2, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(Memo(), QStringLiteral("x2 +y"));
-    // The hidden derivative runs on the selected box (y is no polynomial in x: 0).
+    // The hidden derivative runs on the selected box; y is no polynomial in x.
     QTest::keyClick(w->Edit2, Qt::Key_D, Qt::ControlModifier);
-    EXPECT_EQ(w->Label3->text(), QStringLiteral("P´(x)"));
-    EXPECT_EQ(Memo(), QStringLiteral("0"));
+    ASSERT_EQ(sink.count(), 1);
+    EXPECT_EQ(sink.boxes[0].text, QStringLiteral("Esta operación necesita polinomios de una sola variable"));
+    EXPECT_EQ(w->Edit2->Text(), QStringLiteral("y"));
+}
+
+// Every action writes the polynomials back into their boxes; the next action
+// reads them from there, so they must read back the same, every digit kept.
+TEST_F(PoliWindowTest, BoxesKeepEveryDigit)
+{
+    struct Case {
+        QToolButton* TfmPoli::*button;
+        const char *p, *q, *boxP, *memo;
+    } cases[] = {
+        {&TfmPoli::btnSuma, "12345x", "0", "12345x", "12345x"},
+        {&TfmPoli::btnProducto, "1000000x", "1000000000", "1000000x", "1000000000000000x"},
+        {&TfmPoli::btnSuma, "123456789012x2 + 1.5", "0", "123456789012x2 +3|2", "123456789012x2 +3|2"},
+        {&TfmPoli::btnDerivar, "100000000000000000000x^2", "", "100000000000000000000x^2", "200000000000000000000x"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.p);
+        Type(w->Edit1, QString::fromUtf8(c.p));
+        Type(w->Edit2, QString::fromUtf8(c.q));
+        w->Edit1->setFocus();
+        for (int round = 0; round < 3; ++round) {
+            QTest::mouseClick(w->*c.button, Qt::LeftButton);
+            EXPECT_EQ(w->Edit1->Text(), QString::fromUtf8(c.boxP));
+            EXPECT_EQ(Memo(), QString::fromUtf8(c.memo));
+        }
+    }
+    EXPECT_EQ(sink.count(), 0);
 }
 
 TEST_F(PoliWindowTest, ExchangeAndHelp)
