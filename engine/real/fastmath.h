@@ -26,12 +26,14 @@
 
 namespace real::fastmath {
 
+// Table values in two doubles each: 106 bits, and loaded faster than the
+// 80-bit type.
 struct ExpEntry {
-    Extended hi;
+    double hi;
     double lo;
 };
 struct LnEntry {
-    Extended hi;   // -ln c, in two parts
+    double hi;   // -ln c, in two parts
     double lo;
     float c;
 };
@@ -42,7 +44,7 @@ extern const LnEntry kLnTable[256];
 
 namespace detail {
 
-inline constexpr Extended kThird = 1.0L / 3;
+inline constexpr builtins::sincos::Split kThird = builtins::sincos::SplitOf(1.0L / 3);
 // Adding 1.5 * 2^12 to 0.75 <= m < 2 rounds it to a multiple of 2^-51.
 inline constexpr Extended kSplitter = 0x1.8p12L;
 // Veltkamp's constant for halves of 32 bits.
@@ -103,18 +105,27 @@ inline constexpr Extended kVeltkamp = 4294967297.0L;
 {
     const Extended r2 = r * r;
     const Extended r4 = r2 * r2;
-    const Extended p = (kThird + -0.25 * r) + r2 * (0.2 + -(1.0 / 6) * r) + r4 * ((1.0 / 7 + -0.125 * r) + r2 * (1.0 / 9));
-    return r2 * (r * p - 0.5L);
+    const Extended p = builtins::sincos::AddC(kThird, -0.25 * r) + r2 * (0.2 + -(1.0 / 6) * r) +
+                       r4 * ((1.0 / 7 + -0.125 * r) + r2 * (1.0 / 9));
+    return (r2 * r) * p - 0.5L * r2;
 }
 
 // ln x = hi + lo (|lo| far below hi's last place but not rounded into it),
-// within about 2^-72 of ln x, for x positive and finite.
+// within about 2^-72 of ln x, for x positive and finite. Without Parts, hi
+// alone holds ln x rounded (within about one unit: one two-sum less). The
+// steps are ordered so that few values are live at once: the x87 stack has
+// eight places, and every value spilled is an 80-bit store and load.
+template <bool Parts = true>
 [[gnu::always_inline]] inline void LnParts(Extended x, Extended& hi, Extended& lo)
 {
     const Extended d = x - 1;   // exact from 1/2 to 2
     if (std::fabs(d) < 0x1p-8L) {
-        hi = d;
-        lo = Log1pTail(d);
+        if constexpr (Parts) {
+            hi = d;
+            lo = Log1pTail(d);
+        } else {
+            hi = d + Log1pTail(d);
+        }
         return;
     }
     Extended m, e;
@@ -125,33 +136,40 @@ inline constexpr Extended kVeltkamp = 4294967297.0L;
         e += 1;
     }
     const LnEntry& t = kLnTable[i];
-    const Extended c = t.c;
-    // m c - 1 = rhi + rlo exactly: mhi of 52 bits times c of 12 is exact, and
-    // so is mlo (13 bits) times c.
-    const Extended mhi = (m + kSplitter) - kSplitter;
-    const Extended rhi = mhi * c - 1;
-    const Extended rlo = (m - mhi) * c;
-    // e ln2 - ln c + rhi with its rounding errors (a fast two-sum: |e ln2| >=
-    // ln c or e = 0; then a two-sum), the small parts beside them.
+    // e ln2 - ln c with its rounding error (a fast two-sum: |e ln2| >= ln c
+    // or e = 0), and the small parts beside it.
     const Extended a = e * kLn2Hi;   // exact
     const Extended s = a + t.hi;
-    const Extended sErr = t.hi - (s - a);
-    const Extended u = s + rhi;
-    const Extended v = u - s;
-    const Extended uErr = (s - (u - v)) + (rhi - v);
-    // ln(1 + rhi + rlo) = ln(1 + rhi) + rlo / (1 + rhi) to within rlo^2.
-    const Extended corr = rlo / (1 + rhi);
-    lo = ((sErr + uErr) + (e * kLn2Lo + t.lo)) + (corr + Log1pTail(rhi));
-    hi = u;
+    Extended small = (t.hi - (s - a)) + (e * kLn2Lo + t.lo);
+    // m c - 1 = rhi + rlo exactly: mhi of 52 bits times c of 12 is exact, and
+    // so is mlo (13 bits) times c. ln(1 + rhi + rlo) = ln(1 + rhi) + rlo /
+    // (1 + rhi) to within rlo^2.
+    const Extended mhi = (m + kSplitter) - kSplitter;
+    const Extended rhi = mhi * t.c - 1;
+    small += ((m - mhi) * t.c) / (1 + rhi);
+    small += Log1pTail(rhi);
+    if constexpr (Parts) {
+        // s + rhi and its rounding error (a two-sum).
+        const Extended u = s + rhi;
+        const Extended v = u - s;
+        lo = small + ((s - (u - v)) + (rhi - v));
+        hi = u;
+    } else {
+        hi = s + (rhi + small);
+    }
 }
 
-// e^(x + xlo) for |x| < 11340 (a normal result) and |xlo| within x's last place.
-[[gnu::always_inline]] inline Extended ExpParts(Extended x, Extended xlo)
+// e^(x + xlo) for |x| < 11340 (a normal result) and |xlo| within x's last
+// place; without xlo when not WithLow (adding a zero is not free).
+template <bool WithLow = true>
+[[gnu::always_inline]] inline Extended ExpParts(Extended x, Extended xlo = 0)
 {
     using builtins::sincos::kRoundMagic;
     const Extended kf = (x * kInvLn2Step + kRoundMagic) - kRoundMagic;
     const std::int64_t k = WholeToInt(kf);
-    const Extended r = ((x - kf * kLn2StepHi) - kf * kLn2StepLo) + xlo;
+    Extended r = (x - kf * kLn2StepHi) - kf * kLn2StepLo;
+    if constexpr (WithLow)
+        r += xlo;
     // The table's entry scaled by 2^(k/256 rounded down) while the series is
     // summed (exact: the result is normal).
     const ExpEntry& t = kExpTable[k & 255];
@@ -159,7 +177,9 @@ inline constexpr Extended kVeltkamp = 4294967297.0L;
     const Extended lo = Scale(t.lo, k >> 8);
     const Extended r2 = r * r;
     const Extended p = r + r2 * ((0.5L + (1.0 / 6) * r) + r2 * ((1.0 / 24 + (1.0 / 120) * r) + r2 * (1.0 / 720)));
-    return hi + (lo + hi * p);
+    // T (1 + p) with T = hi + lo: lo p is not negligible (lo is a double's
+    // remainder), so the whole T multiplies p.
+    return hi + (lo + (hi + lo) * p);
 }
 
 } // namespace detail
@@ -169,17 +189,17 @@ inline constexpr Extended kVeltkamp = 4294967297.0L;
 {
     if (!(std::fabs(x) < 11340))
         return expl(x);
-    return detail::ExpParts(x, 0);
+    return detail::ExpParts<false>(x);
 }
 
 // ln x for x > 0 (x finite or not); the caller deals with x <= 0.
 [[gnu::always_inline]] inline Extended Ln(Extended x)
 {
-    if (!(x <= __LDBL_MAX__))
+    if (!(x - x == 0))   // infinity or NaN (a test without the 80-bit load of the largest value)
         return logl(x);
-    Extended hi, lo;
-    detail::LnParts(x, hi, lo);
-    return hi + lo;
+    Extended v, unused;
+    detail::LnParts<false>(x, v, unused);
+    return v;
 }
 
 // Whether |y| < 2^62 is not a whole number (rounded to the nearest whole
@@ -213,7 +233,7 @@ inline constexpr Extended kVeltkamp = 4294967297.0L;
 {
     if (y == 0.5L)
         return std::sqrt(x);   // the root rounded once
-    if (!(x <= __LDBL_MAX__))
+    if (!(x - x == 0))   // infinity or NaN
         return powl(x, y);
     Extended lh, ll;
     detail::LnParts(x, lh, ll);

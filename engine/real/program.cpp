@@ -304,18 +304,18 @@ Extended Exponential(const Node* n)
     const Extended x = Operand<Leaf>(n);
     if (__builtin_expect(!(std::fabs(x) < 11340), 0))
         return n->f1(g_state->CurrentAngleMode, Checked(x));
-    return fastmath::detail::ExpParts(x, 0);
+    return fastmath::detail::ExpParts<false>(x);
 }
 
 template <int Leaf>
 Extended Logarithm(const Node* n)
 {
     const Extended x = Operand<Leaf>(n);
-    if (__builtin_expect(!(x > 0 && x <= __LDBL_MAX__), 0))
+    if (__builtin_expect(!(x > 0 && x - x == 0), 0))
         return n->f1(g_state->CurrentAngleMode, Checked(x));
-    Extended hi, lo;
-    fastmath::detail::LnParts(x, hi, lo);
-    return hi + lo;
+    Extended v, unused;
+    fastmath::detail::LnParts<false>(x, v, unused);
+    return v;
 }
 
 // SqrtInline: below zero an invalid operation; otherwise the root straight
