@@ -61,54 +61,51 @@ def emit(name, args, result):
     lines.append(" ".join([name] + [text(a) for a in args] + [text(ext(result))]))
 
 
-# The exponential: near 0, the usual range, all of the normal range.
-for _ in range(150):
-    x = rand_ext(-1, 1)
-    emit("exp", [x], mpmath.exp(value(x)))
-for _ in range(150):
-    x = rand_ext(-60, 60)
-    emit("exp", [x], mpmath.exp(value(x)))
-for _ in range(150):
-    x = rand_ext(-11330, 11330)
-    emit("exp", [x], mpmath.exp(value(x)))
-for _ in range(50):
-    x = rand_pow2(-70, -8)
-    if rng.random() < 0.5:
-        x = (-x[0], x[1])
-    emit("exp", [x], mpmath.exp(value(x)))
+def signed(x):
+    """x or -x, at random."""
+    return x if rng.random() < 0.5 else (-x[0], x[1])
+
+
+def near(centre, lo_exp, hi_exp):
+    """centre plus or minus 2^u, u uniform in [lo_exp, hi_exp]."""
+    d = rand_pow2(lo_exp, hi_exp)
+    return ext(centre + value(signed(d)))
+
+
+# Each function over its ranges: (count, how an argument is drawn).
+tables = [
+    # The exponential: near 0, the usual range, all of the normal range, tiny
+    # arguments.
+    ("exp", mpmath.exp, [
+        (150, lambda: rand_ext(-1, 1)),
+        (150, lambda: rand_ext(-60, 60)),
+        (150, lambda: rand_ext(-11330, 11330)),
+        (50, lambda: signed(rand_pow2(-70, -8))),
+    ]),
+    # The logarithm: every size, next to 1 on either side, from 1/2 to 2.
+    ("ln", mpmath.log, [
+        (250, lambda: rand_pow2(-16380, 16380)),
+        (150, lambda: near(1, -64, -7)),
+        (150, lambda: rand_ext(0.5, 2)),
+        (50, lambda: rand_pow2(-8, 8)),
+    ]),
+    # The tangent: within the first turns, in the usual range, next to its
+    # poles and zeros.
+    ("tan", mpmath.tan, [
+        (200, lambda: rand_ext(-4, 4)),
+        (150, lambda: rand_ext(-1e6, 1e6)),
+        (100, lambda: near(rng.randint(-1000, 1000) * mpmath.pi / 2, -40, -3)),
+    ]),
+]
+for name, f, ranges in tables:
+    for count, draw in ranges:
+        for _ in range(count):
+            x = draw()
+            emit(name, [x], f(value(x)))
 # The arguments of the re-evaluation benchmark.
 for i in range(0, 1024, 64):
     x = ext(mpf(0.5 + i * 1e-6))
     emit("exp", [x], mpmath.exp(value(x)))
-
-# The logarithm: every size, next to 1 on either side, from 1/2 to 2.
-for _ in range(250):
-    x = rand_pow2(-16380, 16380)
-    emit("ln", [x], mpmath.log(value(x)))
-for _ in range(150):
-    d = rand_pow2(-64, -7)
-    x = ext(1 + value(d) * (1 if rng.random() < 0.5 else -1))
-    emit("ln", [x], mpmath.log(value(x)))
-for _ in range(150):
-    x = rand_ext(0.5, 2)
-    emit("ln", [x], mpmath.log(value(x)))
-for _ in range(50):
-    x = rand_pow2(-8, 8)
-    emit("ln", [x], mpmath.log(value(x)))
-
-# The tangent: within the first turns, in the usual range, next to its poles
-# and zeros.
-for _ in range(200):
-    x = rand_ext(-4, 4)
-    emit("tan", [x], mpmath.tan(value(x)))
-for _ in range(150):
-    x = rand_ext(-1e6, 1e6)
-    emit("tan", [x], mpmath.tan(value(x)))
-for _ in range(100):
-    k = rng.randint(-1000, 1000)
-    d = rand_pow2(-40, -3)
-    x = ext(k * mpmath.pi / 2 + value(d) * (1 if rng.random() < 0.5 else -1))
-    emit("tan", [x], mpmath.tan(value(x)))
 
 # Powers: the benchmark's rows, then bases and exponents of every kind whose
 # power stays normal.
@@ -135,8 +132,7 @@ for _ in range(300):
 for _ in range(300):
     pow_case(rand_pow2(-200, 200), rand_ext(-40, 40))
 for _ in range(150):
-    d = rand_pow2(-60, -6)
-    pow_case(ext(1 + value(d) * (1 if rng.random() < 0.5 else -1)), rand_ext(-1e6, 1e6))
+    pow_case(near(1, -60, -6), rand_ext(-1e6, 1e6))
 for _ in range(150):
     pow_case(rand_pow2(-16000, 16000), rand_ext(-0.7, 0.7))
 

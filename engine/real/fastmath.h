@@ -75,6 +75,15 @@ inline constexpr Extended kVeltkamp = 4294967297.0L;
 #endif
 }
 
+// 2^m for |m| <= 1000.
+[[gnu::always_inline]] inline double Pow2(int m)
+{
+    const std::uint64_t bits = static_cast<std::uint64_t>(m + 1023) << 52;
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    return d;
+}
+
 // v * 2^m, exact while the result is normal.
 [[gnu::always_inline]] inline Extended Scale(Extended v, std::int64_t m)
 {
@@ -128,12 +137,28 @@ template <bool Parts = true>
         }
         return;
     }
+    // The entry and the exponent from x rounded to a double (its bits are at
+    // hand at once; x itself would have to go through memory as 80 bits). The
+    // rounding may carry x into the next entry or power of 2: m c - 1 then
+    // lies a double's rounding beyond its range, which the series covers.
     Extended m, e;
-    Decompose(x, m, e);
-    const int i = Truncate((m - 1) * 256);
-    if (i >= 128) {
-        m *= 0.5L;
-        e += 1;
+    int i;
+    const double xd = static_cast<double>(x);
+    std::uint64_t bits;
+    std::memcpy(&bits, &xd, sizeof bits);
+    const int biased = static_cast<int>(bits >> 52);   // x > 0: no sign bit
+    if (__builtin_expect(biased > 24 && biased < 2022, 1)) {
+        i = static_cast<int>((bits >> 44) & 255);
+        const int ei = biased - 1023 + (i >= 128 ? 1 : 0);
+        m = x * Pow2(-ei);
+        e = ei;
+    } else {
+        Decompose(x, m, e);
+        i = Truncate((m - 1) * 256);
+        if (i >= 128) {
+            m *= 0.5L;
+            e += 1;
+        }
     }
     const LnEntry& t = kLnTable[i];
     // e ln2 - ln c with its rounding error (a fast two-sum: |e ln2| >= ln c
@@ -175,8 +200,10 @@ template <bool WithLow = true>
     const ExpEntry& t = kExpTable[k & 255];
     const Extended hi = Scale(t.hi, k >> 8);
     const Extended lo = Scale(t.lo, k >> 8);
+    // e^r - 1 to r^6, in pairs (Estrin): a short chain of dependent steps.
     const Extended r2 = r * r;
-    const Extended p = r + r2 * ((0.5L + (1.0 / 6) * r) + r2 * ((1.0 / 24 + (1.0 / 120) * r) + r2 * (1.0 / 720)));
+    const Extended r4 = r2 * r2;
+    const Extended p = r + (r2 * (0.5L + (1.0 / 6) * r) + r4 * ((1.0 / 24 + (1.0 / 120) * r) + r2 * (1.0 / 720)));
     // T (1 + p) with T = hi + lo: lo p is not negligible (lo is a double's
     // remainder), so the whole T multiplies p.
     return hi + (lo + (hi + lo) * p);
