@@ -33,9 +33,9 @@
 //
 // The memory of attempts is the splitter's memory (the same keys), so a text
 // met twice in one compile gives the same node, as in the splitter. Depth is
-// bounded by the stack budget of a compile and a cap of its own; a text that
-// nests past them is refused at once ("Expresión demasiado compleja"): the
-// splitter, which takes at least as many levels and more stack for the same
+// bounded by the stack budget of a compile and a cap of its own. A text whose
+// parentheses nest past the cap is refused at once ("Expresión demasiado
+// compleja"): the splitter, which takes at least as many levels for the same
 // nesting, would only reach its own cap after a long search.
 
 #include "engine/compilercore.h"
@@ -259,11 +259,6 @@ private:
         // A text met for the first time (the main text, a definition, a body).
         auto t = std::make_unique<FastText>();
         t->analyse(text, T::kRules.barIsOperator);
-        // Every pair of parentheses takes at least three levels (expression,
-        // term, factor) on either path: a text nested past the cap is refused
-        // here, before thousands of levels are entered and left again.
-        if (t->depth > kMaxDepth / 3)
-            throw TooDeep{};
         st.texts.push_back(std::move(t));
         st.last = st.texts.back().get();
         return *st.last;
@@ -375,6 +370,13 @@ private:
         {
             OpsScope ops(st.ops);
             const Place p = place(memo, tx, lvl, text);
+            // Every pair of parentheses takes at least three levels
+            // (expression, term, factor) on either path, and the splitter
+            // stops at fewer: a text that passes its syntax check and nests
+            // past the cap is refused here, before thousands of levels are
+            // entered and left again.
+            if (p.passes && tx.depth > kMaxDepth / 3)
+                throw TooDeep{};
             if (p.passes) {
                 if (IsQuotedMessage(text)) {
                     node = message(text);
@@ -427,7 +429,7 @@ private:
         State& st = state(memo);
         char here;
         if (st.depth > kMaxDepth || (memo.stackTop && memo.stackTop - &here > T::kLimits.stackBudget))
-            throw TooDeep{};
+            throw GiveUp{};
         Place p{&tx, static_cast<int>(text.data() - tx.begin), 0, -1, false};
         p.b = p.a + static_cast<int>(text.size());
         const QChar* s = tx.begin;

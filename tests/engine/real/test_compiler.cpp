@@ -418,6 +418,9 @@ TEST_F(CompilerTest, NestingPastTheCapIsRefusedWithItsMessage)
               deep + 1);
     EXPECT_EQ(Failure(QString(10000, QLatin1Char('(')) + QStringLiteral("1") + QString(9999, QLatin1Char(')'))),
               QStringLiteral("Faltan paréntesis"));
+    EXPECT_EQ(Failure(QString(10000, QLatin1Char('(')) + QStringLiteral("1") + QString(10000, QLatin1Char(')')) +
+                      QStringLiteral("*")),
+              QStringLiteral("Falta operando después de \"*\""));
 }
 
 // Every range of these texts fails at every split: the splitter's cubic worst
