@@ -2,6 +2,8 @@
 
 #include "engine/splitter.h"
 
+#include <algorithm>
+
 namespace exprcore {
 
 FastCompileState& fastCompile()
@@ -37,6 +39,8 @@ void FastText::analyse(QStringView text, bool barIsOperator)
     size = static_cast<int>(text.size());
     match.clear();
     pairs.clear();
+    depth = 0;
+    bool stray = false;
     std::vector<int> open;
     unsigned char before = 0;
     for (int i = 0; i < size; ++i) {
@@ -49,12 +53,20 @@ void FastText::analyse(QStringView text, bool barIsOperator)
             if (match.empty())
                 match.assign(static_cast<std::size_t>(size), -1);
             open.push_back(i);
-        } else if (c == u')' && !open.empty()) {
+        } else if (c == u')') {
+            if (open.empty()) {
+                stray = true;
+                continue;
+            }
+            depth = std::max(depth, static_cast<int>(open.size()));
             match[static_cast<std::size_t>(open.back())] = i;
             match[static_cast<std::size_t>(i)] = open.back();
             open.pop_back();
         }
     }
+    // A text whose parentheses do not pair up fails its syntax check first.
+    if (stray || !open.empty())
+        depth = 0;
 }
 
 } // namespace exprcore

@@ -33,7 +33,10 @@
 //
 // The memory of attempts is the splitter's memory (the same keys), so a text
 // met twice in one compile gives the same node, as in the splitter. Depth is
-// bounded by the stack budget of a compile and a cap of its own.
+// bounded by the stack budget of a compile and a cap of its own. A text whose
+// parentheses nest past the cap is refused at once ("Expresión demasiado
+// compleja"): the splitter, which takes at least as many levels for the same
+// nesting, would only reach its own cap after a long search.
 
 #include "engine/compilercore.h"
 #include "engine/compilerdriver.h"
@@ -75,6 +78,8 @@ struct FastText {
     int size = 0;
     std::vector<int> match;
     std::vector<int> pairs;
+    // How deep its parentheses nest (0 when they do not pair up).
+    int depth = 0;
     void analyse(QStringView text, bool barIsOperator);
     // Whether such a place lies in [from, to).
     bool pairWithin(int from, int to) const
@@ -106,6 +111,8 @@ class TFastCompiler {
 
     // Gives up the compile (never an error of the text: the splitter answers).
     struct GiveUp {};
+    // The text nests deeper than a compile may go: refused.
+    struct TooDeep {};
 
     // Nested levels allowed (the splitter's cap counts its own, deeper, levels).
     static constexpr int kMaxDepth = 4 * objectdefs::kMaxCompileDepth;
@@ -164,6 +171,7 @@ public:
         const std::size_t namedBefore = e.SubExpressions.size();
         const auto indexBefore = e.SubExpressionIndex;
         State st;
+        bool tooDeep = false;
         {
             Memo memo;
             char top;
@@ -186,6 +194,8 @@ public:
                     ++fs.Answered;
                     return root;
                 }
+            } catch (const TooDeep&) {
+                tooDeep = true;
             } catch (...) {
                 // Given up, or the text raises: the splitter answers either.
             }
@@ -194,6 +204,8 @@ public:
         dropNamed(e, namedBefore, indexBefore);
         e.ParseMessage.clear();
         ++fs.Declined;
+        if (tooDeep)
+            throw typename T::CompileError(QStringLiteral("Expresión demasiado compleja"));
         return nullptr;
     }
 
@@ -358,6 +370,13 @@ private:
         {
             OpsScope ops(st.ops);
             const Place p = place(memo, tx, lvl, text);
+            // Every pair of parentheses takes at least three levels
+            // (expression, term, factor) on either path, and the splitter
+            // stops at fewer: a text that passes its syntax check and nests
+            // past the cap is refused here, before thousands of levels are
+            // entered and left again.
+            if (p.passes && tx.depth > kMaxDepth / 3)
+                throw TooDeep{};
             if (p.passes) {
                 if (IsQuotedMessage(text)) {
                     node = message(text);

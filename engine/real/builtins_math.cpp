@@ -1,6 +1,7 @@
 #include "engine/real/builtins_math.h"
 
 #include "engine/real/builtins_sincos.h"
+#include "engine/real/fastmath.h"
 
 #include "engine/checked.h"
 #include "engine/conditional.h"
@@ -233,7 +234,7 @@ Extended NormalCdf(Extended x)
 
 Extended Sin(AngleMode mode, Extended x) { return result(SinRad(toRad(mode, x))); }
 Extended Cos(AngleMode mode, Extended x) { return result(CosRad(toRad(mode, x))); }
-Extended Tan(AngleMode mode, Extended x) { return result(std::tan(toRad(mode, x))); }
+Extended Tan(AngleMode mode, Extended x) { return result(TanRadInline(toRad(mode, x))); }
 
 Extended ArcSin(AngleMode mode, Extended x) { return fromRad(mode, result(std::asin(x))); }
 Extended ArcCos(AngleMode mode, Extended x) { return fromRad(mode, result(std::acos(x))); }
@@ -271,7 +272,7 @@ Extended Ln(Extended x)
         throw EZeroDivide();
     if (x < 0)
         throw EInvalidOp();
-    return result(std::log(x));
+    return result(fastmath::Ln(x));
 }
 
 Extended Log(Extended x)
@@ -287,7 +288,7 @@ Extended Sqr(Extended x) { return mul(x, x); }
 
 Extended Sqrt(Extended x) { return SqrtInline(x); }
 
-Extended Exp(Extended x) { return result(std::exp(x)); }
+Extended Exp(Extended x) { return result(fastmath::Exp(x)); }
 Extended Exp10(Extended x) { return result(std::pow(10.0L, x)); }
 Extended Abs(Extended x) { return std::fabs(x); }
 Extended Int(Extended x) { return std::trunc(x); }

@@ -207,4 +207,19 @@ template <class T1>
     return ((q + 1) & 2) ? -r : r;
 }
 
+// tan x: the quotient of the two kernels on the same reduced argument (the
+// cosine's over the sine's, negated, in odd quadrants).
+[[gnu::always_inline]] inline Extended TanRadInline(Extended x)
+{
+    if (x == 0)
+        return x;   // keeps the sign of zero
+    Extended hi = x, lo = 0;
+    unsigned q = 0;
+    if (!(std::fabs(x) <= sincos::Load(sincos::kPio4s)) && !sincos::ReduceHalfPi(x, hi, lo, q))
+        return tanl(x);
+    const Extended s = sincos::SinKernel(hi, lo);
+    const Extended c = sincos::CosKernel(hi, lo);
+    return (q & 1) ? -c / s : s / c;
+}
+
 } // namespace real::builtins

@@ -48,6 +48,9 @@ enum class BuiltinTag : uint8_t {
     Sqrt,
     Sin,
     Cos,
+    Tan,
+    Exp,
+    Ln,
 };
 
 using Fn0 = Extended (*)();

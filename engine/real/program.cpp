@@ -3,6 +3,7 @@
 #include "engine/real/builtins.h"
 #include "engine/real/builtins_math.h"
 #include "engine/real/builtins_sincos.h"
+#include "engine/real/fastmath.h"
 #include "engine/exprobject.h"
 
 #include <algorithm>
@@ -73,7 +74,16 @@ struct DivOp {
 // The checked rules of the tree; operands must be finite (a power or a
 // logarithm can turn infinity into a finite value).
 struct PowOp {
-    static Extended Apply(Extended a, Extended b) { return CheckedPower(Checked(a), Checked(b)); }
+    static Extended Apply(Extended a, Extended b)
+    {
+        const Extended x = Checked(a);
+        const Extended y = Checked(b);
+        // A positive base to a power that is not whole: CheckedPower's last
+        // step, in line (too large a power gives infinity, which reaches the end).
+        if (x > 0 && fastmath::NotWhole(y))
+            return fastmath::Pow(x, y);
+        return CheckedPower(x, y);
+    }
 };
 struct RootOp {
     static Extended Apply(Extended a, Extended b)
@@ -223,6 +233,20 @@ Extended Square(const Node* n)
     return a * a;
 }
 
+// A constant positive base (a) to a power: CheckedPower's steps with the
+// logarithm of the base taken once, when the program was built.
+template <int Right>
+Extended PowerOfConstant(const Node* n)
+{
+    const Extended y = Checked(Right == kStep ? Eval(n->r) : Value<Right, true>(n, LoadMain(n)));
+    const Extended x = *n->a;
+    if (!fastmath::NotWhole(y))
+        return CheckedPower(x, y);
+    if (y == 0.5L)
+        return std::sqrt(x);
+    return fastmath::PowOfLn(x, y, n->lnHi, n->lnLo);
+}
+
 // CheckedPower's integer branch, step for step.
 template <int Leaf>
 Extended PowerInt(const Node* n)
@@ -258,6 +282,40 @@ Extended SineCosine(const Node* n)
     // Of infinity or NaN both are NaN, which reaches the end as any NaN does:
     // no test needed.
     return Cosine ? builtins::CosRadInline(x) : builtins::SinRadInline(x);
+}
+
+// tan in radians straight to the kernels (what Tan does after converting the
+// unit), as SineCosine.
+template <int Leaf>
+Extended Tangent(const Node* n)
+{
+    const Extended x = Operand<Leaf>(n);
+    const std::uint8_t mode = g_state->CurrentAngleMode;
+    if ((mode & 127) != amRadians)
+        return n->f1(mode, Checked(x));
+    return builtins::TanRadInline(x);
+}
+
+// Exp and Ln where their fast paths answer (a normal result; a positive finite
+// argument), the built-in elsewhere (its faults, its edges).
+template <int Leaf>
+Extended Exponential(const Node* n)
+{
+    const Extended x = Operand<Leaf>(n);
+    if (__builtin_expect(!(std::fabs(x) < 11340), 0))
+        return n->f1(g_state->CurrentAngleMode, Checked(x));
+    return fastmath::detail::ExpParts<false>(x);
+}
+
+template <int Leaf>
+Extended Logarithm(const Node* n)
+{
+    const Extended x = Operand<Leaf>(n);
+    if (__builtin_expect(!(x > 0 && x - x == 0), 0))
+        return n->f1(g_state->CurrentAngleMode, Checked(x));
+    Extended v, unused;
+    fastmath::detail::LnParts<false>(x, v, unused);
+    return v;
 }
 
 // SqrtInline: below zero an invalid operation; otherwise the root straight
@@ -326,6 +384,9 @@ template <int M> struct CallF { static Extended Run(const Node* n) { return Call
 template <int M> struct SquareRootF { static Extended Run(const Node* n) { return SquareRoot<M>(n); } };
 template <int M> struct SineF { static Extended Run(const Node* n) { return SineCosine<M, false>(n); } };
 template <int M> struct CosineF { static Extended Run(const Node* n) { return SineCosine<M, true>(n); } };
+template <int M> struct TangentF { static Extended Run(const Node* n) { return Tangent<M>(n); } };
+template <int M> struct ExponentialF { static Extended Run(const Node* n) { return Exponential<M>(n); } };
+template <int M> struct LogarithmF { static Extended Run(const Node* n) { return Logarithm<M>(n); } };
 
 Extended Leaf(const Node* n) { return *n->a; }
 
@@ -617,6 +678,9 @@ private:
     {
         const Extended* e = Folded(n->Children[1]);
         std::int64_t whole = 0;
+        const Extended* base = Folded(n->Children[0]);
+        if (!e && base && *base > 0 && *base <= __LDBL_MAX__)
+            return PowerOfConstantBase(n, base);
         if (!e || !WholeExponent(*e, whole))
             return BinaryNode<PowOp>(n);
         if (whole == 2) {
@@ -637,6 +701,24 @@ private:
         }
         Node* s = Unary<PowerIntF>(n->Children[0]);
         s->n = whole;
+        return s;
+    }
+
+    // A constant base: its logarithm once (a folded value never changes).
+    Node* PowerOfConstantBase(TEval* n, const Extended* base)
+    {
+        Node* s = NewNode();
+        s->a = base;
+        const int r = Operand(n->Children[1], s->b, s->r);
+        ConstOperand(s, n->Children[1], s->b, kDoubleB, s->db);
+        MarkMain(s, kStep, r);
+        switch (r) {
+        case kLeaf: s->fn = &PowerOfConstant<kLeaf>; break;
+        case kPair: s->fn = &PowerOfConstant<kPair>; break;
+        case kTwin: s->fn = &PowerOfConstant<kTwin>; break;
+        default: s->fn = &PowerOfConstant<kStep>; break;
+        }
+        fastmath::detail::LnParts(*base, s->lnHi, s->lnLo);
         return s;
     }
 
@@ -694,6 +776,9 @@ private:
         case builtins::BuiltinTag::Sqrt: s = Unary<SquareRootF>(f->Arg()); break;
         case builtins::BuiltinTag::Sin: s = Unary<SineF>(f->Arg()); break;
         case builtins::BuiltinTag::Cos: s = Unary<CosineF>(f->Arg()); break;
+        case builtins::BuiltinTag::Tan: s = Unary<TangentF>(f->Arg()); break;
+        case builtins::BuiltinTag::Exp: s = Unary<ExponentialF>(f->Arg()); break;
+        case builtins::BuiltinTag::Ln: s = Unary<LogarithmF>(f->Arg()); break;
         case builtins::BuiltinTag::None: s = Unary<CallF>(f->Arg()); break;
         }
         if (s)

@@ -96,6 +96,7 @@ public:
         const std::uint64_t* run = nullptr;                  // shared steps: the program's run number
         mutable std::uint64_t mark = 0;                      // run in which `cache` was computed
         mutable Extended cache = 0;
+        Extended lnHi = 0, lnLo = 0;                         // ln of a constant positive base (a)
     };
 
 private:

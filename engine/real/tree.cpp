@@ -2,6 +2,7 @@
 
 #include "engine/checked.h"
 #include "engine/real/errors.h"
+#include "engine/real/fastmath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -24,8 +25,15 @@ inline bool IsLeaf(const TEval* n)
 
 } // namespace
 
-// Natural logarithm with the processor's faults (engine/checked.h).
-Extended CheckedLn(Extended x) { return checked::ln(x); }
+// Natural logarithm with the processor's faults (those of checked::ln).
+Extended CheckedLn(Extended x)
+{
+    if (std::isnan(x) || x < 0)
+        throw EInvalidOp();
+    if (x == 0)
+        throw EZeroDivide();
+    return fastmath::Ln(x);
+}
 
 // General power of two reals (x^0 = 1, 0^y = 0 for y > 0, integer exponents by
 // repeated multiplication semantics, otherwise through the logarithm).
@@ -39,16 +47,13 @@ Extended CheckedPower(Extended base, Extended exponent)
         throw EZeroDivide();
     }
     const Extended magnitude = std::fabs(exponent);
-    // Whether the exponent is an integer (to 2^31 - 1), through a double: exact
-    // for such integers, and converted to an integer by truncation without
-    // changing the x87 rounding mode (truncl and a long double cast each do so
-    // twice, which costs more than the rest of a small power).
-    const auto whole = magnitude <= 2147483647.0L
-        ? static_cast<std::int64_t>(static_cast<double>(magnitude)) : std::int64_t(-1);
-    // Integer exponents by repeated squaring, as the platform's integer power.
-    if (whole >= 0 && static_cast<Extended>(whole) == magnitude)
-        return checked::IntPower(base, exponent < 0, static_cast<std::uint64_t>(whole));
-    if (magnitude < 0x1p64L) {
+    // Whether the exponent is an integer: rounded to the nearest one below
+    // 2^62 (without a call or a change of the x87 rounding mode, which cost
+    // more than the rest of a small power), truncated below 2^64.
+    if (magnitude < 0x1p62L) {
+        if (!fastmath::NotWhole(magnitude))
+            return checked::IntPower(base, exponent < 0, static_cast<std::uint64_t>(fastmath::detail::WholeToInt(magnitude)));
+    } else if (magnitude < 0x1p64L) {
         if (truncl(magnitude) == magnitude)
             return checked::IntPower(base, exponent < 0, static_cast<std::uint64_t>(magnitude));
     } else if (std::isfinite(magnitude)) {
@@ -57,7 +62,7 @@ Extended CheckedPower(Extended base, Extended exponent)
     }
     if (base < 0)
         throw EInvalidOp();
-    return checked::result(powl(base, exponent));
+    return checked::result(fastmath::Pow(base, exponent));
 }
 
 EngineState& engineState()

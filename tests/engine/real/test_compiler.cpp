@@ -393,6 +393,36 @@ TEST_F(CompilerTest, DeepNestingEndsWithACompileError)
     EXPECT_EQ(Value(sum), 2401);
 }
 
+// Nesting past what a compile may enter is refused at once with the plain
+// message, in every form; nesting just below it compiles to the right value;
+// parentheses that do not pair up keep their own message however deep.
+TEST_F(CompilerTest, NestingPastTheCapIsRefusedWithItsMessage)
+{
+    struct Case {
+        const char* open;
+        const char* inner;
+        int depth;
+    };
+    const Case refused[] = {
+        {"(", "1", 10000}, {"(1+", "1", 10000}, {"(x+", "x", 10000}, {"sin(", "x", 5000}, {"(", "x", 3400},
+    };
+    for (const Case& c : refused) {
+        SCOPED_TRACE(std::string(c.open) + " " + std::to_string(c.depth));
+        const QString text = QString::fromLatin1(c.open).repeated(c.depth) + QLatin1String(c.inner) +
+                             QString(c.depth, QLatin1Char(')'));
+        EXPECT_EQ(Raised(text), QStringLiteral("Expresión demasiado compleja"));
+    }
+    x->SetValue(1);
+    const int deep = 1000;
+    EXPECT_EQ(Value(QStringLiteral("(x+").repeated(deep) + QStringLiteral("x") + QString(deep, QLatin1Char(')'))),
+              deep + 1);
+    EXPECT_EQ(Failure(QString(10000, QLatin1Char('(')) + QStringLiteral("1") + QString(9999, QLatin1Char(')'))),
+              QStringLiteral("Faltan paréntesis"));
+    EXPECT_EQ(Failure(QString(10000, QLatin1Char('(')) + QStringLiteral("1") + QString(10000, QLatin1Char(')')) +
+                      QStringLiteral("*")),
+              QStringLiteral("Falta operando después de \"*\""));
+}
+
 // Every range of these texts fails at every split: the splitter's cubic worst
 // case. The compile ends with a clear error instead of running for minutes.
 // (The same sum ending in a number compiles on the linear path.)

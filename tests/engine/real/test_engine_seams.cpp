@@ -91,7 +91,9 @@ TEST_F(EngineSeams, BuiltInsRunInLineByTheirTag)
         BuiltinTag tag;
     } cases[] = {
         {"sqrt", BuiltinTag::Sqrt}, {"raiz", BuiltinTag::Sqrt}, {"sin", BuiltinTag::Sin},
-        {"sen", BuiltinTag::Sin},   {"cos", BuiltinTag::Cos},   {"tan", BuiltinTag::None},
+        {"sen", BuiltinTag::Sin},   {"cos", BuiltinTag::Cos},   {"tan", BuiltinTag::Tan},
+        {"tg", BuiltinTag::Tan},    {"exp", BuiltinTag::Exp},   {"ln", BuiltinTag::Ln},
+        {"log", BuiltinTag::None},  {"exp10", BuiltinTag::None},
         {"sqr", BuiltinTag::None},  {"Si", BuiltinTag::None},   {"Pi", BuiltinTag::None},
     };
     for (const Case& c : cases) {
@@ -109,7 +111,7 @@ TEST_F(EngineSeams, BuiltInsRunInLineByTheirTag)
     real::TVariable* x = e.AddVariable(QStringLiteral("x"));
     e.AddFunction1(QStringLiteral("raizsola"), real::BuiltinFn1{real::builtins::FindBuiltin(QStringLiteral("sqrt"))->fn1},
                    {}, QString());
-    for (const char* text : {"sqrt(x)", "raizsola(x)", "sin(x)+cos(x)"}) {
+    for (const char* text : {"sqrt(x)", "raizsola(x)", "sin(x)+cos(x)", "tan(x)+exp(x)*ln(x)", "2^x+x^x+x^3.5"}) {
         SCOPED_TRACE(text);
         e.SetText(QString::fromLatin1(text));
         ASSERT_NE(e.Root, nullptr);

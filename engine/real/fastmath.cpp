@@ -1,0 +1,7 @@
+#include "engine/real/fastmath.h"
+
+namespace real::fastmath {
+
+#include "engine/real/mathtables.inc"
+
+} // namespace real::fastmath
