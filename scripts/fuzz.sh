@@ -17,7 +17,8 @@
 #                               the committed corpus.
 # Every input is also compiled both ways (linear path, splitter alone) and must
 # give the same tree and messages; an input of up to 1,000 characters whose
-# compile takes longer than SUMBRIX_FUZZ_COMPILE_MS (1000 ms by default) fails.
+# compile takes more processor time than SUMBRIX_FUZZ_COMPILE_MS (1000 ms by
+# default) fails.
 # Each target runs whatever the others did; the script fails at the end, naming
 # the targets that failed.
 set -euo pipefail
