@@ -2,22 +2,11 @@
 // sum in the main window, the complex-number offer after an invalid operation
 // (found while compiling) answered "No" and "Sí", and the user-definitions
 // dialog opened from the tools menu with the keyboard.
-#include "programdriver.h"
-
-#include <gtest/gtest.h>
+#include "programtest.h"
 
 namespace {
 
-class BoxesOnScreen : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(p.ready()) << p.error().toStdString();
-        p.writeSettings();
-        ASSERT_TRUE(p.start()) << p.error().toStdString();
-    }
-    ProgramDriver p;
-};
+using BoxesOnScreen = ProgramTest;
 
 TEST_F(BoxesOnScreen, EscStopsALongSum)
 {

@@ -2,9 +2,7 @@
 // real boxes: letter prompts answered and cancelled, an error box in the middle
 // of a calculation, typing after Enter, and what the program writes on close
 // (expr.lst and the history pairs of sumbrix.ini with their assignments).
-#include "programdriver.h"
-
-#include <gtest/gtest.h>
+#include "programtest.h"
 
 namespace {
 
@@ -12,14 +10,8 @@ const QString kPromptA = QStringLiteral("^Indique el valor de la variable a$");
 const QString kPromptB = QStringLiteral("^Indique el valor de la variable b$");
 const QString kPromptC = QStringLiteral("^Indique el valor de la variable c$");
 
-class CalculationOnScreen : public ::testing::Test {
+class CalculationOnScreen : public ProgramTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(p.ready()) << p.error().toStdString();
-        p.writeSettings();
-        ASSERT_TRUE(p.start()) << p.error().toStdString();
-    }
     // Waits for the prompt, types the answer over the proposed text and
     // presses Enter; the prompt must go.
     void answer(const QString& prompt, const QString& text) const
@@ -28,7 +20,6 @@ protected:
         ASSERT_FALSE(id.isEmpty()) << "no prompt " << prompt.toStdString();
         EXPECT_TRUE(p.answerUntilGone(id, text)) << "the prompt took no answer";
     }
-    ProgramDriver p;
 };
 
 TEST_F(CalculationOnScreen, LetterPromptsAreAnsweredAndCancelled)

@@ -2,20 +2,12 @@
 // with its Ctrl key and closed with it again, and a tool window moved and
 // sized, left open while the program closes, and found at the same place at
 // the next start.
-#include "programdriver.h"
-
-#include <gtest/gtest.h>
+#include "programtest.h"
 
 namespace {
 
-class ToolsOnScreen : public ::testing::Test {
+class ToolsOnScreen : public ProgramTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(p.ready()) << p.error().toStdString();
-        p.writeSettings();
-        ASSERT_TRUE(p.start()) << p.error().toStdString();
-    }
     QString openTitles() const
     {
         QStringList out;
@@ -23,7 +15,6 @@ protected:
             out << p.windowName(id);
         return out.join(QStringLiteral(", "));
     }
-    ProgramDriver p;
 };
 
 TEST_F(ToolsOnScreen, EveryToolWindowOpensAndClosesWithItsKey)
