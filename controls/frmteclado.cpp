@@ -116,12 +116,13 @@ QPixmap keypadPicture()
 } // namespace
 
 TfmTeclado::TfmTeclado(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
 {
     setObjectName(QStringLiteral("fmTeclado"));
     setFixedSize(kClientWidth, kClientHeight);
-    // Shown when the mouse passes over a box: the box keeps the keys until
-    // the user clicks the keyboard.
+    // Shown when the mouse passes over a box: the box keeps the keys. Without
+    // a window manager nothing else keeps the keyboard window, which pops up
+    // under the pointer, from taking them.
     setAttribute(Qt::WA_ShowWithoutActivating);
     QFont font(QStringLiteral("Tahoma"));
     font.setPixelSize(11);

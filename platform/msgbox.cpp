@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QtDebug>
 
+#include <algorithm>
+
 QMessageBox::StandardButton ButtonOfResult(int result)
 {
     switch (result) {
@@ -46,6 +48,13 @@ std::unique_ptr<QMessageBox> BuildMessageBox(const QString& text, const QString&
                                              QWidget* parent)
 {
     auto box = std::make_unique<QMessageBox>(parent);
+    // A box must never stand under a window that stays on top (the start's
+    // splash, a main window kept above the others): it stays on top as well.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    if (std::any_of(windows.begin(), windows.end(), [&](const QWidget* w) {
+            return w != box.get() && w->isVisible() && w->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+        }))
+        box->setWindowFlag(Qt::WindowStaysOnTopHint);
     box->setWindowTitle(caption);
     box->setText(text);
     switch (flags & mb::IconMask) {

@@ -8,7 +8,7 @@ packages=(
   libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fontconfig
-  xvfb xauth libxcb-cursor0 xdotool x11-apps x11-xserver-utils
+  xvfb xauth libxcb-cursor0 xdotool x11-apps x11-xserver-utils xclip
   locales
   clang libclang-rt-14-dev
   libmuparser-dev libfparser-dev python3-mpmath

@@ -30,6 +30,11 @@ void TToolWindow::ForgetHost()
 
 TToolWindow::~TToolWindow()
 {
+    // The place is kept however the window goes: closed by the user, or
+    // destroyed with the main window while still open. A window never shown
+    // has no place of its own to keep.
+    if (m_placed)
+        SaveFormPos(this);
     ForgetHost();
     const auto it = Registry().find(objectName());
     if (it != Registry().end() && it.value() == this)

@@ -2,7 +2,7 @@
 // The base of every tool window (matrices, primes, statistics, fractions,
 // complex numbers, sequences, polynomials, dates, units, formulas, periodic
 // table): a TFormMX that exists once per name, finds its place of the last
-// session when first shown (and saves it when closed), takes the main
+// session when first shown (and saves it when closed or destroyed), takes the main
 // window's scheme and fonts at creation and at every change of them, snaps to
 // the edges as the main window's option says, and tells its host when it is
 // closed.

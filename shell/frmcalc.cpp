@@ -282,7 +282,11 @@ void TfrmCalcu::BuildControls()
     });
     split->addWidget(FormulaView);
     split->addWidget(Lista);
-    split->setSizes({90, 110});
+    // Either side may shrink to nothing (the splitter then collapses it), so
+    // that a list's own minimum never takes the picture's share.
+    FormulaView->setMinimumHeight(1);
+    Lista->setMinimumHeight(1);
+    split->setSizes({kDesignedSplit[0], kDesignedSplit[1]});
     mid->addWidget(split);
     root->addWidget(Panel3, 1);
 
@@ -800,9 +804,10 @@ void TfrmCalcu::Calculate()
     if (out.Ready && out.KeepText)
         UpdateExpressionHistory(text);
     m_resultReady = out.Ready;
-    // An invalid operation (a root of a negative number...) offers the
+    // An invalid operation (a root of a negative number...), met while
+    // evaluating or already while compiling (a constant folded), offers the
     // complex-number window, once this request has ended.
-    if (out.Ready && m_calc->Main().ErrorCode == kInvalidOperation)
+    if (!out.Empty && m_calc->Main().HasError && m_calc->Main().ErrorCode == kInvalidOperation)
         QTimer::singleShot(0, this, [this, text] {
             TApplication::Guarded([&] {
                 OfferComplexCalculation(*this, this, text, [this] { ShowTool(TfmComplex::kName, true); });
@@ -821,6 +826,11 @@ void TfrmCalcu::LongWorkTick(double done)
 
 bool TfrmCalcu::CalculationInput(QEvent* event)
 {
+    // A box that opens while the calculation runs (a letter's prompt, an
+    // error box, a tool window's question) is modal: it takes its input as
+    // usual, Esc included, and the windows it blocks get none anyway.
+    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != this)
+        return false;
     switch (event->type()) {
     case QEvent::KeyPress:
         if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
@@ -863,8 +873,13 @@ void TfrmCalcu::UpdateExpressionHistory(const QString& text)
     const int maxList = std::max(0, Calc().MaxList);
     while (cmbEdit->count() > maxList)
         cmbEdit->removeItem(maxList);
-    if (cmbEdit->count() > 0)
+    if (cmbEdit->count() > 0) {
+        // The first entry becomes the box's text, all of it selected, so
+        // that what is typed next replaces it.
         cmbEdit->setCurrentIndex(0);
+        cmbEdit->SetText(cmbEdit->itemText(0));
+        cmbEdit->lineEdit()->selectAll();
+    }
 }
 
 bool TfrmCalcu::AddToHistory()

@@ -146,6 +146,8 @@ public:
     // "Minimizar": minimized, and into the notification area when "MinIcon"
     // is set.
     void MinimizeToTray();
+    // Whether the desktop has a notification area (tests replace it).
+    std::function<bool()> NotificationAreaAvailable;
     void TrayActivated(int reason);
     // After the splitter moved: near its ends the picture or the history
     // collapses.
@@ -312,6 +314,7 @@ protected:
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
 
 private:
     void FormCreate();
@@ -345,6 +348,7 @@ private:
     void AttachMenuDrawing();
     std::unique_ptr<TMenuDrawing> m_menuDrawing;
     bool m_inTray = false;
+    bool HasNotificationArea() const;
     QLineEdit* m_editTarget = nullptr;
     struct ConfigureItem {
         QAction* action;
@@ -404,10 +408,17 @@ private:
     // The expression history is being rearranged: no live drawing.
     bool m_updatingHistory = false;
     bool m_closed = false;
+    // The window has been shown: its panels have the heights of its layout.
+    bool m_laidOut = false;
+    // The picture's and the history's heights to give once the window shows.
+    QList<int> m_pendingSplit;
     // The user menus are filled when they are first shown after a load.
     bool m_constantsMenuStale = false;
     bool m_functionsMenuStale = false;
 };
+
+// The heights of the picture and of the history list as designed.
+inline constexpr int kDesignedSplit[2] = {90, 110};
 
 // The main window (made by the program's start-up).
 extern TfrmCalcu* frmCalcu;

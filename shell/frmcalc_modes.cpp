@@ -194,7 +194,9 @@ void TfrmCalcu::SetReduced(bool on)
 void TfrmCalcu::MinimizeToTray()
 {
     showMinimized();
-    if (!Calc().MinIcon)
+    // Without a notification area there is nowhere to come back from: the
+    // window is only minimized, as without the option.
+    if (!Calc().MinIcon || !HasNotificationArea())
         return;
     m_inTray = true;
     if (!m_tray) {
@@ -230,13 +232,33 @@ void TfrmCalcu::RestoreFromNotificationArea()
     activateWindow();
 }
 
+bool TfrmCalcu::HasNotificationArea() const
+{
+    return NotificationAreaAvailable ? NotificationAreaAvailable() : QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void TfrmCalcu::showEvent(QShowEvent* e)
+{
+    TFormMX::showEvent(e);
+    m_laidOut = true;
+    if (!m_pendingSplit.isEmpty()) {
+        const int wanted = m_pendingSplit.value(0) + m_pendingSplit.value(1);
+        const int room = Splitter1->height() - Splitter1->handleWidth();
+        // Heights that do not fit share the room in their proportion.
+        if (wanted > 0 && room > 0 && wanted != room)
+            m_pendingSplit = {room * m_pendingSplit.value(0) / wanted, room - room * m_pendingSplit.value(0) / wanted};
+        Splitter1->setSizes(m_pendingSplit);
+        m_pendingSplit.clear();
+    }
+}
+
 void TfrmCalcu::changeEvent(QEvent* e)
 {
     TFormMX::changeEvent(e);
     // Minimized by the system (or the title bar's button): to the
     // notification area when the option says so.
     if (e->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized) && !m_inTray &&
-        Calc().MinIcon)
+        Calc().MinIcon && HasNotificationArea())
         QTimer::singleShot(0, this, [this] {
             if (windowState() & Qt::WindowMinimized && !m_inTray)
                 MinimizeToTray();

@@ -105,11 +105,17 @@ void TfrmCalcu::ReadOptions(TZelIniFile& ini)
     SetShowBar(boolean("VerBarra", true));
     SetShowTotal(boolean("VerTotal", true));
     SetShowHistory(boolean("VerHistorial", true));
-    const QList<int> sizes = Splitter1->sizes();
-    const int pictureHeight = integer("AltoF", sizes.value(0));
-    const int historyHeight = integer("AltoH", sizes.value(1));
-    if (pictureHeight >= 0 && historyHeight >= 0)
+    // Without saved heights the designed split stays (the splitter has no
+    // heights of its own before the window is first laid out).
+    const int pictureHeight = integer("AltoF", kDesignedSplit[0]);
+    const int historyHeight = integer("AltoH", kDesignedSplit[1]);
+    if (pictureHeight >= 0 && historyHeight >= 0) {
         Splitter1->setSizes({pictureHeight, historyHeight});
+        // Before the first show the splitter has no height to share out:
+        // the heights are given again once it has.
+        if (!m_laidOut)
+            m_pendingSplit = {pictureHeight, historyHeight};
+    }
     // The tool windows reopen through the tool protocol; until a tool exists
     // its flag is kept as it was read.
     for (const char* key : kToolKeys)
@@ -225,9 +231,11 @@ void TfrmCalcu::ApplySettings()
         w->setAutoFillBackground(true);
     };
     // The height: the top panel, the bottom bar when shown, and the picture
-    // and history panel when shown (100 pixels when it had shrunk to nothing).
+    // and history panel when shown (100 pixels when it has no useful height:
+    // shrunk to nothing, or never laid out yet, before the window first shows).
     const int minimum = Panel1->sizeHint().height() + (Panel2->isVisibleTo(this) ? Panel2->sizeHint().height() : 0);
-    const int middle = Panel3->height() > 23 ? Panel3->height() : 100;
+    const int own = m_laidOut ? Panel3->height() : 0;
+    const int middle = own > 23 ? own : 100;
     setMinimumHeight(minimum);
     resize(width(), minimum + (Panel3->isVisibleTo(this) ? middle : 0));
     // The expression history is cut to the history length.

@@ -48,6 +48,24 @@ TEST_F(MessageBoxes, FlagsBecomeButtonsAndIcons)
     }
 }
 
+TEST_F(MessageBoxes, ABoxStandsAboveAWindowThatStaysOnTop)
+{
+    // Nothing stays on top: an ordinary box.
+    EXPECT_FALSE(BuildMessageBox(QStringLiteral("x"), QStringLiteral("y"), mb::Ok)
+                     ->windowFlags()
+                     .testFlag(Qt::WindowStaysOnTopHint));
+    // A splash over everything: the box shown meanwhile goes above it too.
+    QWidget splash(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    splash.show();
+    EXPECT_TRUE(BuildMessageBox(QStringLiteral("x"), QStringLiteral("y"), mb::YesNo)
+                    ->windowFlags()
+                    .testFlag(Qt::WindowStaysOnTopHint));
+    splash.hide();
+    EXPECT_FALSE(BuildMessageBox(QStringLiteral("x"), QStringLiteral("y"), mb::Ok)
+                     ->windowFlags()
+                     .testFlag(Qt::WindowStaysOnTopHint));
+}
+
 TEST_F(MessageBoxes, EscapeAnswers)
 {
     EXPECT_EQ(EscapeResult(mb::Ok), idOk);

@@ -66,6 +66,34 @@ TEST_F(ToolWindowTest, PlaceIsSavedAtClosingAndRestoredAtTheNextFirstShow)
     EXPECT_EQ(again.size(), QSize(320, 210));
 }
 
+TEST_F(ToolWindowTest, PlaceIsSavedWhenTheWindowGoesWhileOpen)
+{
+    const QString ini = SettingsFileName();
+    {
+        // Destroyed with its owner while still on the screen.
+        auto* w = new TfmPrueba(host, nullptr);
+        w->show();
+        w->move(70, 90);
+        w->resize(330, 220);
+        delete w;
+    }
+    EXPECT_EQ(ProfileReadString(ini, QStringLiteral("PosfmPrueba"), QStringLiteral("Width"), QString()),
+              QStringLiteral("330"));
+    EXPECT_EQ(ProfileReadString(ini, QStringLiteral("PosfmPrueba"), QStringLiteral("First"), QString()),
+              QStringLiteral("0"));
+    TfmPrueba again(host, nullptr);
+    again.show();
+    EXPECT_EQ(again.size(), QSize(330, 220));
+}
+
+TEST_F(ToolWindowTest, AWindowNeverShownKeepsNoPlace)
+{
+    delete new TfmPrueba(host, nullptr);
+    EXPECT_EQ(ProfileReadString(SettingsFileName(), QStringLiteral("PosfmPrueba"), QStringLiteral("First"),
+                                QStringLiteral("none")),
+              QStringLiteral("none"));
+}
+
 TEST_F(ToolWindowTest, SchemeAtFirstShowAndAtEveryChange)
 {
     TfmPrueba w(host, nullptr);

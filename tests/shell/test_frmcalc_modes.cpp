@@ -104,6 +104,7 @@ TEST_F(ModesTest, ReducedModeShrinksToTheTopPanelWhileTheMouseIsAway)
 TEST_F(ModesTest, MinimizeGoesToTheNotificationAreaOnlyWithMinIcon)
 {
     openNotFirstRun();
+    w->NotificationAreaAvailable = [] { return true; };
     w->show();
     QTest::mouseClick(w->SpeedButton8, Qt::LeftButton);
     EXPECT_FALSE(w->InNotificationArea());
