@@ -3,6 +3,7 @@
 #include "tools/matrices/matrizp.h"
 
 #include "engine/errors.h"
+#include "engine/formatonum.h"
 #include "oracle.h"
 #include "support/fixtures.h"
 #include "testtext.h"
@@ -255,14 +256,22 @@ TEST_F(MatrizTest, SymbolicSolutionsCarryDenominators)
     EXPECT_EQ(Cells(inv), QStringLiteral("1 / x, -x^-1; 0, 1"));
 }
 
-TEST_F(MatrizTest, IntegersBeyondTheMantissaAreRefused)
+TEST_F(MatrizTest, IntegersBeyondTheMantissaStayExact)
 {
     const TMatriz m = Make({{"3000000000000", "7"}, {"5", "4000000000000"}});
-    EXPECT_EQ(Message([&] { m.Determinant(); }),
-              QStringLiteral("Los números de la matriz exceden la precisión del cálculo exacto (64 bits)"));
+    EXPECT_EQ(m.ExactDeterminant(), (TExactNumber{QStringLiteral("11999999999999999999999965"), QStringLiteral("1")}));
+    EXPECT_EQ(ConstantValue(m.Determinant()), 11999999999999999999999965.0L);
+    // x = (4e12 - 7) / D, y = (3e12 - 5) / D
     TMatriz s = Make({{"3000000000000", "7", "1"}, {"5", "4000000000000", "1"}});
-    EXPECT_EQ(Message([&] { s.Solve(kNever); }),
-              QStringLiteral("Los números de la matriz exceden la precisión del cálculo exacto (64 bits)"));
+    const TMatriz x = s.Solve(kNever);
+    EXPECT_EQ(Cells(x), QStringLiteral("3999999999993|11999999999999999999999965; "
+                                       "599999999999|2399999999999999999999993"));
+    ASSERT_NE(x.GetExact(1, 1), nullptr);
+    EXPECT_EQ(x.GetDenominator(1, 1), nullptr);
+    // The decimal formats write the 80-bit value.
+    NumberFormat().Mode = nfFloat;
+    EXPECT_EQ(x.CellText(1, 2), NumberFormat().Format(x.GetExact(1, 2)->Value));
+    EXPECT_NEAR(double(x.GetExact(1, 2)->Value), 2999999999995.0 / 11999999999999999999999965.0, 1e-28);
 }
 
 TEST_F(MatrizTest, SizesAreCapped)
