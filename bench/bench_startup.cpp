@@ -49,14 +49,20 @@ public:
 };
 
 // A program folder as after the first run (settings say the first-run offer
-// was made), so no box interrupts the start-up.
+// was made, the tips are not shown at start), so no box interrupts the
+// start-up: a modal box would hold the program open after its main window
+// closed.
 void PrepareProgramFolder(const QString& dir)
 {
     SetExeDir(dir);
     Basicos().ExeFile = QDir(dir).filePath(QStringLiteral("sumbrix"));
-    QFile f(QDir(dir).filePath(QStringLiteral("sumbrix.ini")));
-    if (!f.exists() && f.open(QIODevice::WriteOnly))
-        f.write("[Opciones]\r\nVer=280\r\n");
+    auto write = [&](const char* name, const char* text) {
+        QFile f(QDir(dir).filePath(QString::fromLatin1(name)));
+        if (!f.exists() && f.open(QIODevice::WriteOnly))
+            f.write(text);
+    };
+    write("sumbrix.ini", "[Opciones]\r\nVer=280\r\n");
+    write("tips.ini", "[OPC]\r\nUsa=0\r\n");
 }
 
 TfrmCalcu* MainWindow()
@@ -122,9 +128,16 @@ void BM_StartupProcess(benchmark::State& state)
         while (!ready && child.waitForReadyRead(10000))
             ready = child.readAll().contains("ready");
         const double seconds = clock.nsecsElapsed() / 1e9;
-        child.waitForFinished(10000);
-        if (!ready || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
+        if (!ready) {
+            child.kill();
+            child.waitForFinished(1000);
             state.SkipWithError("the child program did not reach a usable main window");
+            break;
+        }
+        if (!child.waitForFinished(10000) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
+            child.kill();
+            child.waitForFinished(1000);
+            state.SkipWithError("the child program did not end after its main window closed");
             break;
         }
         state.SetIterationTime(seconds);

@@ -275,9 +275,10 @@ std::int64_t CountInChild(const std::function<std::int64_t()>& work, double expe
     return result;
 }
 
-// Counts up to this bound (and n-th primes below it) take a few
-// milliseconds on one thread and run at once.
-constexpr std::int64_t kCountHereLimit = INT64_C(2000000000);
+// Counts up to this bound (and n-th primes below it) take at most a
+// millisecond or so on one thread, less than starting the forked process
+// costs, and run at once.
+constexpr std::int64_t kCountHereLimit = INT64_C(1000000000);
 
 // A rough duration of a count up to x on every core, in seconds.
 double ExpectedSeconds(std::int64_t x)

@@ -1,12 +1,14 @@
 // The exact elimination of number matrices over whole numbers of any size,
-// against a plain Gaussian elimination over GMP's fractions (a pivot divides
-// its row): determinants, solutions and inverses up to 30 × 30 and beyond
+// against the tests' plain Gaussian elimination over GMP's fractions (a pivot
+// divides its row): determinants, solutions and inverses up to 30 × 30 and beyond
 // 64 bits, cells typed as decimals and fractions, and the texts of the
 // number formats.
 #include "tools/matrices/matrizp.h"
 
 #include "engine/formatonum.h"
+#include "oracle.h"
 #include "support/fixtures.h"
+#include "testtext.h"
 
 #include <gmpxx.h>
 
@@ -20,56 +22,8 @@ using ExactMatrixTest = CoreStateTest;
 
 using Rows = std::vector<std::vector<mpq_class>>;   // [row][col]
 
-mpq_class OracleDeterminant(Rows a)
-{
-    const std::size_t n = a.size();
-    mpq_class det = 1;
-    for (std::size_t k = 0; k < n; ++k) {
-        std::size_t p = k;
-        while (p < n && a[p][k] == 0)
-            ++p;
-        if (p == n)
-            return 0;
-        if (p != k) {
-            std::swap(a[p], a[k]);
-            det = -det;
-        }
-        det *= a[k][k];
-        for (std::size_t r = k + 1; r < n; ++r) {
-            const mpq_class f = a[r][k] / a[k][k];
-            for (std::size_t c = k; c < n; ++c)
-                a[r][c] -= f * a[k][c];
-        }
-    }
-    return det;
-}
-
-// [A | B] reduced to [I | X]; nothing when A is singular.
-std::optional<Rows> OracleSolve(Rows a)
-{
-    const std::size_t n = a.size(), cols = a[0].size();
-    for (std::size_t k = 0; k < n; ++k) {
-        std::size_t p = k;
-        while (p < n && a[p][k] == 0)
-            ++p;
-        if (p == n)
-            return std::nullopt;
-        std::swap(a[p], a[k]);
-        const mpq_class pivot = a[k][k];
-        for (std::size_t c = 0; c < cols; ++c)
-            a[k][c] /= pivot;
-        for (std::size_t r = 0; r < n; ++r)
-            if (r != k && a[r][k] != 0) {
-                const mpq_class f = a[r][k];
-                for (std::size_t c = 0; c < cols; ++c)
-                    a[r][c] -= f * a[k][c];
-            }
-    }
-    Rows x(n);
-    for (std::size_t r = 0; r < n; ++r)
-        x[r].assign(a[r].begin() + std::ptrdiff_t(n), a[r].end());
-    return x;
-}
+mpq_class OracleDeterminant(const Rows& a) { return oracle::Determinant(a); }
+std::optional<Rows> OracleSolve(const Rows& a) { return oracle::Solve(a); }
 
 // The exact value of an 80-bit number.
 mpq_class ExactOf(Extended v)
@@ -101,15 +55,7 @@ QString Text(const mpq_class& v)
     return v.get_den() == 1 ? num : num + QLatin1Char('|') + QString::fromStdString(v.get_den().get_str());
 }
 
-// Cells as the grids give them: each a number or fraction text.
-TMatriz FromRows(const std::vector<std::vector<QString>>& rows)
-{
-    TMatriz m = TMatriz::CreateEmpty(int(rows[0].size()), int(rows.size()));
-    for (int r = 0; r < int(rows.size()); ++r)
-        for (int c = 0; c < int(rows[0].size()); ++c)
-            m.SetCell(c + 1, r + 1, TPoliN(rows[std::size_t(r)][std::size_t(c)]));
-    return m;
-}
+using matrixtest::Make;
 
 struct TRandomCase {
     std::vector<std::vector<QString>> Texts;
@@ -157,7 +103,7 @@ TEST_F(ExactMatrixTest, DeterminantsAgreeWithExactFractionsAtEverySize)
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.n << " range " << c.range << (c.fractions ? " fractions" : ""));
         const TRandomCase rc = RandomCase(rng, c.n, c.n, c.range, c.fractions);
-        const TMatriz m = FromRows(rc.Texts);
+        const TMatriz m = Make(rc.Texts);
         const mpq_class expected = OracleDeterminant(rc.Values);
         const TExactNumber d = m.ExactDeterminant();
         EXPECT_EQ(Text(mpq_class(d.Num.toStdString() + "/" + d.Den.toStdString())), Text(expected));
@@ -192,7 +138,7 @@ TEST_F(ExactMatrixTest, SolutionsAndInversesAgreeWithExactFractions)
             rc = RandomCase(rng, c.n, c.n + c.rhs, c.range, c.fractions);
             expected = OracleSolve(rc.Values);
         }
-        TMatriz m = FromRows(rc.Texts);
+        TMatriz m = Make(rc.Texts);
         const TMatriz x = m.Solve([](const QString&, const QString&) -> bool { throw std::logic_error("singular"); });
         ASSERT_EQ(x.Cols(), c.rhs);
         ASSERT_EQ(x.Rows(), c.n);
@@ -214,7 +160,7 @@ TEST_F(ExactMatrixTest, SolutionsAndInversesAgreeWithExactFractions)
                 wide[std::size_t(r)].push_back(r == c ? 1 : 0);
         const std::optional<Rows> expected = OracleSolve(wide);
         ASSERT_TRUE(expected);
-        TMatriz m = FromRows(rc.Texts);
+        TMatriz m = Make(rc.Texts);
         m.Invert();
         for (int r = 1; r <= n; ++r)
             for (int c = 1; c <= n; ++c)
@@ -234,7 +180,7 @@ TEST_F(ExactMatrixTest, HilbertMatricesAreExact)
             texts[std::size_t(r)].push_back(QStringLiteral("1|%1").arg(r + c + 1));
             values[std::size_t(r)].push_back(mpq_class(1, r + c + 1));
         }
-    TMatriz m = FromRows(texts);
+    TMatriz m = Make(texts);
     EXPECT_EQ(ExactText(m.ExactDeterminant()), Text(OracleDeterminant(values)));
     m.Invert();
     Rows wide = values;
@@ -290,7 +236,7 @@ TEST_F(ExactMatrixTest, ValuesOfHugeFractionsRoundOnceTo80Bits)
         if (!x)
             continue;
         auto t = [](long v) { return QString::number(v); };
-        TMatriz m = FromRows({{t(a), t(b), t(e)}, {t(c), t(d), t(f)}});
+        TMatriz m = Make({{t(a), t(b), t(e)}, {t(c), t(d), t(f)}});
         const TMatriz s = m.Solve([](const QString&, const QString&) { return false; });
         for (int k = 1; k <= 2; ++k) {
             ASSERT_EQ(s.CellText(1, k), Text((*x)[std::size_t(k - 1)][0]));

@@ -14,15 +14,7 @@ namespace {
 
 using MatrizTest = CoreStateTest;
 
-// Rows of cell texts.
-TMatriz Make(const std::vector<std::vector<QString>>& rows)
-{
-    TMatriz m = TMatriz::CreateEmpty(int(rows[0].size()), int(rows.size()));
-    for (int r = 0; r < int(rows.size()); ++r)
-        for (int c = 0; c < int(rows[0].size()); ++c)
-            m.SetCell(c + 1, r + 1, TPoliN(rows[std::size_t(r)][std::size_t(c)]));
-    return m;
-}
+using matrixtest::Make;
 
 TMatriz FromInts(const std::vector<std::vector<int>>& rows)
 {
