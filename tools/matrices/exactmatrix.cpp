@@ -5,6 +5,7 @@
 
 #include <gmpxx.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -119,33 +120,80 @@ TExactNumber ToExact(const mpz_class& v)
     return out;
 }
 
-// A whole-number matrix, column by column.
+using Int128 = __int128;
+
+// A whole-number matrix, column by column: in 128-bit words when every minor
+// is below 2^60 in magnitude (so that the product of two fits), else in
+// GMP's numbers.
 struct TWholeMatrix {
     int Cols = 0, Rows = 0;
+    bool Small = false;
+    std::vector<Int128> SmallCells;
     std::vector<mpz_class> Cells;
-    mpz_class& At(int c, int r) { return Cells[std::size_t(c - 1) * std::size_t(Rows) + std::size_t(r - 1)]; }
+
+    std::size_t Index(int c, int r) const { return std::size_t(c - 1) * std::size_t(Rows) + std::size_t(r - 1); }
+    mpz_class Get(int c, int r) const;
 };
+
+mpz_class FromInt128(Int128 v)
+{
+    const bool negative = v < 0;
+    const unsigned __int128 a = negative ? -static_cast<unsigned __int128>(v) : static_cast<unsigned __int128>(v);
+    const std::uint64_t words[2] = {std::uint64_t(a), std::uint64_t(a >> 64)};
+    mpz_class z;
+    mpz_import(z.get_mpz_t(), 2, -1, sizeof words[0], 0, 0, words);
+    return negative ? mpz_class(-z) : z;
+}
+
+mpz_class TWholeMatrix::Get(int c, int r) const { return Small ? FromInt128(SmallCells[Index(c, r)]) : Cells[Index(c, r)]; }
+
+// Every minor is at most the product of the lengths of the rows (Hadamard's
+// bound): whole cells below 2^60 whose bound is below 2^60 go to 128 bits.
+bool ToSmall(const std::vector<Extended>& cells, TWholeMatrix& m)
+{
+    constexpr Extended kLimit = 1152921504606846976.0L;   // 2^60
+    Extended logBound = 0;
+    for (int r = 1; r <= m.Rows; ++r) {
+        Extended squares = 0;
+        for (int c = 1; c <= m.Cols; ++c) {
+            const Extended x = cells[m.Index(c, r)];
+            if (!(std::fabs(x) < kLimit) || x != std::trunc(x))
+                return false;
+            squares += x * x;
+        }
+        logBound += std::log2(std::max<Extended>(squares, 1)) / 2;
+    }
+    if (logBound >= 59)
+        return false;
+    m.Small = true;
+    m.SmallCells.resize(cells.size());
+    for (std::size_t i = 0; i < cells.size(); ++i)
+        m.SmallCells[i] = Int128(std::llround(cells[i]));
+    return true;
+}
 
 // The cells read as fractions, each row times the least common multiple of
 // its denominators; `scale` receives the multipliers.
 TWholeMatrix ToWhole(const std::vector<Extended>& cells, int cols, int rows, std::vector<mpz_class>* scale = nullptr)
 {
-    TWholeMatrix m{cols, rows, std::vector<mpz_class>(std::size_t(cols) * std::size_t(rows))};
-    std::vector<mpq_class> row(static_cast<std::size_t>(cols));
+    TWholeMatrix m{cols, rows};
     if (scale)
         scale->assign(std::size_t(rows), 1);
+    if (ToSmall(cells, m))
+        return m;
+    m.Cells.resize(std::size_t(cols) * std::size_t(rows));
+    std::vector<mpq_class> row(static_cast<std::size_t>(cols));
     for (int r = 1; r <= rows; ++r) {
         mpz_class lcm = 1;
         for (int c = 1; c <= cols; ++c) {
-            const Extended x = cells[std::size_t(c - 1) * std::size_t(rows) + std::size_t(r - 1)];
             mpq_class& v = row[std::size_t(c - 1)];
-            v = RationalFromExtended(x);
+            v = RationalFromExtended(cells[m.Index(c, r)]);
             if (v.get_den() != 1)
                 mpz_lcm(lcm.get_mpz_t(), lcm.get_mpz_t(), v.get_den().get_mpz_t());
         }
         for (int c = 1; c <= cols; ++c) {
             const mpq_class& v = row[std::size_t(c - 1)];
-            m.At(c, r) = v.get_num() * (lcm / v.get_den());
+            m.Cells[m.Index(c, r)] = v.get_num() * (lcm / v.get_den());
         }
         if (scale)
             (*scale)[std::size_t(r - 1)] = lcm;
@@ -164,50 +212,45 @@ struct TEliminated {
     int Pivots = 0;
 };
 
-TEliminated Bareiss(TWholeMatrix& m, int pivotCols, bool jordan)
+// The elimination over one kind of whole number T: `update(x, p, q, y,
+// previous, unit)` makes x := (p·x − q·y) / previous (unit: previous is 1;
+// y is null when it is zero).
+template <class T, class Update>
+TEliminated BareissOver(std::vector<T>& cells, int cols, int rows, int pivotCols, bool jordan, Update update)
 {
-    const int rows = m.Rows, cols = m.Cols;
-    mpz_class previous = 1, t;
+    auto at = [&](int c, int r) -> T& { return cells[std::size_t(c - 1) * std::size_t(rows) + std::size_t(r - 1)]; };
+    T previous(1);
     TEliminated out;
     int row = 1;
     for (int col = 1; col <= pivotCols && row <= rows; ++col) {
         int b = row;
-        while (b <= rows && sgn(m.At(col, b)) == 0)
+        while (b <= rows && at(col, b) == 0)
             ++b;
         if (b > rows)
             continue;
         if (b != row) {
             for (int c = 1; c <= cols; ++c)
-                mpz_swap(m.At(c, b).get_mpz_t(), m.At(c, row).get_mpz_t());
+                std::swap(at(c, b), at(c, row));
             out.Sign = -out.Sign;
         }
-        const mpz_class p = m.At(col, row);
+        const T p = at(col, row);
         const bool unit = previous == 1;
         for (int r = jordan ? 1 : row + 1; r <= rows; ++r) {
             if (r == row)
                 continue;
-            const mpz_class q = m.At(col, r);
-            const bool qZero = sgn(q) == 0;
+            const T q = at(col, r);
+            const bool qZero = q == 0;
             for (int c = 1; c <= cols; ++c) {
                 if (c == col)
                     continue;
-                mpz_ptr x = m.At(c, r).get_mpz_t();
-                mpz_srcptr y = m.At(c, row).get_mpz_t();
-                const bool yZero = qZero || mpz_sgn(y) == 0;
-                if (yZero) {
-                    if (mpz_sgn(x) == 0)
-                        continue;
-                    mpz_mul(t.get_mpz_t(), p.get_mpz_t(), x);
-                } else {
-                    mpz_mul(t.get_mpz_t(), p.get_mpz_t(), x);
-                    mpz_submul(t.get_mpz_t(), q.get_mpz_t(), y);
-                }
-                if (unit)
-                    mpz_swap(x, t.get_mpz_t());
-                else
-                    mpz_divexact(x, t.get_mpz_t(), previous.get_mpz_t());
+                T& x = at(c, r);
+                const T& y = at(c, row);
+                const bool yZero = qZero || y == 0;
+                if (yZero && x == 0)
+                    continue;
+                update(x, p, q, yZero ? nullptr : &y, previous, unit);
             }
-            m.At(col, r) = 0;
+            at(col, r) = 0;
         }
         previous = p;
         ++row;
@@ -215,6 +258,27 @@ TEliminated Bareiss(TWholeMatrix& m, int pivotCols, bool jordan)
         ReportMatrizProgress(double(col), double(pivotCols));
     }
     return out;
+}
+
+TEliminated Bareiss(TWholeMatrix& m, int pivotCols, bool jordan)
+{
+    if (m.Small)
+        return BareissOver(m.SmallCells, m.Cols, m.Rows, pivotCols, jordan,
+                           [](Int128& x, Int128 p, Int128 q, const Int128* y, Int128 previous, bool) {
+                               x = (p * x - (y ? q * *y : 0)) / previous;
+                           });
+    mpz_class t;
+    return BareissOver(m.Cells, m.Cols, m.Rows, pivotCols, jordan,
+                       [&t](mpz_class& x, const mpz_class& p, const mpz_class& q, const mpz_class* y,
+                            const mpz_class& previous, bool unit) {
+                           mpz_mul(t.get_mpz_t(), p.get_mpz_t(), x.get_mpz_t());
+                           if (y)
+                               mpz_submul(t.get_mpz_t(), q.get_mpz_t(), y->get_mpz_t());
+                           if (unit)
+                               mpz_swap(x.get_mpz_t(), t.get_mpz_t());
+                           else
+                               mpz_divexact(x.get_mpz_t(), t.get_mpz_t(), previous.get_mpz_t());
+                       });
 }
 
 // The leading n × n block of a column-by-column matrix with `rows` rows.
@@ -262,7 +326,7 @@ TExactNumber Determinant(const std::vector<Extended>& cells, int rows, int n)
     mpz_class scales = 1;
     for (const mpz_class& s : scale)
         scales *= s;
-    mpq_class d(e.Sign * m.At(n, n), scales);
+    mpq_class d(e.Sign * m.Get(n, n), scales);
     d.canonicalize();
     return ToExact(d);
 }
@@ -272,9 +336,10 @@ std::vector<TExactNumber> Triangulate(const std::vector<Extended>& cells, int co
     TWholeMatrix m = ToWhole(cells, cols, rows);
     Bareiss(m, pivotCols, false);
     std::vector<TExactNumber> out;
-    out.reserve(m.Cells.size());
-    for (const mpz_class& z : m.Cells)
-        out.push_back(ToExact(z));
+    out.reserve(std::size_t(cols) * std::size_t(rows));
+    for (int c = 1; c <= cols; ++c)
+        for (int r = 1; r <= rows; ++r)
+            out.push_back(ToExact(m.Get(c, r)));
     return out;
 }
 
@@ -290,7 +355,7 @@ std::optional<std::vector<TExactNumber>> Solve(const std::vector<Extended>& cell
     out.reserve(std::size_t(cols - n) * std::size_t(n));
     for (int i = n + 1; i <= cols; ++i)
         for (int k = 1; k <= n; ++k) {
-            mpq_class v(m.At(i, k), m.At(k, k));
+            mpq_class v(m.Get(i, k), m.Get(k, k));
             v.canonicalize();
             out.push_back(ToExact(v));
         }
