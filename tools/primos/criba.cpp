@@ -182,8 +182,12 @@ int DefaultThreads()
 // half-alive into the process forked for the next one.
 std::int64_t CountHere(const std::function<std::int64_t()>& work)
 {
-    DefaultThreads();
+    const int threads = DefaultThreads();
     primecount::set_num_threads(1);
+    struct TRestore {
+        int Threads;
+        ~TRestore() { primecount::set_num_threads(Threads); }
+    } restore{threads};
     return work();
 }
 
