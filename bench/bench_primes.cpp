@@ -81,10 +81,14 @@ void BM_IsPrime_Random63(benchmark::State& state)
 }
 BENCHMARK(BM_IsPrime_Random63)->Unit(benchmark::kMicrosecond);
 
-// Times each call alone. A peer's call (primecount's own) runs on a thread of
-// its own, so that its OpenMP threads never belong to the thread that forks
-// the tool's long counts, and leaves its time per call under `key`; the
-// tool's call gets the ratio to it.
+// primecount's own number of threads, read before the tool's first count
+// (the tool sets one thread for the counts it runs in its own process).
+const int kPeerThreads = primecount::get_num_threads();
+
+// Times each call alone. A peer's call (primecount's own, with its own
+// number of threads) runs on a thread of its own, so that its OpenMP threads
+// never belong to the thread that forks the tool's long counts, and leaves
+// its time per call under `key`; the tool's call gets the ratio to it.
 template <class Call>
 void TimedCalls(benchmark::State& state, const std::string& key, bool peer, Call call)
 {
@@ -97,10 +101,14 @@ void TimedCalls(benchmark::State& state, const std::string& key, bool peer, Call
             benchmark::DoNotOptimize(call());
             seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         };
-        if (peer)
+        if (peer) {
+            const int threads = primecount::get_num_threads();
+            primecount::set_num_threads(kPeerThreads);
             std::thread(run).join();
-        else
+            primecount::set_num_threads(threads);
+        } else {
             run();
+        }
         state.SetIterationTime(seconds);
         total += seconds;
         ++calls;

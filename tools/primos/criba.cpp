@@ -177,17 +177,15 @@ int DefaultThreads()
     return threads;
 }
 
-// A count small enough to answer at once (a few milliseconds at most) runs
-// here, on one thread: the OpenMP threads of a larger count would be copied
-// half-alive into the process forked for the next one.
+// A count small enough to answer at once (a millisecond or so) runs here, on
+// one thread: the OpenMP threads of a larger count would be copied
+// half-alive into the process forked for the next one. primecount keeps its
+// number of threads for the whole process, and setting it costs more than a
+// small count, so it is set once.
 std::int64_t CountHere(const std::function<std::int64_t()>& work)
 {
-    const int threads = DefaultThreads();
-    primecount::set_num_threads(1);
-    struct TRestore {
-        int Threads;
-        ~TRestore() { primecount::set_num_threads(Threads); }
-    } restore{threads};
+    static const bool oneThread = (DefaultThreads(), primecount::set_num_threads(1), true);
+    (void)oneThread;
     return work();
 }
 
