@@ -73,9 +73,10 @@ TfrmCalcu* MainWindow()
     return nullptr;
 }
 
-// Runs RunProgram(); once the main window is usable calls `ready` and closes
-// the window, which ends the message loop through the program's own shut-down.
-int RunUntilUsable(const std::function<void()>& ready)
+// Runs RunProgram(); once the main window is usable calls `ready` and (unless
+// `stay`) closes the window, which ends the message loop through the
+// program's own shut-down.
+int RunUntilUsable(const std::function<void()>& ready, bool stay = false)
 {
     QTimer poll;
     poll.setInterval(0);
@@ -91,7 +92,8 @@ int RunUntilUsable(const std::function<void()>& ready)
         }
         poll.stop();
         ready();
-        main->close();
+        if (!stay)
+            main->close();
     });
     poll.start();
     const int code = RunProgram();
@@ -99,17 +101,21 @@ int RunUntilUsable(const std::function<void()>& ready)
     return code;
 }
 
-int ChildMain(int argc, char** argv, const QString& dir)
+// The child: `stay` keeps its window open until the process is ended (for
+// scripts/bench_startup.sh, which times it beside other programs).
+int ChildMain(int argc, char** argv, const QString& dir, bool stay)
 {
     TApplication app(argc, argv);
     InstallQtMessageSink();
     AnswerDefault sink;
     Basicos().Messages = &sink;
     PrepareProgramFolder(dir);
-    return RunUntilUsable([] {
-        std::fputs("ready\n", stdout);
-        std::fflush(stdout);
-    });
+    return RunUntilUsable(
+        [] {
+            std::fputs("ready\n", stdout);
+            std::fflush(stdout);
+        },
+        stay);
 }
 
 QString g_selfPath;
@@ -174,8 +180,8 @@ BENCHMARK(BM_StartupInProcess)->UseManualTime()->Unit(benchmark::kMillisecond)->
 
 int main(int argc, char** argv)
 {
-    if (argc == 3 && std::string_view(argv[1]) == kChildFlag)
-        return ChildMain(argc, argv, QString::fromLocal8Bit(argv[2]));
+    if (argc >= 3 && std::string_view(argv[1]) == kChildFlag)
+        return ChildMain(argc, argv, QString::fromLocal8Bit(argv[2]), argc == 4 && std::string_view(argv[3]) == "--stay");
 
     TApplication app(argc, argv);
     InstallQtMessageSink();
