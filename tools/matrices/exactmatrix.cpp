@@ -176,7 +176,9 @@ bool ToSmall(const std::vector<Extended>& cells, TWholeMatrix& m)
 // its denominators; `scale` receives the multipliers.
 TWholeMatrix ToWhole(const std::vector<Extended>& cells, int cols, int rows, std::vector<mpz_class>* scale = nullptr)
 {
-    TWholeMatrix m{cols, rows};
+    TWholeMatrix m;
+    m.Cols = cols;
+    m.Rows = rows;
     if (scale)
         scale->assign(std::size_t(rows), 1);
     if (ToSmall(cells, m))
