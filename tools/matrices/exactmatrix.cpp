@@ -297,19 +297,9 @@ std::vector<Extended> LeadingSquare(const std::vector<Extended>& cells, int rows
 
 QString ExactText(const TExactNumber& x)
 {
-    TFormatoNum& f = NumberFormat();
-    if (f.Mode != nfFraction && f.Mode != nfMixedFraction)
-        return f.Format(x.Value);
     if (x.IsWhole())
         return x.Num;
-    if (f.Mode == nfFraction)
-        return x.Num + QLatin1Char('|') + x.Den;
-    const mpz_class num(x.Num.toStdString()), den(x.Den.toStdString());
-    mpz_class w, r;
-    mpz_tdiv_qr(w.get_mpz_t(), r.get_mpz_t(), num.get_mpz_t(), den.get_mpz_t());
-    if (sgn(w) == 0)
-        return x.Num + QLatin1Char('|') + x.Den;
-    return Digits(w) + QLatin1Char('|') + Digits(abs(r)) + QLatin1Char('|') + x.Den;
+    return NumberFormat().FormatExact(x.Value);
 }
 
 namespace exact {

@@ -32,9 +32,11 @@ struct TExactNumber {
     bool operator==(const TExactNumber& o) const { return Num == o.Num && Den == o.Den; }
 };
 
-// The text of an exact number in the shared number format: the fraction
-// modes write every digit ("-12|7"; mixed "-1|5|7"), the decimal modes the
-// 80-bit value as they write any number.
+// The text of an exact number: a whole number with every digit, in every
+// number format; a fraction as the shared number format writes its 80-bit
+// value where the text reads back (FormatExact: "-12|7" while the
+// denominator is within the display's limit, else the decimal with every
+// digit).
 QString ExactText(const TExactNumber& x);
 
 namespace exact {

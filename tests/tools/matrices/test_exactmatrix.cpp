@@ -49,6 +49,16 @@ void ExpectRoundedOnce(Extended v, const mpq_class& x)
         EXPECT_LE(err, abs(ExactOf(n) - x)) << double(v);
 }
 
+// The exact value a cell carries.
+mpq_class ValueOf(const TExactNumber* x)
+{
+    EXPECT_NE(x, nullptr);
+    if (!x)
+        return -12345;
+    mpq_class v(x->Num.toStdString() + "/" + x->Den.toStdString());
+    return v;
+}
+
 QString Text(const mpq_class& v)
 {
     const QString num = QString::fromStdString(v.get_num().get_str());
@@ -106,8 +116,9 @@ TEST_F(ExactMatrixTest, DeterminantsAgreeWithExactFractionsAtEverySize)
         const TMatriz m = Make(rc.Texts);
         const mpq_class expected = OracleDeterminant(rc.Values);
         const TExactNumber d = m.ExactDeterminant();
-        EXPECT_EQ(Text(mpq_class(d.Num.toStdString() + "/" + d.Den.toStdString())), Text(expected));
-        EXPECT_EQ(ExactText(d), Text(expected));
+        EXPECT_EQ(Text(ValueOf(&d)), Text(expected));
+        if (!c.fractions)
+            EXPECT_EQ(ExactText(d), Text(expected));
         // A singular matrix of the same size: the second row twice the first.
         if (c.n > 1) {
             TMatriz s = m;
@@ -145,8 +156,8 @@ TEST_F(ExactMatrixTest, SolutionsAndInversesAgreeWithExactFractions)
         for (int k = 1; k <= c.n; ++k)
             for (int i = 1; i <= c.rhs; ++i) {
                 const mpq_class& v = (*expected)[std::size_t(k - 1)][std::size_t(i - 1)];
-                ASSERT_EQ(x.CellText(i, k), Text(v)) << k << "," << i;
-                ASSERT_NE(x.GetExact(i, k), nullptr);
+                ASSERT_EQ(Text(ValueOf(x.GetExact(i, k))), Text(v)) << k << "," << i;
+                ASSERT_EQ(x.CellText(i, k), ExactText(*x.GetExact(i, k)));
                 EXPECT_EQ(ConstantValue(x.GetCell(i, k)), x.GetExact(i, k)->Value);
                 ExpectRoundedOnce(x.GetExact(i, k)->Value, v);
             }
@@ -164,7 +175,8 @@ TEST_F(ExactMatrixTest, SolutionsAndInversesAgreeWithExactFractions)
         m.Invert();
         for (int r = 1; r <= n; ++r)
             for (int c = 1; c <= n; ++c)
-                ASSERT_EQ(m.CellText(c, r), Text((*expected)[std::size_t(r - 1)][std::size_t(c - 1)])) << r << "," << c;
+                ASSERT_EQ(Text(ValueOf(m.GetExact(c, r))), Text((*expected)[std::size_t(r - 1)][std::size_t(c - 1)]))
+                    << r << "," << c;
     }
 }
 
@@ -181,7 +193,8 @@ TEST_F(ExactMatrixTest, HilbertMatricesAreExact)
             values[std::size_t(r)].push_back(mpq_class(1, r + c + 1));
         }
     TMatriz m = Make(texts);
-    EXPECT_EQ(ExactText(m.ExactDeterminant()), Text(OracleDeterminant(values)));
+    const TExactNumber d = m.ExactDeterminant();
+    EXPECT_EQ(Text(ValueOf(&d)), Text(OracleDeterminant(values)));
     m.Invert();
     Rows wide = values;
     for (int r = 0; r < n; ++r)
@@ -239,7 +252,7 @@ TEST_F(ExactMatrixTest, ValuesOfHugeFractionsRoundOnceTo80Bits)
         TMatriz m = Make({{t(a), t(b), t(e)}, {t(c), t(d), t(f)}});
         const TMatriz s = m.Solve([](const QString&, const QString&) { return false; });
         for (int k = 1; k <= 2; ++k) {
-            ASSERT_EQ(s.CellText(1, k), Text((*x)[std::size_t(k - 1)][0]));
+            ASSERT_EQ(Text(ValueOf(s.GetExact(1, k))), Text((*x)[std::size_t(k - 1)][0]));
             ExpectRoundedOnce(s.GetExact(1, k)->Value, (*x)[std::size_t(k - 1)][0]);
         }
     }
@@ -247,26 +260,27 @@ TEST_F(ExactMatrixTest, ValuesOfHugeFractionsRoundOnceTo80Bits)
 
 TEST_F(ExactMatrixTest, TextsOfTheNumberFormats)
 {
-    const TExactNumber x{QStringLiteral("-12345678901234567890123"), QStringLiteral("7"), -12345678901234567890123.0L / 7};
-    struct Case {
-        std::uint8_t mode;
-        QString text;
-    };
-    const Case cases[] = {
-        {nfFraction, QStringLiteral("-12345678901234567890123|7")},
-        {nfMixedFraction, QStringLiteral("-1763668414462081127160|3|7")},
-    };
-    for (const Case& c : cases) {
-        NumberFormat().Mode = c.mode;
-        EXPECT_EQ(ExactText(x), c.text);
-    }
-    for (std::uint8_t mode : {nfRounded, nfFloat}) {
+    // A whole number shows every digit in every format, beyond 64 bits too.
+    const TExactNumber whole{QStringLiteral("-12345678901234567890123"), QStringLiteral("1"), -12345678901234567890123.0L};
+    // A fraction as the number format writes its value where the text reads
+    // back: within the display's denominators as a fraction, beyond them as
+    // the decimal with every digit.
+    const TExactNumber small{QStringLiteral("-22"), QStringLiteral("7"), -22.0L / 7};
+    const TExactNumber large{QStringLiteral("33334"), QStringLiteral("100001"), 33334.0L / 100001};
+    for (std::uint8_t mode : {nfFraction, nfMixedFraction, nfRounded, nfFloat}) {
+        SCOPED_TRACE(int(mode));
         NumberFormat().Mode = mode;
-        EXPECT_EQ(ExactText(x), NumberFormat().Format(x.Value));
+        EXPECT_EQ(ExactText(whole), whole.Num);
+        EXPECT_EQ(ExactText(small), NumberFormat().FormatExact(small.Value));
+        EXPECT_EQ(ExactText(large), NumberFormat().FormatExact(large.Value));
     }
+    NumberFormat().Mode = nfFraction;
+    EXPECT_EQ(ExactText(small), QStringLiteral("-22|7"));
     NumberFormat().Mode = nfMixedFraction;
-    EXPECT_EQ(ExactText({QStringLiteral("-3"), QStringLiteral("7"), 0}), QStringLiteral("-3|7"));
-    EXPECT_EQ(ExactText({QStringLiteral("42"), QStringLiteral("1"), 42}), QStringLiteral("42"));
+    EXPECT_EQ(ExactText(small), QStringLiteral("-3|1|7"));
+    EXPECT_TRUE(ExactText(large).startsWith(QStringLiteral("0.3333366666333336666"))) << ExactText(large).toStdString();
+    // What a cell shows reads back as its 80-bit value.
+    EXPECT_EQ(NumberFormat().Parse(ExactText(large)), large.Value);
 }
 
 } // namespace
