@@ -13,9 +13,6 @@ packages=(
   clang libclang-rt-14-dev
   libgmp-dev libprimecount-dev
   libmuparser-dev libfparser-dev python3-mpmath libpari-dev
-  libgmp-dev libprimecount-dev
-  # For the benchmarks only: their peers.
-  libmuparser-dev libpari-dev
   libemf2svg-dev libwmf-bin gsfonts jlha-utils qt6-svg-dev libwmf-dev
   # For the tests only: the oracles the shipped units and element data are
   # checked against (GNU units; the element tables of bodr and
