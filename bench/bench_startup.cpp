@@ -49,14 +49,20 @@ public:
 };
 
 // A program folder as after the first run (settings say the first-run offer
-// was made), so no box interrupts the start-up.
+// was made, the tips are not shown at start), so no box interrupts the
+// start-up: a modal box would hold the program open after its main window
+// closed.
 void PrepareProgramFolder(const QString& dir)
 {
     SetExeDir(dir);
     Basicos().ExeFile = QDir(dir).filePath(QStringLiteral("sumbrix"));
-    QFile f(QDir(dir).filePath(QStringLiteral("sumbrix.ini")));
-    if (!f.exists() && f.open(QIODevice::WriteOnly))
-        f.write("[Opciones]\r\nVer=280\r\n");
+    auto write = [&](const char* name, const char* text) {
+        QFile f(QDir(dir).filePath(QString::fromLatin1(name)));
+        if (!f.exists() && f.open(QIODevice::WriteOnly))
+            f.write(text);
+    };
+    write("sumbrix.ini", "[Opciones]\r\nVer=280\r\n");
+    write("tips.ini", "[OPC]\r\nUsa=0\r\n");
 }
 
 TfrmCalcu* MainWindow()
@@ -67,9 +73,10 @@ TfrmCalcu* MainWindow()
     return nullptr;
 }
 
-// Runs RunProgram(); once the main window is usable calls `ready` and closes
-// the window, which ends the message loop through the program's own shut-down.
-int RunUntilUsable(const std::function<void()>& ready)
+// Runs RunProgram(); once the main window is usable calls `ready` and (unless
+// `stay`) closes the window, which ends the message loop through the
+// program's own shut-down.
+int RunUntilUsable(const std::function<void()>& ready, bool stay = false)
 {
     QTimer poll;
     poll.setInterval(0);
@@ -85,7 +92,8 @@ int RunUntilUsable(const std::function<void()>& ready)
         }
         poll.stop();
         ready();
-        main->close();
+        if (!stay)
+            main->close();
     });
     poll.start();
     const int code = RunProgram();
@@ -93,17 +101,21 @@ int RunUntilUsable(const std::function<void()>& ready)
     return code;
 }
 
-int ChildMain(int argc, char** argv, const QString& dir)
+// The child: `stay` keeps its window open until the process is ended (for
+// scripts/bench_startup.sh, which times it beside other programs).
+int ChildMain(int argc, char** argv, const QString& dir, bool stay)
 {
     TApplication app(argc, argv);
     InstallQtMessageSink();
     AnswerDefault sink;
     Basicos().Messages = &sink;
     PrepareProgramFolder(dir);
-    return RunUntilUsable([] {
-        std::fputs("ready\n", stdout);
-        std::fflush(stdout);
-    });
+    return RunUntilUsable(
+        [] {
+            std::fputs("ready\n", stdout);
+            std::fflush(stdout);
+        },
+        stay);
 }
 
 QString g_selfPath;
@@ -122,9 +134,16 @@ void BM_StartupProcess(benchmark::State& state)
         while (!ready && child.waitForReadyRead(10000))
             ready = child.readAll().contains("ready");
         const double seconds = clock.nsecsElapsed() / 1e9;
-        child.waitForFinished(10000);
-        if (!ready || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
+        if (!ready) {
+            child.kill();
+            child.waitForFinished(1000);
             state.SkipWithError("the child program did not reach a usable main window");
+            break;
+        }
+        if (!child.waitForFinished(10000) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
+            child.kill();
+            child.waitForFinished(1000);
+            state.SkipWithError("the child program did not end after its main window closed");
             break;
         }
         state.SetIterationTime(seconds);
@@ -161,8 +180,8 @@ BENCHMARK(BM_StartupInProcess)->UseManualTime()->Unit(benchmark::kMillisecond)->
 
 int main(int argc, char** argv)
 {
-    if (argc == 3 && std::string_view(argv[1]) == kChildFlag)
-        return ChildMain(argc, argv, QString::fromLocal8Bit(argv[2]));
+    if (argc >= 3 && std::string_view(argv[1]) == kChildFlag)
+        return ChildMain(argc, argv, QString::fromLocal8Bit(argv[2]), argc == 4 && std::string_view(argv[3]) == "--stay");
 
     TApplication app(argc, argv);
     InstallQtMessageSink();

@@ -11,7 +11,8 @@ packages=(
   xvfb xauth libxcb-cursor0 xdotool x11-apps x11-xserver-utils xclip
   locales
   clang libclang-rt-14-dev
-  libmuparser-dev libfparser-dev python3-mpmath
+  libgmp-dev libprimecount-dev
+  libmuparser-dev libfparser-dev python3-mpmath libpari-dev
   libemf2svg-dev libwmf-bin gsfonts jlha-utils qt6-svg-dev libwmf-dev
   # For the tests only: the oracles the shipped units and element data are
   # checked against (GNU units; the element tables of bodr and

@@ -50,6 +50,10 @@ std::optional<TMatriz> RunRational(TMatrixAction action, const TMatrixGrids& g, 
     std::optional<TMatriz> shown;
     switch (action) {
     case TMatrixAction::Determinant: {
+        if (m.IsNumeric()) {
+            ShowDeterminantLine(*g.Result, g.ActiveName, ExactText(m.ExactDeterminant()));
+            return std::nullopt;
+        }
         const TPoliN d = m.Determinant();
         if (d.LetterCount() != 1) {
             ShowDeterminantLine(*g.Result, g.ActiveName, d.ToString());

@@ -1,6 +1,5 @@
 #include "tools/matrices/matrizp.h"
 
-#include "engine/checked.h"
 #include "engine/errors.h"
 
 #include <cmath>
@@ -19,15 +18,6 @@ void CheckSize(int cols, int rows)
 {
     if (cols < 0 || rows < 0 || cols > kMaxMatrixSize || rows > kMaxMatrixSize)
         throw Exception(QStringLiteral("La matriz no puede tener más de %1 filas o columnas").arg(kMaxMatrixSize));
-}
-
-// Integers below 2^63 in magnitude: their differences stay exact in the
-// 64-bit mantissa.
-constexpr Extended kExactLimit = 9223372036854775808.0L;
-
-[[noreturn]] void TooLarge()
-{
-    throw Exception(QStringLiteral("Los números de la matriz exceden la precisión del cálculo exacto (64 bits)"));
 }
 
 TMatrizProgress::Hook& ProgressHook()
@@ -64,6 +54,7 @@ void TMatriz::SetSize(int cols, int rows)
     m_rows = rows;
     m_num.assign(std::size_t(cols) * rows, TPoliN());
     m_den.assign(std::size_t(cols) * rows, std::nullopt);
+    ForgetExact();
 }
 
 TMatriz TMatriz::CreateFromGrid(const GridCells& grid)
@@ -81,6 +72,7 @@ TMatriz TMatriz::CreateCopy(const TMatriz& source)
 {
     TMatriz m = CreateEmpty(source.m_cols, source.m_rows);
     m.m_num = source.m_num;
+    m.m_exact = source.m_exact;
     return m;
 }
 
@@ -103,19 +95,29 @@ const TPoliN* TMatriz::GetDenominator(int col, int row) const
     return d ? &*d : nullptr;
 }
 
+const TExactNumber* TMatriz::GetExact(int col, int row) const
+{
+    CheckRead(col, row);
+    const auto& e = m_exact[Index(col, row)];
+    return e ? &*e : nullptr;
+}
+
 void TMatriz::SetCell(int col, int row, TPoliN p)
 {
     if (col < 1 || col > m_cols || row < 1 || row > m_rows)
         throw Exception(QStringLiteral("Escritura fuera de rango de matriz [%1,%2]").arg(col).arg(row));
     m_num[Index(col, row)] = std::move(p);
+    m_exact[Index(col, row)].reset();
 }
 
 void TMatriz::SwapRows(int a, int b)
 {
     if (a == b)
         return;
-    for (int c = 1; c <= m_cols; ++c)
+    for (int c = 1; c <= m_cols; ++c) {
         std::swap(m_num[Index(c, a)], m_num[Index(c, b)]);
+        std::swap(m_exact[Index(c, a)], m_exact[Index(c, b)]);
+    }
 }
 
 void TMatriz::Add(const TMatriz& other)
@@ -124,6 +126,7 @@ void TMatriz::Add(const TMatriz& other)
         throw Exception(QStringLiteral("No se pueden sumar matrices de distintas dimensiones"));
     for (std::size_t i = 0; i < m_num.size(); ++i)
         m_num[i].Add(other.m_num[i]);
+    ForgetExact();
 }
 
 void TMatriz::Subtract(const TMatriz& other)
@@ -132,6 +135,7 @@ void TMatriz::Subtract(const TMatriz& other)
         throw Exception(QStringLiteral("No se pueden restar matrices de distintas dimensiones"));
     for (std::size_t i = 0; i < m_num.size(); ++i)
         m_num[i].Subtract(other.m_num[i]);
+    ForgetExact();
 }
 
 TMatriz TMatriz::Multiply(const TMatriz& other) const
@@ -158,14 +162,17 @@ void TMatriz::MultiplyByPoly(const TPoliN& p)
         m_num[i] = m_num[i].Multiply(p);
         Report(double(i + 1), double(m_num.size()));
     }
+    ForgetExact();
 }
 
 TMatriz TMatriz::Transpose() const
 {
     TMatriz r = CreateEmpty(m_rows, m_cols);
     for (int c = 1; c <= m_cols; ++c)
-        for (int row = 1; row <= m_rows; ++row)
+        for (int row = 1; row <= m_rows; ++row) {
             r.m_num[r.Index(row, c)] = m_num[Index(c, row)];
+            r.m_exact[r.Index(row, c)] = m_exact[Index(c, row)];
+        }
     return r;
 }
 
@@ -185,83 +192,13 @@ std::vector<Extended> TMatriz::ToNumbers() const
     return v;
 }
 
-namespace {
-
-// Fraction-free elimination of number cells: each new cell is
-// (pivot·cell − left·top) / previous pivot, exact for integers (every cell is
-// then a minor of the matrix). The pivot of each step is the first nonzero
-// cell in its column from the current row down; a column without one is
-// passed over. `jordan` also clears the cells above the pivots, leaving every
-// pivot equal to the determinant. `step` computes one new cell.
-template <class T, class Step>
-int Bareiss(std::vector<T>& a, int cols, int rows, int pivotCols, bool jordan, Step step)
+void TMatriz::SetExactCells(const std::vector<TExactNumber>& cells)
 {
-    auto at = [&](int c, int r) -> T& { return a[std::size_t((c - 1) * rows + (r - 1))]; };
-    T previous = 1;
-    int row = 1;
-    int sign = 1;
-    for (int col = 1; col <= pivotCols && row <= rows; ++col) {
-        int b = row;
-        while (b <= rows && at(col, b) == 0)
-            ++b;
-        if (b > rows)
-            continue;
-        if (b != row) {
-            for (int c = 1; c <= cols; ++c)
-                std::swap(at(c, b), at(c, row));
-            sign = -sign;
-        }
-        const T p = at(col, row);
-        for (int r = jordan ? 1 : row + 1; r <= rows; ++r) {
-            if (r == row)
-                continue;
-            const T q = at(col, r);
-            for (int c = 1; c <= cols; ++c)
-                if (c != col)
-                    at(c, r) = step(p, at(c, r), q, at(c, row), previous);
-            at(col, r) = 0;
-        }
-        previous = p;
-        ++row;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        m_num[i] = cells[i].IsZero() ? ZeroTerm() : TPoliN::CreateConst(cells[i].Value);
+        m_den[i].reset();
+        m_exact[i] = cells[i];
     }
-    return sign;
-}
-
-} // namespace
-
-void TMatriz::Eliminate(bool jordan, int pivotCols, int* sign)
-{
-    const std::vector<Extended> values = ToNumbers();
-    bool integers = true;
-    for (Extended x : values)
-        if (!IsNearInteger(x) || std::fabs(x) >= kExactLimit)
-            integers = false;
-    int s = 1;
-    if (integers) {
-        // Products of two 64-bit cells are exact in 128 bits; each cell
-        // that results must come back within 64 bits.
-        using Int = __int128;
-        std::vector<Int> a(values.size());
-        for (std::size_t i = 0; i < a.size(); ++i)
-            a[i] = Int(std::llround(values[i]));
-        s = Bareiss(a, m_cols, m_rows, pivotCols, jordan, [](Int p, Int x, Int q, Int y, Int previous) {
-            const Int v = (p * x - q * y) / previous;
-            if (v >= Int(kExactLimit) || v <= -Int(kExactLimit))
-                TooLarge();
-            return v;
-        });
-        for (std::size_t i = 0; i < a.size(); ++i)
-            m_num[i] = a[i] == 0 ? ZeroTerm() : TPoliN::CreateConst(Extended(a[i]));
-    } else {
-        std::vector<Extended> a = values;
-        s = Bareiss(a, m_cols, m_rows, pivotCols, jordan, [](Extended p, Extended x, Extended q, Extended y, Extended previous) {
-            return checked::div(checked::sub(checked::mul(p, x), checked::mul(q, y)), previous);
-        });
-        for (std::size_t i = 0; i < a.size(); ++i)
-            m_num[i] = a[i] == 0 ? ZeroTerm() : TPoliN::CreateConst(a[i]);
-    }
-    if (sign)
-        *sign = s;
 }
 
 // Elimination without any division for cells with letters: the lower rows
@@ -296,15 +233,30 @@ void TMatriz::EliminateSymbolic(int pivotCols)
 void TMatriz::Triangulate()
 {
     if (IsNumeric())
-        Eliminate(false, m_cols, nullptr);
+        SetExactCells(exact::Triangulate(ToNumbers(), m_cols, m_rows, m_cols));
     else
         EliminateSymbolic(m_cols);
 }
 
-TPoliN TMatriz::Determinant() const
+void TMatriz::CheckSquareForDeterminant() const
 {
     if (m_cols < m_rows)
         throw Exception(QStringLiteral("La matriz debe ser cuadrada o tener mas columnas que filas"));
+}
+
+TExactNumber TMatriz::ExactDeterminant() const
+{
+    CheckSquareForDeterminant();
+    return exact::Determinant(ToNumbers(), m_rows, m_rows);
+}
+
+TPoliN TMatriz::Determinant() const
+{
+    CheckSquareForDeterminant();
+    if (IsNumeric()) {
+        const TExactNumber d = ExactDeterminant();
+        return d.IsZero() ? ZeroTerm() : TPoliN::CreateConst(d.Value);
+    }
     if (m_cols > m_rows) {
         TMatriz square = CreateEmpty(m_rows, m_rows);
         std::copy(m_num.begin(), m_num.begin() + std::ptrdiff_t(m_rows) * m_rows, square.m_num.begin());
@@ -313,16 +265,6 @@ TPoliN TMatriz::Determinant() const
     const int n = m_rows;
     if (n == 0)
         return TPoliN::CreateConst(1);
-    if (IsNumeric()) {
-        TMatriz t = CreateCopy(*this);
-        int sign = 1;
-        t.Eliminate(false, n, &sign);
-        const TPoliN& last = t.m_num[t.Index(n, n)];
-        for (int k = 1; k <= n; ++k)
-            if (t.m_num[t.Index(k, k)].IsZero())
-                return ZeroTerm();
-        return TPoliN::CreateConst(sign * ConstantValue(last));
-    }
     if (n > kMaxSymbolicDeterminant)
         throw Exception(QStringLiteral("Determinante con letras demasiado grande (máximo %1 filas)").arg(kMaxSymbolicDeterminant));
     // Minors of the last m rows, by the set of columns they use.
@@ -445,11 +387,20 @@ TMatriz TMatriz::Solve(const TSingularQuestion& ask)
         throw Exception(QStringLiteral("Se requiere una matriz ampliada: más columnas que filas"));
     const int n = m_rows;
     const bool numeric = IsNumeric();
-    const std::vector<TPoliN> original = numeric ? m_num : std::vector<TPoliN>();
-    if (numeric)
-        Eliminate(false, n, nullptr);
-    else
+    if (numeric) {
+        // One elimination that clears above the pivots too answers a
+        // determinate system; only a singular one is triangulated to be
+        // classified (and perhaps shown).
+        const std::vector<Extended> values = ToNumbers();
+        if (std::optional<std::vector<TExactNumber>> x = exact::Solve(values, m_cols, n)) {
+            TMatriz r = CreateEmpty(m_cols - n, n);
+            r.SetExactCells(*x);
+            return r;
+        }
+        SetExactCells(exact::Triangulate(values, m_cols, m_rows, n));
+    } else {
         EliminateSymbolic(n);
+    }
     const TSystemKind kind = ClassifyTriangulated(*this);
     if (kind != TSystemKind::Determinate) {
         const bool show = kind == TSystemKind::Incompatible
@@ -461,20 +412,6 @@ TMatriz TMatriz::Solve(const TSingularQuestion& ask)
         return std::move(*this);
     }
     TMatriz r = CreateEmpty(m_cols - n, n);
-    if (numeric) {
-        // Every pivot becomes the determinant; the right-hand side holds
-        // determinant × solution, so one division gives each value.
-        m_num = original;
-        Eliminate(true, n, nullptr);
-        for (int k = 1; k <= n; ++k) {
-            const Extended d = ConstantValue(m_num[Index(k, k)]);
-            for (int i = n + 1; i <= m_cols; ++i) {
-                const Extended v = checked::div(ConstantValue(m_num[Index(i, k)]), d);
-                r.m_num[r.Index(i - n, k)] = v == 0 ? ZeroTerm() : TPoliN::CreateConst(v);
-            }
-        }
-        return r;
-    }
     for (int j = 2; j <= n; ++j) {
         const TPoliN pivot = m_num[Index(j, j)];
         for (int k = 1; k < j; ++k) {
@@ -507,6 +444,18 @@ void TMatriz::Invert()
     if (m_cols != m_rows)
         throw Exception(QStringLiteral("La matriz debe ser cuadrada"));
     const int n = m_rows;
+    if (IsNumeric()) {
+        // [A | I] solved exactly; a singular A has no solution.
+        std::vector<Extended> wide = ToNumbers();
+        wide.resize(std::size_t(2 * n) * std::size_t(n), 0);
+        for (int k = 0; k < n; ++k)
+            wide[std::size_t(n + k) * std::size_t(n) + std::size_t(k)] = 1;
+        const std::optional<std::vector<TExactNumber>> x = exact::Solve(wide, 2 * n, n);
+        if (!x)
+            throw Exception(QStringLiteral("La matriz no tiene inversa"));
+        SetExactCells(*x);
+        return;
+    }
     if (Determinant().IsZero())
         throw Exception(QStringLiteral("La matriz no tiene inversa"));
     // [A | I] may be twice as wide as the largest matrix of the grids.
@@ -515,6 +464,7 @@ void TMatriz::Invert()
     wide.m_rows = n;
     wide.m_num.assign(std::size_t(2 * n) * n, TPoliN());
     wide.m_den.assign(std::size_t(2 * n) * n, std::nullopt);
+    wide.ForgetExact();
     for (int c = 1; c <= n; ++c)
         for (int r = 1; r <= n; ++r) {
             wide.m_num[wide.Index(c, r)] = m_num[Index(c, r)];
@@ -523,10 +473,13 @@ void TMatriz::Invert()
     TMatriz s = wide.Solve([](const QString&, const QString&) { return false; });
     m_num = std::move(s.m_num);
     m_den = std::move(s.m_den);
+    ForgetExact();
 }
 
 QString TMatriz::CellText(int col, int row) const
 {
+    if (const TExactNumber* e = GetExact(col, row))
+        return ExactText(*e);
     const TPoliN& num = GetCell(col, row);
     const TPoliN* den = GetDenominator(col, row);
     const QString n = num.ToString();

@@ -8,12 +8,13 @@
 //     TMatriz m = TMatriz::CreateFromGrid(g);
 //     TPoliN d = m.Determinant();
 //
-// When every cell is a plain number the elimination divides each step by the
-// previous pivot (fraction-free, exact for integers) and the determinant is
-// taken from it; integers that would outgrow the 64-bit mantissa raise a
-// clear error instead of losing digits. With letters the elimination never
-// divides, and the determinant expands minors once per set of columns.
+// When every cell is a plain number the elimination runs over whole numbers
+// of any size (exactmatrix.h): determinants, triangulations, solutions and
+// inverses are exact at every size, and their cells keep their exact value
+// beside the 80-bit one. With letters the elimination never divides, and the
+// determinant expands minors once per set of columns.
 #include "foundation/core/grid.h"
+#include "tools/matrices/exactmatrix.h"
 #include "tools/polinomios/polin.h"
 
 #include <functional>
@@ -46,6 +47,9 @@ public:
     void SetCell(int col, int row, TPoliN p);
     // The denominator, or null for 1.
     const TPoliN* GetDenominator(int col, int row) const;
+    // The exact value of a cell computed without letters (its numerator is
+    // that value rounded to 80 bits), or null.
+    const TExactNumber* GetExact(int col, int row) const;
     void SwapRows(int a, int b);
 
     void Add(const TMatriz& other);
@@ -57,6 +61,8 @@ public:
     // With more columns than rows, of the leading square; fewer columns
     // than rows are refused.
     TPoliN Determinant() const;
+    // The same, exactly, of a matrix without letters (IsNumeric).
+    TExactNumber ExactDeterminant() const;
     // The same by cofactor expansion along the first row (n! products): the
     // reference the faster determinant must agree with.
     TPoliN DeterminantByCofactors() const;
@@ -76,14 +82,19 @@ public:
 private:
     int Index(int col, int row) const { return (col - 1) * m_rows + (row - 1); }
     void CheckRead(int col, int row) const;
+    void CheckSquareForDeterminant() const;
     std::vector<Extended> ToNumbers() const;
-    void Eliminate(bool jordan, int pivotCols, int* sign);
+    // Every cell := its exact value (numerators rounded to 80 bits, no
+    // denominators).
+    void SetExactCells(const std::vector<TExactNumber>& cells);
+    void ForgetExact() { m_exact.assign(m_num.size(), std::nullopt); }
     void EliminateSymbolic(int pivotCols);
 
     int m_rows = 0;
     int m_cols = 0;
     std::vector<TPoliN> m_num;
     std::vector<std::optional<TPoliN>> m_den;
+    std::vector<std::optional<TExactNumber>> m_exact;
 };
 
 // Progress of long work (products, squares, determinants with letters,

@@ -1,7 +1,20 @@
 #include "tools/primos/criba.h"
 
+#include "foundation/core/exceptions.h"
+
+#include <primecount.hpp>
+
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cmath>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace primos {
 
@@ -137,72 +150,9 @@ bool TPrimeSieve::NextCount(u64& count)
 }
 
 // ---------------------------------------------------------------------------
-// Counting
+// Counting and the n-th prime, by primecount
 
 namespace {
-
-// pi(x) for 2 <= x < 2^53 by Lucy's recurrence: S(v) counts the numbers of
-// [2, v] not struck out by the primes below p; striking by p removes
-// S(v / p) - S(p - 1) from S(v) for every v >= p^2. Only the values
-// v = x / k are needed: `small` holds S(v) for v <= r, `large` S(x / k).
-std::int64_t LucyCount(std::int64_t xs, const TPrimeHook& hook)
-{
-    const u64 x = u64(xs);
-    const u64 r = ISqrt(x);
-    std::vector<std::int64_t> small(r + 1), large(r + 1);
-    for (u64 i = 1; i <= r; ++i) {
-        small[i] = std::int64_t(i) - 1;
-        large[i] = std::int64_t(x / i) - 1;
-    }
-    // The work of each prime, for the progress reports.
-    const std::vector<std::uint32_t> primes = OddPrimesUpTo(std::uint32_t(r));
-    auto work = [&](u64 p) {
-        const u64 p2 = p * p;
-        return std::min(r, x / p2) + (p2 <= r ? r - p2 + 1 : 0);
-    };
-    double total = r >= 2 ? double(work(2)) : 1;
-    for (std::uint32_t p : primes)
-        total += double(work(p));
-    double done = 0, reported = 0;
-    const double dx = double(x);
-    for (u64 p = 2; p <= r; ++p) {
-        if (small[p] == small[p - 1])
-            continue;
-        const std::int64_t sp = small[p - 1];
-        const u64 p2 = p * p;
-        const u64 end = std::min(r, x / p2);
-        const u64 direct = std::min(end, r / p);
-        for (u64 i = 1; i <= direct; ++i)
-            large[i] -= large[i * p] - sp;
-        for (u64 i = direct + 1; i <= end; ++i) {
-            // x / (i p) by a double division: exact below 2^53.
-            const u64 q = u64(dx / double(i * p));
-            large[i] -= small[q] - sp;
-        }
-        const std::uint32_t p32 = std::uint32_t(p);
-        for (u64 i = r; i >= p2; --i)
-            small[i] -= small[std::uint32_t(i) / p32] - sp;
-        done += double(work(p));
-        if (hook && done - reported > 65536) {
-            reported = done;
-            hook(TPrimeReport{TPrimeStage::Counting, done / total, 0, std::int64_t(p)});
-        }
-    }
-    return large[1];
-}
-
-// Counts of primes at known bounds: pi(10^k).
-struct TKnownCount {
-    std::int64_t X, Count;
-};
-constexpr TKnownCount kKnownCounts[] = {
-    {INT64_C(10000000000000), INT64_C(346065536839)},
-    {INT64_C(100000000000000), INT64_C(3204941750802)},
-    {INT64_C(1000000000000000), INT64_C(29844570422669)},
-    {INT64_C(10000000000000000), INT64_C(279238341033925)},
-    {INT64_C(100000000000000000), INT64_C(2623557157654233)},
-    {INT64_C(1000000000000000000), INT64_C(24739954287740860)},
-};
 
 // How many primes lie in [a, b] (2 <= a <= b) by sieving.
 std::int64_t SieveCount(std::int64_t a, std::int64_t b, const TPrimeHook& hook)
@@ -220,6 +170,125 @@ std::int64_t SieveCount(std::int64_t a, std::int64_t b, const TPrimeHook& hook)
     return total;
 }
 
+// primecount's own choice of threads, read before the first count.
+int DefaultThreads()
+{
+    static const int threads = primecount::get_num_threads();
+    return threads;
+}
+
+// A count small enough to answer at once (a millisecond or so) runs here, on
+// one thread: the OpenMP threads of a larger count would be copied
+// half-alive into the process forked for the next one. primecount keeps its
+// number of threads for the whole process, and setting it costs more than a
+// small count, so it is set once.
+std::int64_t CountHere(const std::function<std::int64_t()>& work)
+{
+    static const bool oneThread = (DefaultThreads(), primecount::set_num_threads(1), true);
+    (void)oneThread;
+    return work();
+}
+
+// A larger count runs in a forked copy of this process on every core, so
+// that the user can end it at any moment: the hook is called every few
+// milliseconds with the share of the expected time gone by, and when it
+// throws the copy is killed and reaped before the exception goes on.
+// `expected` is a rough duration in seconds, for the progress only.
+std::int64_t CountInChild(const std::function<std::int64_t()>& work, double expected, const TPrimeHook& hook)
+{
+    const int threads = DefaultThreads();
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        return CountHere(work);
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return CountHere(work);
+    }
+    if (pid == 0) {
+        // The child: nothing of the parent's state but the count runs here.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent)
+            ::_exit(1);
+        ::close(fds[0]);
+        std::int64_t result = -1;
+        try {
+            primecount::set_num_threads(threads);
+            result = work();
+        } catch (...) {
+            result = -1;
+        }
+        const char* p = reinterpret_cast<const char*>(&result);
+        std::size_t left = sizeof result;
+        while (left > 0) {
+            const ssize_t w = ::write(fds[1], p, left);
+            if (w <= 0)
+                break;
+            p += w;
+            left -= std::size_t(w);
+        }
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    struct TChild {
+        pid_t Pid;
+        int Fd;
+        bool Reaped = false;
+        ~TChild()
+        {
+            if (!Reaped) {
+                ::kill(Pid, SIGKILL);
+                while (::waitpid(Pid, nullptr, 0) < 0 && errno == EINTR) {
+                }
+            }
+            ::close(Fd);
+        }
+    } child{pid, fds[0]};
+    const auto start = std::chrono::steady_clock::now();
+    std::int64_t result = -1;
+    char* p = reinterpret_cast<char*>(&result);
+    std::size_t got = 0;
+    for (;;) {
+        pollfd pfd{child.Fd, POLLIN, 0};
+        const int ready = ::poll(&pfd, 1, 10);
+        if (ready > 0) {
+            const ssize_t r = ::read(child.Fd, p + got, sizeof result - got);
+            if (r > 0) {
+                got += std::size_t(r);
+                if (got < sizeof result)
+                    continue;
+            }
+            break;   // the whole answer, or the end of the pipe
+        }
+        if (ready < 0 && errno != EINTR)
+            break;
+        if (hook) {
+            const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            hook(TPrimeReport{TPrimeStage::Counting, elapsed / (elapsed + expected), 0, 0});
+        }
+    }
+    while (::waitpid(child.Pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    child.Reaped = true;
+    if (got < sizeof result || result < 0)
+        throw Exception(QStringLiteral("No se pudo completar el cálculo"));
+    return result;
+}
+
+// Counts up to this bound (and n-th primes below it) take at most a
+// millisecond or so on one thread, less than starting the forked process
+// costs, and run at once.
+constexpr std::int64_t kCountHereLimit = INT64_C(1000000000);
+
+// A rough duration of a count up to x on every core, in seconds.
+double ExpectedSeconds(std::int64_t x)
+{
+    const double lx = std::log(double(x));
+    return 2e-7 * std::pow(double(x), 2.0 / 3.0) / (lx * lx) + 0.2;
+}
+
 } // namespace
 
 std::int64_t CountPrimesUpTo(std::int64_t x, const TPrimeHook& hook)
@@ -228,18 +297,10 @@ std::int64_t CountPrimesUpTo(std::int64_t x, const TPrimeHook& hook)
         return 0;
     if (x < 100000)
         return SieveCount(2, x, {});
-    if (x <= kCountingLimit)
-        return LucyCount(x, hook);
-    // From the nearest known count below, by sieving.
-    std::int64_t from = kCountingLimit, count = -1;
-    for (const TKnownCount& k : kKnownCounts)
-        if (k.X <= x) {
-            from = k.X;
-            count = k.Count;
-        }
-    if (count < 0)
-        count = LucyCount(from, hook);
-    return count + SieveCount(from + 1, x, hook);
+    auto work = [x] { return primecount::pi(x); };
+    if (x <= kCountHereLimit)
+        return CountHere(work);
+    return CountInChild(work, ExpectedSeconds(x), hook);
 }
 
 std::int64_t CountPrimes(std::int64_t a, std::int64_t b, const TPrimeHook& hook)
@@ -252,86 +313,6 @@ std::int64_t CountPrimes(std::int64_t a, std::int64_t b, const TPrimeHook& hook)
     return CountPrimesUpTo(b, hook) - CountPrimesUpTo(a - 1, hook);
 }
 
-// ---------------------------------------------------------------------------
-// The n-th prime
-
-namespace {
-
-// The logarithmic integral li(x), x > 1, by Ramanujan's series.
-long double LogIntegral(long double x)
-{
-    const long double gamma = 0.5772156649015328606065120900824024L;
-    const long double L = std::log(x);
-    long double sum = 0, term = 1, inner = 0;
-    for (int n = 1; n < 200; ++n) {
-        term *= L / n;              // L^n / n!
-        if ((n - 1) % 2 == 0)
-            inner += 1.0L / n;      // 1/1 + 1/3 + ... + 1/(2k+1), 2k + 1 <= n
-        const long double t = (n % 2 ? 1 : -1) * term / std::ldexp(1.0L, n - 1) * inner;
-        sum += t;
-        if (n > L && std::fabs(t) < 1e-19L * std::fabs(sum))
-            break;
-    }
-    return gamma + std::log(L) + std::sqrt(x) * sum;
-}
-
-// Close to the n-th prime (n >= 6): the inverse of li by Newton's steps
-// from Cipolla's estimate.
-std::int64_t EstimateNthPrime(std::int64_t n)
-{
-    const long double nn = static_cast<long double>(n);
-    const long double ln = std::log(nn), lnln = std::log(ln);
-    long double x = nn * (ln + lnln - 1 + (lnln - 2) / ln);
-    for (int i = 0; i < 8; ++i) {
-        const long double next = x - (LogIntegral(x) - nn) * std::log(x);
-        if (!(next > 2))
-            break;
-        x = next;
-    }
-    if (!(x < static_cast<long double>(kMaxNumber)))
-        return kMaxNumber;
-    return std::max<std::int64_t>(std::int64_t(x), 13);
-}
-
-// From the count of primes up to x (count = pi(x)) to the n-th prime.
-std::int64_t WalkToNthPrime(std::int64_t n, std::int64_t x, std::int64_t count, const TPrimeHook& hook)
-{
-    const std::int64_t count0 = count;
-    const double span = std::fabs(double(n - count0)) + 1;
-    std::vector<std::int64_t> batch;
-    if (count >= n) {
-        // Downward: the n-th prime is at most x.
-        std::int64_t hi = x;
-        for (;;) {
-            const std::int64_t lo = std::max<std::int64_t>(2, hi - std::int64_t(TPrimeSieve::kSpan) + 1);
-            std::vector<std::int64_t> primes, part;
-            TPrimeSieve sieve(lo, hi);
-            while (sieve.Next(part))
-                primes.insert(primes.end(), part.begin(), part.end());
-            const std::int64_t c = std::int64_t(primes.size());
-            if (count - c < n)
-                return primes[std::size_t(n - (count - c) - 1)];
-            count -= c;
-            hi = lo - 1;
-            if (hook)
-                hook(TPrimeReport{TPrimeStage::Walking, double(count0 - count) / span, count, hi});
-        }
-    }
-    TPrimeSieve sieve(x + 1, kMaxNumber);
-    while (sieve.Next(batch)) {
-        const std::int64_t c = std::int64_t(batch.size());
-        if (count + c >= n)
-            return batch[std::size_t(n - count - 1)];
-        count += c;
-        if (hook)
-            hook(TPrimeReport{TPrimeStage::Walking, double(count - count0) / span, count,
-                              std::int64_t(std::min<u64>(sieve.Position(), u64(kMaxNumber)))});
-    }
-    return 0; // not reached below kMaxNthPrime
-}
-
-} // namespace
-
 std::int64_t NthPrime(std::int64_t n, const TPrimeHook& hook)
 {
     if (n < 1 || n > kMaxNthPrime)
@@ -342,21 +323,12 @@ std::int64_t NthPrime(std::int64_t n, const TPrimeHook& hook)
     for (const TNthPrimeCheckpoint& cp : NthPrimeCheckpoints)
         if (cp.K == n)
             return cp.Prime;
-    const std::int64_t x = EstimateNthPrime(n);
-    if (x <= kCountingLimit)
-        return WalkToNthPrime(n, x, LucyCount(x, hook), hook);
-    // Beyond the counting recurrence: up from the largest known count below n.
-    std::int64_t from = 0, count = 0;
-    for (const TKnownCount& k : kKnownCounts)
-        if (k.Count < n) {
-            from = k.X;
-            count = k.Count;
-        }
-    if (from == 0) {
-        from = kCountingLimit;
-        count = LucyCount(from, hook);
-    }
-    return WalkToNthPrime(n, from, count, hook);
+    auto work = [n] { return primecount::nth_prime(n); };
+    // The n-th prime lies near n ln n.
+    const double estimate = double(n) * std::log(double(n)) * 1.2;
+    if (estimate <= double(kCountHereLimit))
+        return CountHere(work);
+    return CountInChild(work, ExpectedSeconds(std::int64_t(std::min(estimate, 9e18))), hook);
 }
 
 void ListPrimes(std::int64_t lo, std::int64_t hi,

@@ -3,10 +3,10 @@
 //
 // Ranges are sieved in segments over the odd numbers with the primes up to
 // the square root of the range (up to 2^22; above 2^44 the numbers the
-// sieve leaves are decided by the primality test). Counts below 2^44 come
-// from the Legendre-type recurrence on the values floor(x / k) (Lucy's
-// method, about x^(3/4) steps), and the n-th prime from such a count at an
-// estimate of it and a short sieve from there.
+// sieve leaves are decided by the primality test). Counts of wide ranges and
+// the n-th prime come from primecount (Gourdon's method, about x^(2/3)
+// steps): small ones at once on this thread, larger ones in a forked process
+// on every core, which the progress hook can end at any moment.
 #include "tools/primos/primo.h"
 
 #include <cstdint>
@@ -52,12 +52,9 @@ private:
 // The odd primes up to limit (a plain sieve).
 std::vector<std::uint32_t> OddPrimesUpTo(std::uint32_t limit);
 
-// The largest bound CountPrimesUpTo takes by the counting recurrence; above
-// it counts come from sieving.
-inline constexpr std::int64_t kCountingLimit = std::int64_t(1) << 44;
-
-// pi(x): how many primes do not exceed x; 0 below 2. Reports the share of
-// the work done (Counting).
+// pi(x): how many primes do not exceed x; 0 below 2. A long count reports
+// (Counting, Fraction: the share of its expected time gone by) every few
+// milliseconds; when the hook throws, the count is ended at once.
 std::int64_t CountPrimesUpTo(std::int64_t x, const TPrimeHook& hook = {});
 // How many primes lie in [a, b]; 0 when a > b.
 std::int64_t CountPrimes(std::int64_t a, std::int64_t b, const TPrimeHook& hook = {});
@@ -65,8 +62,7 @@ std::int64_t CountPrimes(std::int64_t a, std::int64_t b, const TPrimeHook& hook 
 // The largest n whose n-th prime the tool looks for.
 inline constexpr std::int64_t kMaxNthPrime = std::int64_t(1) << 57;
 // The n-th prime, 2 being the first, for n from 1 to kMaxNthPrime; 0 for
-// any other n. Reports Counting, then Walking (Count: the primes counted,
-// Candidate: where the walk stands, Fraction: the share of the walk done).
+// any other n. A long search reports as a long count does.
 std::int64_t NthPrime(std::int64_t n, const TPrimeHook& hook = {});
 
 // Calls onBatch with the primes of [lo, hi] in ascending order, a segment

@@ -102,6 +102,8 @@ public:
         const u64 s = a + b; // below 2^64: both are below n < 2^63
         return s >= n_ ? s - n_ : s;
     }
+    u64 Sub(u64 a, u64 b) const { return a >= b ? a - b : a + (n_ - b); }
+    u64 Neg(u64 a) const { return a == 0 ? 0 : n_ - a; }
     u64 Pow(u64 a, u64 e) const
     {
         u64 result = one_;
@@ -173,17 +175,133 @@ const std::vector<std::uint32_t>& SmallPrimes()
     return primes;
 }
 
+// The Jacobi symbol (a / n) for odd n > 0.
+int Jacobi(std::int64_t a, u64 n)
+{
+    u64 x = a < 0 ? n - (u64(-a) % n) : u64(a) % n;
+    int result = 1;
+    while (x != 0) {
+        while ((x & 1) == 0) {
+            x >>= 1;
+            const u64 r = n & 7;
+            if (r == 3 || r == 5)
+                result = -result;
+        }
+        std::swap(x, n);
+        if ((x & 3) == 3 && (n & 3) == 3)
+            result = -result;
+        x %= n;
+    }
+    return n == 1 ? result : 0;
+}
+
+// The strong Lucas probable-prime test of an odd n > 2 that is not a square,
+// with Selfridge's parameters: D the first of 5, -7, 9, -11, ... with
+// (D / n) = -1, P = 1, Q = (1 - D) / 4. Only V is carried: with
+// n + 1 = d 2^s, U_d = 0 exactly when 2 V_{d+1} = P V_d (D is prime to n).
+bool StrongLucasTest(const TMontgomery& mont)
+{
+    const u64 n = mont.Modulus();
+    std::int64_t D = 5;
+    for (;;) {
+        const int j = Jacobi(D, n);
+        if (j == -1)
+            break;
+        if (j == 0 && u64(D < 0 ? -D : D) != n)
+            return false;   // D shares a factor with n
+        D = D > 0 ? -(D + 2) : -D + 2;
+    }
+    const std::int64_t Qs = (1 - D) / 4;
+    auto toMont = [&](std::int64_t v) {
+        const u64 m = mont.To(u64(v < 0 ? -v : v));
+        return v < 0 ? mont.Neg(m) : m;
+    };
+    const u64 Q = toMont(Qs);
+    u64 d = n + 1;   // n < 2^63: no overflow
+    int s = 0;
+    while ((d & 1) == 0) {
+        d >>= 1;
+        ++s;
+    }
+    // The ladder (V_k, V_{k+1}, Q^k) from k = 0 along the bits of d.
+    const u64 two = mont.Add(mont.One(), mont.One());
+    u64 vk = two, vk1 = mont.One(), qk = mont.One();   // V_0 = 2, V_1 = P = 1
+    for (int bit = 63 - __builtin_clzll(d); bit >= 0; --bit) {
+        const u64 pq = qk;   // P Q^k with P = 1
+        if ((d >> bit) & 1) {
+            // k -> 2k + 1: V_{2k+1} = V_k V_{k+1} - P Q^k, V_{2k+2} = V_{k+1}^2 - 2 Q^{k+1}
+            const u64 qk1 = mont.Mul(qk, Q);
+            vk = mont.Sub(mont.Mul(vk, vk1), pq);
+            vk1 = mont.Sub(mont.Mul(vk1, vk1), mont.Add(qk1, qk1));
+            qk = mont.Mul(qk1, qk);
+        } else {
+            // k -> 2k: V_{2k} = V_k^2 - 2 Q^k, V_{2k+1} = V_k V_{k+1} - P Q^k
+            vk1 = mont.Sub(mont.Mul(vk, vk1), pq);
+            vk = mont.Sub(mont.Mul(vk, vk), mont.Add(qk, qk));
+            qk = mont.Mul(qk, qk);
+        }
+    }
+    // U_d = 0, or V_{d 2^r} = 0 for some r < s.
+    if (mont.Add(vk1, vk1) == vk || vk == 0)
+        return true;
+    for (int r = 1; r < s; ++r) {
+        vk = mont.Sub(mont.Mul(vk, vk), mont.Add(qk, qk));
+        if (vk == 0)
+            return true;
+        qk = mont.Mul(qk, qk);
+    }
+    return false;
+}
+
+// Primality of an odd n above 10^6 with no prime factor below 59, by the
+// Baillie-PSW test: a strong test to base 2 and a strong Lucas test. No
+// composite below 2^64 passes both (the base-2 pseudoprimes below 2^64 have
+// all been listed and checked).
+bool BailliePSW(u64 n)
+{
+    const TMontgomery mont(n);
+    if (!StrongTest(mont, 2))
+        return false;
+    const u64 r = ISqrt(n);
+    if (r * r == n)
+        return false;
+    return StrongLucasTest(mont);
+}
+
+// Whether an odd prime below 59 divides n, by multiplying with its inverse
+// modulo 2^64: n is a multiple of p exactly when n p^-1 mod 2^64 is at most
+// (2^64 - 1) / p.
+constexpr std::uint32_t kTrialPrimes[] = {3, 5, 7, 11, 13, 17, 19, 23, 29, 31, 37, 41, 43, 47, 53};
+struct TDivisibility {
+    u64 Inverse, Limit;
+};
+constexpr std::array<TDivisibility, std::size(kTrialPrimes)> kDivisibility = [] {
+    std::array<TDivisibility, std::size(kTrialPrimes)> out{};
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const u64 p = kTrialPrimes[i];
+        u64 inv = p;
+        for (int k = 0; k < 5; ++k)
+            inv *= 2 - p * inv;
+        out[i] = {inv, UINT64_MAX / p};
+    }
+    return out;
+}();
+
+bool HasSmallOddFactor(u64 n)
+{
+    for (const TDivisibility& d : kDivisibility)
+        if (n * d.Inverse <= d.Limit)
+            return true;
+    return false;
+}
+
 // Primality of an odd n with no prime factor below 1000 (so n > 10^6 unless
-// prime): the first twelve primes as bases decide every n below 3.3 * 10^24.
-bool MillerRabin(u64 n)
+// prime).
+bool IsPrimeWithoutSmallFactors(u64 n)
 {
     if (n < 1000000)
         return n > 1;
-    const TMontgomery mont(n);
-    for (u64 base : {2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31, 37})
-        if (!StrongTest(mont, base))
-            return false;
-    return true;
+    return BailliePSW(n);
 }
 
 // Calls the hook every `every` steps.
@@ -263,7 +381,7 @@ void SplitFactors(u64 m, std::vector<std::int64_t>& out, TStepCounter& steps)
 {
     if (m == 1)
         return;
-    if (MillerRabin(m)) {
+    if (IsPrimeWithoutSmallFactors(m)) {
         out.push_back(std::int64_t(m));
         return;
     }
@@ -318,6 +436,20 @@ bool StrongProbablePrime32(std::uint32_t n, std::uint32_t a) { return StrongProb
 
 bool StrongProbablePrime64(u64 n, u64 a) { return StrongProbable(n, a, MulMod64); }
 
+bool StrongLucasProbablePrime64(u64 n)
+{
+    if (n < 2 || n > u64(kMaxNumber))
+        return false;
+    if (n == 2)
+        return true;
+    if ((n & 1) == 0)
+        return false;
+    const u64 r = ISqrt(n);
+    if (r * r == n)
+        return false;
+    return StrongLucasTest(TMontgomery(n));
+}
+
 bool IsPrime32(std::uint32_t n)
 {
     if (n < 2)
@@ -339,10 +471,9 @@ bool IsPrime64(std::int64_t n)
         return false;
     if (n <= INT64_C(0xFFFFFFFF))
         return IsPrime32(std::uint32_t(n));
-    for (std::uint32_t p : SmallPrimes())
-        if (u64(n) % p == 0)
-            return false;
-    return MillerRabin(u64(n));
+    if ((n & 1) == 0 || HasSmallOddFactor(u64(n)))
+        return false;
+    return BailliePSW(u64(n));
 }
 
 std::vector<std::int64_t> PrimeFactors(std::int64_t n, const TPrimeHook& hook)

@@ -3,11 +3,13 @@
 // 2^63 - 1): exact modular products, strong probable-prime tests, primality,
 // factorisation and divisors.
 //
-// Primality is decided by Miller-Rabin over a fixed set of bases that is
-// proven for every 64-bit number; factorisation is trial division by the
-// small primes, then Fermat's method for factors near the square root, then
-// Pollard-Brent. The long searches call a progress hook between chunks of
-// work; the hook may end the search by throwing (the silent abort).
+// Primality below 2^32 is decided by the strong tests to the bases 2, 7 and
+// 61; above, by the Baillie-PSW test (a strong test to base 2 and a strong
+// Lucas test, in Montgomery form), which no composite below 2^64 passes.
+// Factorisation is trial division by the small primes, then Fermat's method
+// for factors near the square root, then Pollard-Brent. The long searches
+// call a progress hook between chunks of work; the hook may end the search by
+// throwing (the silent abort).
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -21,16 +23,15 @@ inline constexpr std::int64_t kMaxNumber = INT64_MAX;
 // What a long computation is doing when it reports.
 enum class TPrimeStage {
     Factoring,   // looking for a factor
-    Counting,    // counting the primes below a bound
-    Walking,     // walking from a counted bound to the n-th prime
+    Counting,    // counting the primes below a bound, or looking for the n-th prime
     Listing,     // sieving a range of numbers
 };
 
 struct TPrimeReport {
     TPrimeStage Stage = TPrimeStage::Factoring;
     double Fraction = -1;         // share of the work done (0..1); negative: unknown
-    std::int64_t Count = 0;       // primes counted so far (Walking)
-    std::int64_t Candidate = 0;   // the next number looked at (Walking, Listing)
+    std::int64_t Count = 0;       // primes counted so far (Listing by sieve)
+    std::int64_t Candidate = 0;   // the next number looked at (Listing)
 };
 // Called between chunks of work, often (well below a millisecond apart): the
 // caller decides how often to show anything. It may throw to stop the work.
@@ -59,6 +60,10 @@ std::uint64_t PowMod64(std::uint64_t a, std::uint64_t e, std::uint64_t m);
 // is below 2 (an even n > 2 never passes).
 bool StrongProbablePrime32(std::uint32_t n, std::uint32_t base);
 bool StrongProbablePrime64(std::uint64_t n, std::uint64_t base);
+// The strong Lucas probable-prime test with Selfridge's parameters (the
+// second half of Baillie-PSW); false below 2, for even n > 2, for squares and
+// above 2^63 - 1.
+bool StrongLucasProbablePrime64(std::uint64_t n);
 
 // Exact primality.
 bool IsPrime32(std::uint32_t n);

@@ -1,6 +1,6 @@
 #pragma once
-// Exact fractions of 128-bit integers and Gaussian elimination over them: the
-// reference the matrix tests compare with.
+// Exact fractions of 128-bit integers and Gaussian elimination over them (or
+// over GMP's fractions): the reference the matrix tests compare with.
 #include <cstdint>
 #include <numeric>
 #include <optional>
@@ -45,30 +45,33 @@ struct Frac {
     friend Frac operator*(Frac a, Frac b) { return Frac(a.Num * b.Num, a.Den * b.Den); }
     friend Frac operator/(Frac a, Frac b) { return Frac(a.Num * b.Den, a.Den * b.Num); }
     bool IsZero() const { return Num == 0; }
+    friend bool operator==(Frac a, Frac b) { return a.Num == b.Num && a.Den == b.Den; }
     // The value rounded once, as a single division of the two integers.
     long double Value() const { return static_cast<long double>(Num) / static_cast<long double>(Den); }
 };
 
 using Matrix = std::vector<std::vector<Frac>>;   // [row][col]
 
-// Determinant by elimination with exact fractions.
-inline Frac Determinant(Matrix a)
+// Determinant by elimination with exact fractions (Frac, or any exact
+// fraction type with the arithmetic operators and == 0).
+template <class F>
+F Determinant(std::vector<std::vector<F>> a)
 {
     const std::size_t n = a.size();
-    Frac det(1);
+    F det(1);
     for (std::size_t k = 0; k < n; ++k) {
         std::size_t p = k;
-        while (p < n && a[p][k].IsZero())
+        while (p < n && a[p][k] == F(0))
             ++p;
         if (p == n)
-            return Frac(0);
+            return F(0);
         if (p != k) {
             std::swap(a[p], a[k]);
-            det = det * Frac(-1);
+            det = det * F(-1);
         }
         det = det * a[k][k];
         for (std::size_t r = k + 1; r < n; ++r) {
-            const Frac f = a[r][k] / a[k][k];
+            const F f = a[r][k] / a[k][k];
             for (std::size_t c = k; c < a[r].size(); ++c)
                 a[r][c] = a[r][c] - f * a[k][c];
         }
@@ -77,28 +80,29 @@ inline Frac Determinant(Matrix a)
 }
 
 // [A | B] reduced to [I | X]; nothing when A is singular.
-inline std::optional<Matrix> Solve(Matrix a)
+template <class F>
+std::optional<std::vector<std::vector<F>>> Solve(std::vector<std::vector<F>> a)
 {
     const std::size_t n = a.size();
     const std::size_t cols = a[0].size();
     for (std::size_t k = 0; k < n; ++k) {
         std::size_t p = k;
-        while (p < n && a[p][k].IsZero())
+        while (p < n && a[p][k] == F(0))
             ++p;
         if (p == n)
             return std::nullopt;
         std::swap(a[p], a[k]);
-        const Frac pivot = a[k][k];
+        const F pivot = a[k][k];
         for (std::size_t c = 0; c < cols; ++c)
             a[k][c] = a[k][c] / pivot;
         for (std::size_t r = 0; r < n; ++r)
-            if (r != k && !a[r][k].IsZero()) {
-                const Frac f = a[r][k];
+            if (r != k && !(a[r][k] == F(0))) {
+                const F f = a[r][k];
                 for (std::size_t c = 0; c < cols; ++c)
                     a[r][c] = a[r][c] - f * a[k][c];
             }
     }
-    Matrix x(n);
+    std::vector<std::vector<F>> x(n);
     for (std::size_t r = 0; r < n; ++r)
         x[r].assign(a[r].begin() + std::ptrdiff_t(n), a[r].end());
     return x;

@@ -3,6 +3,7 @@
 #include "tools/matrices/matrizp.h"
 
 #include "engine/errors.h"
+#include "engine/formatonum.h"
 #include "oracle.h"
 #include "support/fixtures.h"
 #include "testtext.h"
@@ -13,15 +14,7 @@ namespace {
 
 using MatrizTest = CoreStateTest;
 
-// Rows of cell texts.
-TMatriz Make(const std::vector<std::vector<QString>>& rows)
-{
-    TMatriz m = TMatriz::CreateEmpty(int(rows[0].size()), int(rows.size()));
-    for (int r = 0; r < int(rows.size()); ++r)
-        for (int c = 0; c < int(rows[0].size()); ++c)
-            m.SetCell(c + 1, r + 1, TPoliN(rows[std::size_t(r)][std::size_t(c)]));
-    return m;
-}
+using matrixtest::Make;
 
 TMatriz FromInts(const std::vector<std::vector<int>>& rows)
 {
@@ -255,14 +248,23 @@ TEST_F(MatrizTest, SymbolicSolutionsCarryDenominators)
     EXPECT_EQ(Cells(inv), QStringLiteral("1 / x, -x^-1; 0, 1"));
 }
 
-TEST_F(MatrizTest, IntegersBeyondTheMantissaAreRefused)
+TEST_F(MatrizTest, IntegersBeyondTheMantissaStayExact)
 {
     const TMatriz m = Make({{"3000000000000", "7"}, {"5", "4000000000000"}});
-    EXPECT_EQ(Message([&] { m.Determinant(); }),
-              QStringLiteral("Los números de la matriz exceden la precisión del cálculo exacto (64 bits)"));
+    EXPECT_EQ(m.ExactDeterminant(), (TExactNumber{QStringLiteral("11999999999999999999999965"), QStringLiteral("1")}));
+    EXPECT_EQ(ConstantValue(m.Determinant()), 11999999999999999999999965.0L);
+    // x = (4e12 - 7) / D, y = (3e12 - 5) / D
     TMatriz s = Make({{"3000000000000", "7", "1"}, {"5", "4000000000000", "1"}});
-    EXPECT_EQ(Message([&] { s.Solve(kNever); }),
-              QStringLiteral("Los números de la matriz exceden la precisión del cálculo exacto (64 bits)"));
+    const TMatriz x = s.Solve(kNever);
+    ASSERT_NE(x.GetExact(1, 1), nullptr);
+    ASSERT_NE(x.GetExact(1, 2), nullptr);
+    EXPECT_EQ(*x.GetExact(1, 1), (TExactNumber{QStringLiteral("3999999999993"), QStringLiteral("11999999999999999999999965")}));
+    EXPECT_EQ(*x.GetExact(1, 2), (TExactNumber{QStringLiteral("599999999999"), QStringLiteral("2399999999999999999999993")}));
+    EXPECT_EQ(x.GetDenominator(1, 1), nullptr);
+    // Beyond the display's denominators a cell shows the decimal of its
+    // 80-bit value with every digit.
+    EXPECT_EQ(x.CellText(1, 2), NumberFormat().FormatExact(x.GetExact(1, 2)->Value));
+    EXPECT_NEAR(double(x.GetExact(1, 2)->Value), 2999999999995.0 / 11999999999999999999999965.0, 1e-28);
 }
 
 TEST_F(MatrizTest, SizesAreCapped)

@@ -1,8 +1,9 @@
 // Prime lists, counts and the n-th prime: the segmented sieve against the
 // primality test over ranges that cross its segments, its square-root limit
-// and the top of the 63-bit numbers; counts at known bounds by both routes;
-// the n-th prime at the checkpoints, around them and beyond the counting
-// limit; the hooks and their cancellation.
+// and the top of the 63-bit numbers; counts at known bounds by the sieve and
+// by primecount (at once, and in the forked process); the n-th prime at the
+// checkpoints and around them; the hooks, and the cancellation that ends the
+// forked count.
 #include "tools/primos/criba.h"
 
 #include "foundation/core/exceptions.h"
@@ -10,6 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+
+#include <sys/wait.h>
 
 using namespace primos;
 
@@ -71,7 +75,7 @@ TEST(PrimeSieve, EmptyAndReversedRangesGiveNothing)
     EXPECT_EQ(SieveAll(-5, 5), (std::vector<std::int64_t>{2, 3, 5}));
 }
 
-TEST(PrimeSieve, CountsByTheSieveAndByTheRecurrenceAgree)
+TEST(PrimeSieve, CountsByTheSieveAndByPrimecountAgree)
 {
     struct Case {
         std::int64_t x, count;
@@ -80,18 +84,19 @@ TEST(PrimeSieve, CountsByTheSieveAndByTheRecurrenceAgree)
         {1, 0}, {2, 1}, {10, 4}, {100, 25}, {99999, 9592}, {100000, 9592}, {1000000, 78498},
         {10000000, 664579}, {100000000, 5761455}, {1000000000, 50847534},
         {4294967295, 203280221}, {10000000000, 455052511}, {100000000000, 4118054813},
+        {1000000000000, 37607912018},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.x);
         EXPECT_EQ(CountPrimesUpTo(c.x), c.count);
     }
-    // The sieve route of CountPrimes (narrow ranges) against the recurrence.
+    // The sieve route of CountPrimes (narrow ranges) against primecount.
     for (std::int64_t x : {INT64_C(1000000), INT64_C(12345678), INT64_C(60000000)}) {
         SCOPED_TRACE(x);
         EXPECT_EQ(CountPrimes(2, x), CountPrimesUpTo(x));
         EXPECT_EQ(CountPrimes(x / 3, x), CountPrimesUpTo(x) - CountPrimesUpTo(x / 3 - 1));
     }
-    EXPECT_EQ(CountPrimes(1, 100000000), 5761455);              // wide: by the recurrence
+    EXPECT_EQ(CountPrimes(1, 100000000), 5761455);              // wide: by primecount
     EXPECT_EQ(CountPrimes(1000000000, 4294967295), 203280221 - 50847534);
     EXPECT_EQ(CountPrimes(17, 17), 1);
     EXPECT_EQ(CountPrimes(INT64_MAX - 100, INT64_MAX), 1);
@@ -107,9 +112,8 @@ TEST(NthPrimeSearch, ChosenPositions)
         {9999, 104723}, {10000, 104729}, {59999, 746749}, {60000, 746773},
         {1000000, 15485863}, {203280220, 4294967279}, {203280221, 4294967291}, {203280222, 4294967311},
         {1000000000, 22801763489},
-        // beyond the counting limit, from the known counts at powers of ten
+        // in the forked process
         {346065536839, 9999999999971}, {346065536840, 10000000000037},
-        {24739954287740861, 1000000000000000003},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.n);
@@ -134,23 +138,26 @@ TEST(NthPrimeSearch, EveryCheckpointAndItsNeighbours)
     }
 }
 
-TEST(NthPrimeSearch, ReportsCountingThenWalkingAndStopsWhenTheHookThrows)
+TEST(NthPrimeSearch, ALongSearchReportsAndEndsWhenTheHookThrows)
 {
-    std::vector<TPrimeStage> stages;
-    double last = -1;
-    const std::int64_t p = NthPrime(30000000, [&](const TPrimeReport& r) {
-        if (stages.empty() || stages.back() != r.Stage)
-            stages.push_back(r.Stage);
-        if (r.Stage == TPrimeStage::Counting) {
-            EXPECT_GE(r.Fraction, last);
-            EXPECT_LE(r.Fraction, 1.0);
-            last = r.Fraction;
-        }
-    });
-    EXPECT_EQ(p, 573259391);
-    ASSERT_FALSE(stages.empty());
-    EXPECT_EQ(stages.front(), TPrimeStage::Counting);
+    // At once: no report.
+    int reports = 0;
+    EXPECT_EQ(NthPrime(30000000, [&](const TPrimeReport&) { ++reports; }), 573259391);
+    EXPECT_EQ(CountPrimesUpTo(1000000000, [&](const TPrimeReport&) { ++reports; }), 50847534);
+    EXPECT_EQ(reports, 0);
 
+    // In the forked process: shares of the expected time, rising below 1.
+    double last = -1;
+    const std::int64_t p = NthPrime(10000000000, [&](const TPrimeReport& r) {
+        EXPECT_EQ(r.Stage, TPrimeStage::Counting);
+        EXPECT_GE(r.Fraction, last);
+        EXPECT_LT(r.Fraction, 1.0);
+        last = r.Fraction;
+    });
+    EXPECT_EQ(p, 252097800623);
+
+    // 2^57 would take minutes: the third report ends it, and the forked
+    // process is gone when the exception arrives.
     int calls = 0;
     EXPECT_THROW(NthPrime(kMaxNthPrime,
                           [&](const TPrimeReport&) {
@@ -159,6 +166,19 @@ TEST(NthPrimeSearch, ReportsCountingThenWalkingAndStopsWhenTheHookThrows)
                           }),
                  EAbort);
     EXPECT_EQ(calls, 3);
+    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
+    calls = 0;
+    EXPECT_THROW(CountPrimesUpTo(INT64_MAX,
+                                 [&](const TPrimeReport&) {
+                                     if (++calls == 2)
+                                         throw EAbort();
+                                 }),
+                 EAbort);
+    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
+
+    // The same search afterwards still answers.
+    EXPECT_EQ(NthPrime(10000000000), 252097800623);
 }
 
 TEST(PrimeLists, BatchesAscendAndTheHookFollowsTheRange)

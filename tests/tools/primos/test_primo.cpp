@@ -127,6 +127,112 @@ TEST(PrimeArithmetic, StrongTestsAndModularProducts)
     EXPECT_EQ(PowMod64(5, 0, 1), 0u);
 }
 
+TEST(PrimeArithmetic, StrongLucasTestPassesThePrimesAndExactlyItsKnownPseudoprimes)
+{
+    // The odd composites below 10^5 that pass the strong Lucas test with
+    // Selfridge's parameters (OEIS A217255).
+    const std::vector<std::uint32_t> pseudoprimes{5459, 5777, 10877, 16109, 18971, 22499,
+                                                  24569, 25199, 40309, 58519, 75077, 97439};
+    const std::uint32_t limit = 100000;
+    const auto spf = SmallestFactorTable(limit);
+    std::vector<std::uint32_t> passed;
+    for (std::uint32_t n = 0; n < limit; ++n) {
+        const bool prime = n >= 2 && spf[n] == n;
+        const bool lucas = StrongLucasProbablePrime64(n);
+        if (prime)
+            ASSERT_TRUE(lucas) << n;
+        else if (lucas)
+            passed.push_back(n);
+    }
+    EXPECT_EQ(passed, pseudoprimes);
+    // None of them is a strong pseudoprime to base 2 as well.
+    for (std::uint32_t n : pseudoprimes)
+        EXPECT_FALSE(StrongProbablePrime64(n, 2)) << n;
+    EXPECT_FALSE(StrongLucasProbablePrime64(3037000493ULL * 3037000493ULL));   // a square
+    EXPECT_TRUE(StrongLucasProbablePrime64(std::uint64_t(kLargestPrime)));
+    EXPECT_FALSE(StrongLucasProbablePrime64(UINT64_MAX));
+}
+
+TEST(PrimeArithmetic, PrimalityAboveTwoToThe32AgreesWithASieve)
+{
+    // Windows of a plain sieve of the numbers (with the primes up to their
+    // square root) at several heights above 2^32, where Baillie-PSW decides.
+    const std::vector<std::uint32_t> small = [] {
+        std::vector<std::uint32_t> out;
+        const auto spf = SmallestFactorTable(3200000);
+        for (std::uint32_t i = 2; i < spf.size(); ++i)
+            if (spf[i] == i)
+                out.push_back(i);
+        return out;
+    }();
+    const std::uint64_t span = 200000;
+    for (std::uint64_t lo : {UINT64_C(4294967296) - span / 2, UINT64_C(1) << 40, UINT64_C(1000000000000),
+                             UINT64_C(10000000000000) - span}) {
+        SCOPED_TRACE(lo);
+        ASSERT_LE(lo + span, std::uint64_t(small.back()) * small.back());
+        std::vector<bool> composite(span, false);
+        for (std::uint32_t p : small) {
+            if (std::uint64_t(p) * p >= lo + span)
+                break;
+            for (std::uint64_t m = std::max<std::uint64_t>((lo + p - 1) / p * p, std::uint64_t(p) * p); m < lo + span; m += p)
+                composite[m - lo] = true;
+        }
+        int primes = 0;
+        for (std::uint64_t i = 0; i < span; ++i) {
+            const std::uint64_t n = lo + i;
+            ASSERT_EQ(IsPrime64(std::int64_t(n)), !composite[i]) << n;
+            primes += !composite[i];
+        }
+        EXPECT_GT(primes, 5000);
+    }
+}
+
+TEST(PrimeArithmetic, PrimalityUpToTheTopAgreesWithTwelveStrongBases)
+{
+    // Where no sieve reaches: the strong tests to the first twelve primes,
+    // which decide every number below 3.3 * 10^24.
+    auto twelveBases = [](std::uint64_t n) {
+        for (std::uint64_t p : {2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31, 37}) {
+            if (n == p)
+                return true;
+            if (n % p == 0 || !StrongProbablePrime64(n, p))
+                return false;
+        }
+        return true;
+    };
+    for (std::uint64_t lo : {UINT64_C(1) << 50, UINT64_C(4611686018427387904), UINT64_C(3825123056546413051) - 20000,
+                             UINT64_C(9223372036854775807) - 40000}) {
+        SCOPED_TRACE(lo);
+        int primes = 0;
+        for (std::uint64_t n = lo; n < lo + 40000 && n <= std::uint64_t(kTop); ++n) {
+            const bool prime = twelveBases(n);
+            ASSERT_EQ(IsPrime64(std::int64_t(n)), prime) << n;
+            primes += prime;
+        }
+        EXPECT_GT(primes, 500);
+    }
+}
+
+TEST(PrimeArithmetic, CarmichaelNumbersAboveTwoToThe32AreComposite)
+{
+    // Chernick's numbers (6k + 1)(12k + 1)(18k + 1) with three prime factors
+    // are Carmichael numbers, and many are strong pseudoprimes to base 2.
+    int strong = 0, tested = 0;
+    for (std::uint64_t k = 1; k < 200000; ++k) {
+        const std::uint64_t a = 6 * k + 1, b = 12 * k + 1, c = 18 * k + 1;
+        const unsigned __int128 n = (unsigned __int128)(a)*b * c;
+        if (n <= 4294967295u || n > (unsigned __int128)kTop)
+            continue;
+        if (!IsPrime64(std::int64_t(a)) || !IsPrime64(std::int64_t(b)) || !IsPrime64(std::int64_t(c)))
+            continue;
+        ++tested;
+        ASSERT_FALSE(IsPrime64(std::int64_t(n))) << std::uint64_t(n);
+        strong += StrongProbablePrime64(std::uint64_t(n), 2);
+    }
+    EXPECT_GT(tested, 50);
+    EXPECT_GT(strong, 5);
+}
+
 TEST(PrimeArithmetic, WheelWalksOverTheNumbersPrimeToThirty)
 {
     std::vector<std::uint64_t> walk;

@@ -307,11 +307,6 @@ void TfmPrimos::Report(const TPrimeReport& r)
         pb->setValue(int(std::lround(fraction * 100)));
         Label4->setText(QStringLiteral("Calculado: ") + Percent(fraction) + QStringLiteral("%"));
         break;
-    case TPrimeStage::Walking:
-        pb->setValue(int(std::lround(fraction * 100)));
-        Label4->setText(Format(QStringLiteral("Pr(%d)=%d   ["), {r.Count, r.Candidate}) + Percent(fraction) +
-                        QStringLiteral("%]"));
-        break;
     case TPrimeStage::Listing:
         pb->setValue(int(std::lround(fraction * 100)));
         Label4->setText(Format(QStringLiteral("%d   ("), {r.Candidate}) + Percent(fraction) + QStringLiteral("%)"));
