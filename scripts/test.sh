@@ -20,6 +20,8 @@ build=${SUMBRIX_TEST_BUILD:-build-test}
 # clone of the same sources reuses them.
 export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(cd .. && pwd)}
 export CCACHE_NOHASHDIR=1
+# Sources that read a precompiled header are cached too.
+export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSUMBRIX_SANITIZE=ON -DSUMBRIX_TESTS=ON >/dev/null
 step configure
 cmake --build "$build"
