@@ -371,6 +371,92 @@ template <class NodeT, class Compute>
 }
 
 // --------------------------------------------------------------------------
+// Long chains of operators. A text such as "a+b-c*d+..." builds a tree that
+// leans left, one unshared operator (a link) per operator of the text: walking
+// it by recursion takes one frame per link, and a few tens of thousands of
+// terms overflow the stack.
+
+// A stack that keeps its first N items in place (no allocation for the short
+// chains of everyday texts) and the rest on the heap.
+template <class T, std::size_t N = 32>
+class TChainStack {
+public:
+    void push(T v)
+    {
+        if (m_count < N)
+            m_near[m_count] = std::move(v);
+        else
+            m_far.push_back(std::move(v));
+        ++m_count;
+    }
+    std::size_t size() const { return m_count; }
+    T& operator[](std::size_t i) { return i < N ? m_near[i] : m_far[i - N]; }
+private:
+    T m_near[N];
+    std::vector<T> m_far;
+    std::size_t m_count = 0;
+};
+
+// The value of the chain of links down the left side of `top` (`top` is one,
+// and so is its left operand), computed without recursing along it, in the
+// order the recursion follows. With RightFirst each link evaluates its right
+// operand before its left one: the right operands on the way down, then the
+// left operand of the lowest link; otherwise that left operand first, then
+// each right operand on the way up. isLink(n) tells a link, operand(n)
+// evaluates a node, apply(link, a, b) combines a link's operands (and may
+// keep the value in the link).
+template <bool RightFirst, class V, class Node, class IsLink, class Operand, class Apply>
+V EvaluateLeftChainT(Node* top, IsLink isLink, Operand operand, Apply apply)
+{
+    TChainStack<Node*> links;
+    for (Node* n = top;; n = n->Children[0]) {
+        links.push(n);
+        if (!isLink(n->Children[0]))
+            break;
+    }
+    const std::size_t count = links.size();
+    if constexpr (RightFirst) {
+        TChainStack<V> rights;
+        for (std::size_t i = 0; i < count; ++i)
+            rights.push(operand(links[i]->Children[1]));
+        V v = operand(links[count - 1]->Children[0]);
+        for (std::size_t i = count; i-- > 0;)
+            v = apply(links[i], std::move(v), rights[i]);
+        return v;
+    } else {
+        V v = operand(links[count - 1]->Children[0]);
+        for (std::size_t i = count; i-- > 0;) {
+            Node* n = links[i];
+            v = apply(n, std::move(v), operand(n->Children[1]));
+        }
+        return v;
+    }
+}
+
+// The value of a new operator whose children are current, for folding: an
+// unshared operator child holds the value an evaluation would compute again
+// (the same value without a fault), so a chain of constants ("1+2+3+...")
+// folds in one step per operator instead of walking the chain below at every
+// one. operand(n) evaluates a child that holds no such value; apply(kind, a, b)
+// combines; with RightFirst the right operand is taken first.
+template <bool RightFirst, class Node, class Operand, class Apply>
+auto FoldedOperatorValueT(Node* n, Operand operand, Apply apply)
+{
+    const auto settled = [&operand](Node* c) -> std::remove_cvref_t<decltype(c->Value)> {
+        if (c->IsOp() && c->RefCount < 2 && c->StampCurrent())
+            return c->Value;
+        return operand(c);
+    };
+    if constexpr (RightFirst) {
+        const auto b = settled(n->Children[1]);
+        return apply(n->Kind(), settled(n->Children[0]), b);
+    } else {
+        const auto a = settled(n->Children[0]);
+        return apply(n->Kind(), a, settled(n->Children[1]));
+    }
+}
+
+// --------------------------------------------------------------------------
 // Value cells.
 
 // The TVar nodes bound to a variable. A variable must outlive the nodes that

@@ -65,31 +65,65 @@ void TDibListaArg::Evaluate(TComplex& result) { result = TComplex{}; }
 // --------------------------------------------------------------------------
 // Operators.
 
-void TOp::Evaluate(TComplex& result)
+namespace {
+
+// The operators that evaluate their right operand first: + - * / ^.
+inline bool RightFirstKind(NodeKind kind) { return kind >= NodeKind::Suma && kind <= NodeKind::Pot; }
+
+TComplex ApplyArithmetic(NodeKind kind, TComplex a, TComplex b)
 {
-    result = exprcore::SharedValueT(this, [this] { return Compute(); });
+    TComplex v;
+    switch (kind) {
+    case NodeKind::Suma: ComplexAdd(a, b, v); break;
+    case NodeKind::Resta: ComplexSub(a, b, v); break;
+    case NodeKind::Mul: ComplexMul(a, b, v); break;
+    case NodeKind::Div: ComplexDiv(a, b, v); break;
+    case NodeKind::Pot: ComplexPower(a, b, v); break;
+    default: throw Exception(QStringLiteral("CreateOp: no es un operador"));
+    }
+    return v;
 }
 
-namespace {
+// An unshared operator of those: a link of a chain such as "a+b-c*d+...".
+inline bool ChainLink(const TEval* n) { return RightFirstKind(n->Kind()) && n->RefCount < 2; }
 
 // The right operand first: it decides the order of the variable prompts and
 // which fault is reported when both operands would fail.
-template <void (*Op)(TComplex, TComplex, TComplex&)>
-TComplex RightFirst(TEval* l, TEval* r)
+TComplex RightFirst(const TEval* n)
 {
-    const TComplex b = r->Eval();
-    TComplex v;
-    Op(l->Eval(), b, v);
-    return v;
+    const TComplex b = n->Children[1]->Eval();
+    return ApplyArithmetic(n->Kind(), n->Children[0]->Eval(), b);
+}
+
+// A chain of such links, without recursing along it (engine/treecore.h).
+TComplex EvaluateChain(TEval* top)
+{
+    return exprcore::EvaluateLeftChainT<true, TComplex>(
+        top, ChainLink, [](TEval* n) { return n->Eval(); },
+        [](TEval* n, TComplex a, TComplex b) { return ApplyArithmetic(n->Kind(), a, b); });
 }
 
 } // namespace
 
-TComplex TSuma::Compute() { return RightFirst<ComplexAdd>(Left(), Right()); }
-TComplex TResta::Compute() { return RightFirst<ComplexSub>(Left(), Right()); }
-TComplex TMul::Compute() { return RightFirst<ComplexMul>(Left(), Right()); }
-TComplex TDiv::Compute() { return RightFirst<ComplexDiv>(Left(), Right()); }
-TComplex TPot::Compute() { return RightFirst<ComplexPower>(Left(), Right()); }
+void TOp::Evaluate(TComplex& result)
+{
+    result = exprcore::SharedValueT(this, [this] {
+        return RightFirstKind(Kind()) && ChainLink(Left()) ? EvaluateChain(this) : Compute();
+    });
+}
+
+TComplex TreeTraits::FoldedValue(TEval* n)
+{
+    if (!ChainLink(n))
+        return n->Eval();
+    return exprcore::FoldedOperatorValueT<true>(n, [](TEval* c) { return c->Eval(); }, ApplyArithmetic);
+}
+
+TComplex TSuma::Compute() { return RightFirst(this); }
+TComplex TResta::Compute() { return RightFirst(this); }
+TComplex TMul::Compute() { return RightFirst(this); }
+TComplex TDiv::Compute() { return RightFirst(this); }
+TComplex TPot::Compute() { return RightFirst(this); }
 
 TComplex TLogN::Compute()
 {

@@ -69,6 +69,8 @@ struct TreeTraits
                            TNodeMeasureProc, TNodeDrawProc, ECompilacion, EDespejar> {
     static constexpr bool kChainedComparisons = true;
     static TComplex Evaluate(TEval* node);
+    // The value of a new node whose children are all current, for folding.
+    static TComplex FoldedValue(TEval* node);
     static bool IsTrue(TComplex v) { return complex::IsTrue(v); }
     static TComplex Truth(bool b) { return b ? engineState().TrueValue : engineState().FalseValue; }
     static QString NoInverseMessage(const TEval* fun);

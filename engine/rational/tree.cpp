@@ -121,56 +121,81 @@ TFrac TDibListaArg::Evaluate() { throw Exception(QString()); }
 // --------------------------------------------------------------------------
 // Operators.
 
+namespace {
+
+// The arithmetic: a copy of the left value combined in place with the right one.
+// Powers and roots go through Extended (integral exponents by squaring) and
+// come back as the best approximation within FracMaxDenominator.
+TFrac ApplyArithmetic(NodeKind kind, TFrac a, const TFrac& b)
+{
+    switch (kind) {
+    case NodeKind::Suma: return a.Add(b);
+    case NodeKind::Resta: return a.Subtract(b);
+    case NodeKind::Mul: return a.Multiply(b);
+    case NodeKind::Div:
+        // A plain error, not the floating-point zero-divide: reported as an
+        // evaluation failure (code 19), or a compile failure while folding (18).
+        if (b.Num() == 0)
+            throw Exception(QStringLiteral("División por cero"));
+        return a.Divide(b);
+    case NodeKind::Pot: return a.Power(b);
+    case NodeKind::Raiz: return a.Root(b);
+    default: throw Exception(QStringLiteral("CreateOp: no es un operador"));
+    }
+}
+
+inline bool ArithmeticKind(NodeKind kind) { return kind >= NodeKind::Suma && kind <= NodeKind::Raiz; }
+
+// An unshared arithmetic operator: a link of a chain such as "a+b-c*d+...".
+inline bool ChainLink(const TEval* n) { return ArithmeticKind(n->Kind()) && n->RefCount < 2; }
+
+// The left operand first.
+TFrac LeftFirst(const TEval* n)
+{
+    TFrac a = n->Children[0]->Evaluate();
+    return ApplyArithmetic(n->Kind(), std::move(a), n->Children[1]->Evaluate());
+}
+
+} // namespace
+
+// A chain of links, without recursing along it (engine/treecore.h): each link
+// keeps its value as its own evaluation would.
+TFrac TOp::EvaluateChain()
+{
+    const std::uint64_t version = g_varVersion;
+    return exprcore::EvaluateLeftChainT<false, TFrac>(
+        static_cast<TEval*>(this), ChainLink, [](TEval* n) { return n->Evaluate(); },
+        [version](TEval* n, TFrac a, const TFrac& b) {
+            TOp* link = static_cast<TOp*>(n);
+            link->Value = ApplyArithmetic(n->Kind(), std::move(a), b);
+            if (g_varVersion == version)
+                link->SetStampNow();
+            link->SetPassNow();
+            return link->Value;
+        });
+}
+
 // Only a shared operator keeps its value.
 TFrac TOp::Evaluate()
 {
-    return PassCachedValue(RefCount >= 2, [this] { return Compute(); });
+    return PassCachedValue(RefCount >= 2, [this] {
+        return ArithmeticKind(Kind()) && ChainLink(Left()) ? EvaluateChain() : Compute();
+    });
 }
 
-// Arithmetic: a copy of the left value combined in place with the right one,
-// the left child evaluated first.
-TFrac TSuma::Compute()
+TFrac TreeTraits::FoldedValue(TEval* n)
 {
-    TFrac a = Left()->Evaluate();
-    return a.Add(Right()->Evaluate());
+    if (!ChainLink(n))
+        return n->Evaluate();
+    return exprcore::FoldedOperatorValueT<false>(n, [](TEval* c) { return c->Evaluate(); }, ApplyArithmetic);
 }
 
-TFrac TResta::Compute()
-{
-    TFrac a = Left()->Evaluate();
-    return a.Subtract(Right()->Evaluate());
-}
-
-TFrac TMul::Compute()
-{
-    TFrac a = Left()->Evaluate();
-    return a.Multiply(Right()->Evaluate());
-}
-
-TFrac TDiv::Compute()
-{
-    TFrac a = Left()->Evaluate();
-    const TFrac b = Right()->Evaluate();
-    // A plain error, not the floating-point zero-divide: reported as an
-    // evaluation failure (code 19), or a compile failure while folding (18).
-    if (b.Num() == 0)
-        throw Exception(QStringLiteral("División por cero"));
-    return a.Divide(b);
-}
-
-// Powers and roots go through Extended (integral exponents by squaring) and
-// come back as the best approximation within FracMaxDenominator.
-TFrac TPot::Compute()
-{
-    TFrac a = Left()->Evaluate();
-    return a.Power(Right()->Evaluate());
-}
-
-TFrac TRaiz::Compute()
-{
-    TFrac a = Left()->Evaluate();
-    return a.Root(Right()->Evaluate());
-}
+TFrac TSuma::Compute() { return LeftFirst(this); }
+TFrac TResta::Compute() { return LeftFirst(this); }
+TFrac TMul::Compute() { return LeftFirst(this); }
+TFrac TDiv::Compute() { return LeftFirst(this); }
+TFrac TPot::Compute() { return LeftFirst(this); }
+TFrac TRaiz::Compute() { return LeftFirst(this); }
 
 // ln(a) / ln(b), the argument first (not the base as in the real engine).
 TFrac TLogN::Compute()

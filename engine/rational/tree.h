@@ -79,6 +79,8 @@ struct TreeTraits
                            TNodeMeasureProc, TNodeDrawProc, ECompilacion, EDespejar> {
     static constexpr bool kChainedComparisons = false;
     static TFrac Evaluate(TEval* node);
+    // The value of a new node whose children are all current, for folding.
+    static TFrac FoldedValue(TEval* node);
     // No chains: a<b<c compares the truth value of a<b with c.
     static bool IsTrue(const TFrac& v) { return rational::IsTrue(v); }
     static TFrac Truth(bool b) { return b ? engineState().TrueValue : engineState().FalseValue; }
@@ -215,6 +217,8 @@ public:
     RATIONAL_OWN_DRAWING
 protected:
     using TOpT::TOpT;
+private:
+    TFrac EvaluateChain();
 };
 
 using TOpDespejable = exprcore::TOpDespejableT<TreeTraits, TOp>;

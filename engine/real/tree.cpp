@@ -245,15 +245,12 @@ Extended TreeTraits::FoldedValue(TEval* n)
     const NodeKind kind = n->Kind();
     if (kind < NodeKind::Suma || kind > NodeKind::LogN || n->RefCount >= 2)
         return EvaluateNode(n);
-    const auto settled = [](TEval* c) {
-        return c->IsOp() && c->RefCount < 2 && c->StampCurrent() ? c->Value : Operand(c);
-    };
-    if (kind == NodeKind::LogN) {
-        const Extended base = settled(n->Children[1]);
-        return ApplyOperator(kind, settled(n->Children[0]), base);
-    }
-    const Extended a = settled(n->Children[0]);
-    return ApplyOperator(kind, a, settled(n->Children[1]));
+    const auto operand = [](TEval* c) { return Operand(c); };
+    const auto apply = [](NodeKind k, Extended a, Extended b) { return ApplyOperator(k, a, b); };
+    // The base of a logarithm first.
+    if (kind == NodeKind::LogN)
+        return exprcore::FoldedOperatorValueT<true>(n, operand, apply);
+    return exprcore::FoldedOperatorValueT<false>(n, operand, apply);
 }
 
 Extended TOp::Evaluate()

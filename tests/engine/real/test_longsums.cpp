@@ -4,14 +4,13 @@
 // own size (the values checked bit for bit against the arithmetic done in
 // order), and on a thread with a small stack.
 #include "support/fixtures.h"
+#include "support/smallstack.h"
 
 #include "fuzz/bothways.h"
 
 #include "engine/angulos.h"
 #include "engine/fastcompiler.h"
 #include "engine/real/expresion.h"
-
-#include <QThread>
 
 #include <cmath>
 #include <cstring>
@@ -38,16 +37,6 @@ protected:
 
 // The ten bytes of a value, to compare bit for bit.
 std::string Bits(Extended v) { return bothways::ValueText(v); }
-
-// Runs `work` on a thread with a stack of `bytes` (a recursion as deep as a
-// long chain would overflow it).
-void OnSmallStack(std::size_t bytes, const std::function<void()>& work)
-{
-    std::unique_ptr<QThread> t(QThread::create(work));
-    t->setStackSize(static_cast<uint>(bytes));
-    t->start();
-    ASSERT_TRUE(t->wait(60000));
-}
 
 // "k1 op1 k2 op2 k3 ..." with the operators cycling through `ops`, and its
 // value computed in order from the left, as the tree computes it.
