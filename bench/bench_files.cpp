@@ -101,6 +101,27 @@ void BM_SettingsHistoryLoad(benchmark::State& state)
 }
 BENCHMARK(BM_SettingsHistoryLoad)->RangeMultiplier(10)->Range(1000, 100000)->Unit(benchmark::kMillisecond)->Complexity();
 
+// A settings file grown with sections of one name (or of as many names):
+// loading keeps the first of each in one pass.
+void BM_SettingsRepeatedSectionsLoad(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString file = QDir(dir.path()).filePath(QStringLiteral("s.ini"));
+    const bool distinct = state.range(1) != 0;
+    QByteArray text;
+    for (int i = 0; i < state.range(0); ++i)
+        text += "[Opciones" + (distinct ? QByteArray::number(i) : QByteArray()) + "]\r\nVer=280\r\n";
+    WriteWholeFile(file, text);
+    for (auto _ : state) {
+        TZelIniFile ini(file);
+        benchmark::DoNotOptimize(ini.Sections().Count());
+    }
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_SettingsRepeatedSectionsLoad)
+    ->ArgsProduct({{10000, 40000, 450000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 BENCHMARK_MAIN();

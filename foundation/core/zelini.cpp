@@ -200,6 +200,24 @@ void TSectionList::Clear()
     LastHit = 0;
 }
 
+void TSectionList::RemoveLaterDuplicates()
+{
+    QSet<QString> seen;
+    seen.reserve(static_cast<qsizetype>(items_.size()));
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        const QString key = items_[i].name.toCaseFolded();
+        if (seen.contains(key))
+            continue;
+        seen.insert(key);
+        if (kept != i)
+            items_[kept] = std::move(items_[i]);
+        ++kept;
+    }
+    items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(kept), items_.end());
+    LastHit = 0;
+}
+
 // ---------------------------------------------------------------------------
 // TZelIniFile
 
@@ -517,21 +535,7 @@ void TZelIniFile::ParseLines(const QStringList& lines)
     }
 }
 
-void TZelIniFile::RemoveDuplicateSections()
-{
-    QSet<QString> seen;
-    int i = 0;
-    while (i < Sections_.Count()) {
-        const QString key = Sections_.Name(i).toCaseFolded();
-        if (seen.contains(key)) {
-            Sections_.Delete(i);
-        } else {
-            seen.insert(key);
-            ++i;
-        }
-    }
-    Sections_.LastHit = 0;
-}
+void TZelIniFile::RemoveDuplicateSections() { Sections_.RemoveLaterDuplicates(); }
 
 int TZelIniFile::ReadHex(const QString& section, const QString& name, int def)
 {

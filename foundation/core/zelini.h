@@ -29,6 +29,9 @@ public:
     int Add(const QString& name);
     void Delete(int i);
     void Clear();
+    // Drops every section whose name an earlier one has (without regard to
+    // case), in one pass: the survivors keep their order.
+    void RemoveLaterDuplicates();
 
     // The index found by the last section lookup.
     int LastHit = 0;

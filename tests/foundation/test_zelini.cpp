@@ -128,6 +128,40 @@ TEST_F(ZelIni, DuplicateSectionsKeepTheFirst)
     EXPECT_EQ(get("d.ini"), QByteArray("[Opciones]\r\na=1\r\n\r\n[X]\r\nq=1\r\n\r\n"));
 }
 
+// Hundreds of thousands of repeated sections (a file grown by a faulty
+// writer) load with the first of each name, and the next write leaves one.
+TEST_F(ZelIni, ManyRepeatedSectionsLoadAndRoundTrip)
+{
+    struct Case {
+        int copies;
+        int names;
+    } cases[] = {{450000, 1}, {30000, 3}, {20000, 20000}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.copies) + " " + std::to_string(c.names));
+        QByteArray image;
+        for (int i = 0; i < c.copies; ++i) {
+            const int name = i % c.names;
+            image += (i % 2 ? "[opciones" : "[OPCIONES") + QByteArray::number(name) + "]\r\na=" +
+                     QByteArray::number(i) + "\r\n";
+        }
+        put("r.ini", image);
+        {
+            TZelIniFile ini(path("r.ini"));
+            EXPECT_EQ(ini.Sections().Count(), c.names);
+            EXPECT_EQ(ini.ReadInteger("Opciones0", "a", -1), 0);
+            EXPECT_EQ(ini.ReadInteger("Opciones" + QString::number(c.names - 1), "a", -1), c.names - 1);
+            EXPECT_FALSE(ini.Modified);
+            ini.WriteInteger("Opciones0", "b", 7);
+        }
+        QByteArray expected;
+        for (int name = 0; name < c.names; ++name) {
+            expected += (name % 2 ? "[opciones" : "[OPCIONES") + QByteArray::number(name) + "]\r\na=" +
+                        QByteArray::number(name) + "\r\n" + (name == 0 ? "b=7\r\n" : "") + "\r\n";
+        }
+        EXPECT_EQ(get("r.ini"), expected);
+    }
+}
+
 TEST_F(ZelIni, IntegersAsTheFileWritesThem)
 {
     struct Case {
