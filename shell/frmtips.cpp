@@ -102,6 +102,9 @@ TfmTips::TfmTips(QWidget* parent) : TFormMX(parent, Qt::Window | Qt::FramelessWi
 
     // 2. The switch and the number of tips (1 to 99).
     TZelIniFile ini(TipsFileName());
+    // A file without one section it can read is kept as a backup (and the user
+    // told) before the switch is written into a new one.
+    ini.KeepUnrecognisedAside();
     chkUsa->setChecked(ini.ReadBool(kOpc, QStringLiteral("Usa"), true));
     m_count = std::clamp(ini.ReadInteger(kOpc, QStringLiteral("Cuenta"), 4), 1, kMaxTips);
 

@@ -2,8 +2,10 @@
 
 #include "foundation/core/cp1252.h"
 #include "foundation/core/exceptions.h"
+#include "foundation/core/format.h"
 #include "foundation/core/zelini.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -54,6 +56,36 @@ bool ReadWholeFile(const QString& fileName, QByteArray& bytes)
     if (f.error() != QFileDevice::NoError)
         throw EInOutError(CannotReadMessage(fileName));
     return true;
+}
+
+bool ReadWholeFile(const QString& fileName, QByteArray& bytes, qint64 maxBytes)
+{
+    QFile f;
+    if (!openForReading(fileName, f))
+        return false;
+    if (f.size() > maxBytes)
+        throw EInOutError(FileTooLargeMessage(fileName, maxBytes));
+    bytes = f.read(maxBytes + 1);
+    if (f.error() != QFileDevice::NoError)
+        throw EInOutError(CannotReadMessage(fileName));
+    // (A file that grew since it was measured.)
+    if (bytes.size() > maxBytes)
+        throw EInOutError(FileTooLargeMessage(fileName, maxBytes));
+    return true;
+}
+
+bool FileLargerThan(const QString& fileName, qint64 maxBytes)
+{
+    const QFileInfo fi(fileName);
+    return fi.isFile() && fi.size() > maxBytes;
+}
+
+QString FileTooLargeMessage(const QString& fileName, qint64 maxBytes)
+{
+    const qint64 mb = 1024 * 1024;
+    return Format(QStringLiteral("El archivo \"%s\" ocupa más de %d MB, mucho más de lo que puede ser un archivo de "
+                                 "este tipo; no se carga."),
+                  {QDir::toNativeSeparators(fileName), int((maxBytes + mb - 1) / mb)});
 }
 
 bool ReadFirstLines(const QString& fileName, int maxLines, QStringList& lines)

@@ -33,6 +33,13 @@ QString TempFileOf(const QString& fileName);
 // Reads a whole file as bytes; false when it does not exist. Raises EInOutError
 // when it exists but cannot be read or is no regular file.
 bool ReadWholeFile(const QString& fileName, QByteArray& bytes);
+// The same for a file of a kind that never holds more than maxBytes: a larger
+// one is refused with FileTooLargeMessage (EInOutError) before it is read.
+bool ReadWholeFile(const QString& fileName, QByteArray& bytes, qint64 maxBytes);
+// Whether fileName is a regular file of more than maxBytes.
+bool FileLargerThan(const QString& fileName, qint64 maxBytes);
+// The message of a file refused for its size.
+QString FileTooLargeMessage(const QString& fileName, qint64 maxBytes);
 // Reads the first maxLines lines (split at CR LF, CR or LF) of a file as
 // Windows-1252 text, without reading further; false when it does not exist.
 // Raises EInOutError as ReadWholeFile.

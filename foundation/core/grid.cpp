@@ -36,7 +36,7 @@ int CompareText(const QString& a, const QString& b)
 void LoadGridFile(GridCells& grid, const QString& fileName)
 {
     QByteArray bytes;
-    if (!ReadWholeFile(fileName, bytes))
+    if (!ReadWholeFile(fileName, bytes, kMaxGridFileBytes))
         throw EInOutError(CannotReadMessage(fileName));
     const QStringList lines = SplitLines(cp1252::decode(bytes));
 

@@ -21,8 +21,12 @@ public:
     virtual void SetFixed(int cols, int rows) = 0;
 };
 
-// Replaces the grid's contents with the file. A missing or unreadable file
-// raises EInOutError and leaves the grid unchanged.
+// The largest grid file read: a 255 x 255 grid of long texts fits; a larger
+// file is no grid of the program's.
+inline constexpr qint64 kMaxGridFileBytes = 16 * 1024 * 1024;
+// Replaces the grid's contents with the file. A missing or unreadable file,
+// or one of more than kMaxGridFileBytes, raises EInOutError and leaves the
+// grid unchanged.
 void LoadGridFile(GridCells& grid, const QString& fileName);
 // Writes the body rows (to a temporary file renamed into place); raises
 // EInOutError when the file cannot be written. A tab or line break inside a

@@ -160,6 +160,13 @@ QString NotOverwrittenMessage(const QString& fileName)
                   {QDir::toNativeSeparators(fileName)});
 }
 
+QString DamagedDataFileMessage(const QString& fileName)
+{
+    return Format(QStringLiteral("El archivo \"%s\" está vacío o dañado y no se pudo leer. El programa continúa "
+                                 "sin sus datos."),
+                  {QDir::toNativeSeparators(fileName)});
+}
+
 QStringList SplitLines(const QString& text)
 {
     QStringList lines;
@@ -255,6 +262,7 @@ void TZelIniFile::Open(const QString& fileName)
     FileName_ = fileName;
     LoadError_.clear();
     Unrecognised_ = false;
+    FileFound_ = false;
     Unread_.clear();
     if (!FileName_.isEmpty()) {
         try {
@@ -498,6 +506,7 @@ void TZelIniFile::LoadFromFile(const QString& fileName)
     QByteArray bytes;
     if (!ReadWholeFile(fileName, bytes))
         return;
+    FileFound_ = true;
     if (Scrambled_) {
         Scramble(bytes, cp1252::encode(Key_));
     } else {

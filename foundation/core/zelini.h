@@ -103,6 +103,16 @@ public:
     const QString& LoadError() const { return LoadError_; }
     // The file had text but not one section (another encoding, binary data).
     bool Unrecognised() const { return Unrecognised_; }
+    // The file existed and was read when the engine was opened (it may have
+    // held nothing).
+    bool FileFound() const { return FileFound_; }
+    // A data file that was there and was read but gave not one section:
+    // empty, cut or garbled (one that could not be read at all has LoadError).
+    bool ReadNoSection() const { return FileFound_ && LoadError_.isEmpty() && Sections_.Count() == 0; }
+
+    // An unrecognised file is moved aside as a backup and the user told; when
+    // it cannot be moved it is treated as unread (never overwritten).
+    void KeepUnrecognisedAside();
 
     // The contents differ from the file; a caller may set it to force a write.
     bool Modified = false;
@@ -113,9 +123,6 @@ public:
 protected:
     // Opens FileName: flush, clear, load (a failure is recorded and reported).
     void Open(const QString& fileName);
-    // An unrecognised file is moved aside as a backup and the user told; when
-    // it cannot be moved it is treated as unread (never overwritten).
-    void KeepUnrecognisedAside();
 
 private:
     int FindSection(const QString& section);
@@ -133,6 +140,7 @@ private:
     int SectionCursor_ = 0;
     QString LoadError_;
     bool Unrecognised_ = false;
+    bool FileFound_ = false;
     // What the last write that failed (and was raised to its caller) held:
     // the destructor does not try and report the same contents again.
     QByteArray FailedImage_;
@@ -152,6 +160,9 @@ public:
 QString CannotReadMessage(const QString& fileName);
 QString CannotWriteMessage(const QString& fileName);
 QString NotOverwrittenMessage(const QString& fileName);
+// The message of a data file that is there but holds nothing the program can
+// read (empty, cut or garbled): the program goes on without it.
+QString DamagedDataFileMessage(const QString& fileName);
 
 // Splits text at CR LF, CR or LF.
 QStringList SplitLines(const QString& text);

@@ -2,6 +2,7 @@
 
 #include "foundation/core/basicos.h"
 #include "foundation/core/cp1252.h"
+#include "foundation/core/filesafe.h"
 #include "foundation/core/format.h"
 #include "foundation/core/zelini.h"
 
@@ -208,9 +209,16 @@ QString CheckFormulaName(const QString& name, const QStringList& existing)
 
 TFormulaGroup::TFormulaGroup(const QString& group) : m_file(FormulaGroupFile(group)) {}
 
-QStringList TFormulaGroup::Names() const
+QStringList TFormulaGroup::Names(QString* problem) const
 {
+    if (FileLargerThan(m_file, kMaxFormulaGroupBytes)) {
+        if (problem)
+            *problem = FileTooLargeMessage(m_file, kMaxFormulaGroupBytes);
+        return {};
+    }
     TZelIniFile ini(m_file, FormulaGroupKey());
+    if (problem && ini.Unrecognised())
+        *problem = DamagedDataFileMessage(m_file);
     QStringList names;
     ini.ReadSections(names);
     return names;
@@ -220,6 +228,8 @@ bool TFormulaGroup::Exists(const QString& name) const { return containsName(Name
 
 QStringList TFormulaGroup::Lines(const QString& name) const
 {
+    if (FileLargerThan(m_file, kMaxFormulaGroupBytes))
+        return {};
     TZelIniFile ini(m_file, FormulaGroupKey());
     QStringList lines;
     ini.ReadSectionValues(name, lines);
@@ -230,32 +240,39 @@ TFormula TFormulaGroup::Read(const QString& name) const { return ParseFormulaLin
 
 void TFormulaGroup::Write(const QString& name, const TFormula& formula) const { WriteLines(name, FormulaLines(formula)); }
 
+std::unique_ptr<TZelIniFile> TFormulaGroup::openForChange() const
+{
+    if (FileLargerThan(m_file, kMaxFormulaGroupBytes))
+        throw EInOutError(FileTooLargeMessage(m_file, kMaxFormulaGroupBytes));
+    auto ini = std::make_unique<TZelIniFile>(m_file, FormulaGroupKey());
+    if (!ini->LoadError().isEmpty())
+        throw EInOutError(ini->LoadError());
+    // A file that was there but could not be made out is kept as it is.
+    if (ini->Unrecognised())
+        throw EInOutError(NotOverwrittenMessage(m_file));
+    return ini;
+}
+
 void TFormulaGroup::WriteLines(const QString& name, const QStringList& lines) const
 {
-    TZelIniFile ini(m_file, FormulaGroupKey());
-    if (!ini.LoadError().isEmpty())
-        throw EInOutError(ini.LoadError());
-    ini.SetSectionLines(name, lines);
-    ini.UpdateFile();
+    const auto ini = openForChange();
+    ini->SetSectionLines(name, lines);
+    ini->UpdateFile();
 }
 
 void TFormulaGroup::Erase(const QString& name) const
 {
-    TZelIniFile ini(m_file, FormulaGroupKey());
-    if (!ini.LoadError().isEmpty())
-        throw EInOutError(ini.LoadError());
-    ini.EraseSection(name);
-    ini.UpdateFile();
+    const auto ini = openForChange();
+    ini->EraseSection(name);
+    ini->UpdateFile();
 }
 
 void TFormulaGroup::Rename(const QString& oldName, const QString& newName) const
 {
-    TZelIniFile ini(m_file, FormulaGroupKey());
-    if (!ini.LoadError().isEmpty())
-        throw EInOutError(ini.LoadError());
+    const auto ini = openForChange();
     QStringList lines;
-    ini.ReadSectionValues(oldName, lines);
-    ini.EraseSection(oldName);
-    ini.SetSectionLines(newName, lines);
-    ini.UpdateFile();
+    ini->ReadSectionValues(oldName, lines);
+    ini->EraseSection(oldName);
+    ini->SetSectionLines(newName, lines);
+    ini->UpdateFile();
 }

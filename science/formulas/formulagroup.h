@@ -14,7 +14,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <vector>
+
+class TZelIniFile;
 
 struct TFormulaElement {
     QString Simb, Descripcion, Valor, Unidad, Base, Min, Max;
@@ -71,8 +74,11 @@ class TFormulaGroup {
 public:
     explicit TFormulaGroup(const QString& group);
     const QString& FileName() const { return m_file; }
-    // The formulas' names in file order.
-    QStringList Names() const;
+    // The formulas' names in file order. A file that cannot be used gives
+    // none, and `problem` (when given) says why: one far larger than any
+    // group, or one that is there but of which not one formula could be read
+    // (one that cannot be opened at all is told by the settings engine).
+    QStringList Names(QString* problem = nullptr) const;
     bool Exists(const QString& name) const;
     // The section's raw lines (empty when it is missing).
     QStringList Lines(const QString& name) const;
@@ -86,5 +92,11 @@ public:
     void Rename(const QString& oldName, const QString& newName) const;
 
 private:
+    // The file opened for a change: one that is far too large or could not be
+    // read is never written (EInOutError).
+    std::unique_ptr<TZelIniFile> openForChange() const;
     QString m_file;
 };
+
+// No group holds more: a larger file is refused unread.
+inline constexpr qint64 kMaxFormulaGroupBytes = 4 * 1024 * 1024;

@@ -293,7 +293,8 @@ void DecompressStream(TMemoryStream& source, TMemoryStream& destination)
     source.Position = source.Data.size();
     if (total <= 0)
         return;
-    if (total > kMaxDecodedSize)
+    const qint64 packed = source.Data.size() - from - 4;
+    if (total > kMaxDecodedSize || total > kFreeDecodedSize + packed * kMaxRatio)
         corrupt();
     auto decoder = std::make_unique<Decoder>(bytes + 4, source.Data.size() - from - 4);
     QByteArray out;

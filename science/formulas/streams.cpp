@@ -5,9 +5,11 @@
 
 #include "foundation/core/basicos.h"
 #include "foundation/core/cp1252.h"
+#include "foundation/core/filesafe.h"
 #include "foundation/core/format.h"
 #include "science/formulas/cipher.h"
 
+#include <QFileInfo>
 #include <QtEndian>
 
 #include <limits>
@@ -80,15 +82,23 @@ void TStreams::clear()
 
 void TStreams::LoadFromFile(const QString& fileName)
 {
-    auto file = std::make_unique<QFile>(fileName);
-    if (!file->open(QIODevice::ReadOnly))
-        throw EInOutError(Format(QStringLiteral("No se puede abrir el archivo \"%s\""), {fileName}));
+    const auto cannotOpen = [&fileName] {
+        return EInOutError(Format(QStringLiteral("No se puede abrir el archivo \"%s\""), {fileName}));
+    };
     if (LazyLoad) {
+        // Only a regular file: a FIFO or a device would block the window.
+        if (!QFileInfo(fileName).isFile())
+            throw cannotOpen();
+        auto file = std::make_unique<QFile>(fileName);
+        if (!file->open(QIODevice::ReadOnly))
+            throw cannotOpen();
         loadDirectory(*file);
         m_file = std::move(file);
     } else {
-        const QByteArray bytes = file->readAll();
-        file.reset();
+        // No container is larger than what it may decode to.
+        QByteArray bytes;
+        if (!ReadWholeFile(fileName, bytes, kMaxDecodedSize))
+            throw cannotOpen();
         LoadFromStream(bytes);
     }
     FileName = fileName;

@@ -196,7 +196,12 @@ TTableReport LoadPeriodicTableFrom(const QString& fileName)
         r.Problems.append(QStringLiteral("No se encontró la tabla de elementos \"%1\"").arg(fileName));
         return r;
     }
-    return SetPeriodicTableLines(SplitLines(cp1252::decode(bytes)));
+    TTableReport r = SetPeriodicTableLines(SplitLines(cp1252::decode(bytes)));
+    // Not one element read (an empty, cut or garbled file): one message that
+    // names the file rather than one per line.
+    if (PeriodicTableEmpty())
+        r.Problems = QStringList{DamagedDataFileMessage(fileName)};
+    return r;
 }
 
 TTableReport SetPeriodicTableLines(const QStringList& lines)

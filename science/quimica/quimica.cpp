@@ -9,6 +9,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 // Longer runs of digits are refused: 18 decimal digits always fit a 64-bit
@@ -59,16 +61,26 @@ QuimicaGlobals& Quimica()
 
 QString AtomicMassFileName() { return ExeDir() + QStringLiteral("quim.ini"); }
 
-void LoadAtomicMasses() { LoadAtomicMassesFrom(AtomicMassFileName()); }
+QString LoadAtomicMasses() { return LoadAtomicMassesFrom(AtomicMassFileName()); }
 
-void LoadAtomicMassesFrom(const QString& fileName)
+QString LoadAtomicMassesFrom(const QString& fileName)
 {
     QStringList lines;
+    bool readable = false;
     if (QFileInfo::exists(fileName)) {
         TZelIniFile ini(fileName);
         ini.ReadSectionValues(QStringLiteral("MASAS"), lines);
+        readable = ini.FileFound();
     }
     SetAtomicMassLines(lines);
+    // Not one element with a mass: nothing of the file could be used.
+    const auto& table = AtomicMassTable();
+    const bool usable = std::any_of(table.begin(), table.end(),
+                                    [](const TAtomicMass& a) { return !a.Symbol.isEmpty() && a.Mass > 0; });
+    if (!readable || usable)
+        return QString();
+    AtomicMassTable().clear();
+    return DamagedDataFileMessage(fileName);
 }
 
 void SetAtomicMassLines(const QStringList& lines)

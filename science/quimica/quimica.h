@@ -31,10 +31,13 @@ inline std::vector<TAtomicMass>& AtomicMassTable() { return Quimica().AtomicMass
 // The file of the table, beside the program.
 QString AtomicMassFileName();
 // Start-up of the module: fills the table from ExeDir + "quim.ini". A missing
-// file or section leaves the table empty (no formula is then known).
-void LoadAtomicMasses();
+// file or section leaves the table empty (no formula is then known). A file
+// that is there but gives no element (empty, cut, garbled) leaves it empty as
+// well, and the message that says so is returned (empty when the file was read
+// or is missing; one that cannot be opened is told by the settings engine).
+QString LoadAtomicMasses();
 // The same from any file of that format.
-void LoadAtomicMassesFrom(const QString& fileName);
+QString LoadAtomicMassesFrom(const QString& fileName);
 // The table from the section's "name=value" lines. The name is split at its
 // first "_" into symbol and element name (without "_", or with "_" first, the
 // whole name is the symbol); a value that is not a number gives the mass 0.

@@ -235,6 +235,10 @@ void LoadUnitDefinitions()
         }
         Basicos().Messages = was;
     }
+    // A file that is there but gives not one magnitude (empty, cut, garbled)
+    // is told like one that cannot be read: every conversion is gone.
+    if (ini->ReadNoSection())
+        st.UnitLoadNotices.append(DamagedDataFileMessage(UnitDefinitionsFile()));
     QStringList names;
     ini->ReadSections(names);
     SortMagnitudeNames(names);

@@ -111,6 +111,36 @@ TEST_F(Grid, FileErrors)
     }
 }
 
+// A file far larger than any grid is refused before it is read.
+TEST_F(Grid, AFileFarLargerThanAnyGridIsRefused)
+{
+    put("big.gri", "1\t2\r\n");
+    {
+        QFile f(path("big.gri"));
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.resize(kMaxGridFileBytes + 1));   // sparse: nothing is written
+    }
+    TTextGrid g(3, 3);
+    g.SetCell(1, 1, "keep");
+    try {
+        g.LoadFromFile(path("big.gri"));
+        FAIL();
+    } catch (const EInOutError& e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("big.gri")));
+        EXPECT_TRUE(e.message().contains(QStringLiteral("MB")));
+    }
+    EXPECT_EQ(g.RowCount(), 3);
+    EXPECT_EQ(g.Cell(1, 1), QStringLiteral("keep"));
+    // At the limit it is read.
+    {
+        QFile f(path("big.gri"));
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.resize(kMaxGridFileBytes));
+    }
+    EXPECT_NO_THROW(g.LoadFromFile(path("big.gri")));
+    EXPECT_EQ(g.Cell(1, 1), QStringLiteral("1"));
+}
+
 TEST_F(Grid, SortIgnoresCaseAndKeepsTheLastRow)
 {
     TTextGrid g(3, 6);

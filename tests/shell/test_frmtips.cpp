@@ -186,6 +186,34 @@ TEST_F(TipsTest, ShownModallyItReturnsWhenClosed)
     ShowTipsAtStart();
 }
 
+// A tips file of which nothing can be made out is kept as a backup, byte for
+// byte, and the user told, before the switch is written into a new one.
+TEST_F(TipsTest, AGarbledFileIsKeptBeforeAnythingIsWritten)
+{
+    QByteArray noise;
+    for (int i = 0; i < 3000; ++i)
+        noise.append(char((i * 7919 + 13) % 251 + 1));
+    noise.replace('[', '(');
+    put(QStringLiteral("tips.ini"), noise);
+    {
+        TfmTips tips;
+        ASSERT_EQ(sink.count(), 1);
+        EXPECT_TRUE(sink.last().text.contains(QStringLiteral("tips.ini")));
+        EXPECT_TRUE(sink.last().text.contains(QStringLiteral("tips.ini.bak")));
+        EXPECT_EQ(get(QStringLiteral("tips.ini.bak")), noise);
+        EXPECT_TRUE(tips.chkUsa->isChecked());
+        EXPECT_EQ(tips.Count(), 4);
+        tips.show();
+        QTest::mouseClick(tips.btnCerrar, Qt::LeftButton);
+    }
+    EXPECT_EQ(sink.count(), 1);
+    EXPECT_EQ(get(QStringLiteral("tips.ini.bak")), noise);
+    EXPECT_TRUE(savedUse());
+    // The next window reads the new file without a word.
+    TfmTips again;
+    EXPECT_EQ(sink.count(), 1);
+}
+
 TEST_F(TipsTest, ARoundedWindowWithoutFrame)
 {
     writeTips(2);

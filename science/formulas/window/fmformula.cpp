@@ -361,7 +361,10 @@ void TfmFormula::selectFormula(const QString& name)
 void TfmFormula::OpenGroup(const QString& group)
 {
     m_groupFile = FormulaGroupFile(group);
-    QStringList names = TFormulaGroup(group).Names();
+    QString problem;
+    QStringList names = TFormulaGroup(group).Names(&problem);
+    if (!problem.isEmpty())
+        error(problem);
     names.sort(Qt::CaseInsensitive);
     cmbFormulas->clear();
     cmbFormulas->addItems(names);

@@ -4,6 +4,8 @@
 #include "science/formulas/formulagroup.h"
 #include "support/fixtures.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -180,6 +182,56 @@ TEST_F(FormulaGroupTest, GroupFileOperations)
     put(QStringLiteral("A.fcm"), QByteArray());
     put(QStringLiteral("nota.txt"), QByteArray());
     EXPECT_EQ(ListFormulaGroups(), (QStringList{QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("Prueba")}));
+}
+
+// A group file far larger than any group, or one that is there but of which
+// nothing can be made out: no formula, the reason, and no change ever
+// written over it.
+TEST_F(FormulaGroupTest, UnusableGroupFilesAreToldAndKept)
+{
+    struct Case {
+        const char* what;
+        std::function<void(const QString&)> make;
+        const char* says;
+    } cases[] = {
+        {"huge",
+         [](const QString& file) {
+             QFile f(file);
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+             ASSERT_TRUE(f.resize(kMaxFormulaGroupBytes + 1));
+         },
+         "MB"},
+        {"garbled",
+         [](const QString& file) {
+             QFile f(file);
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+             QByteArray noise;
+             for (int i = 0; i < 3000; ++i)
+                 noise.append(char((i * 7919 + 13) % 251));
+             f.write(noise);
+         },
+         "dañado"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TFormulaGroup g(QStringLiteral("Roto"));
+        c.make(g.FileName());
+        const QByteArray before = get(QStringLiteral("Roto.fcm"));
+        QString problem;
+        EXPECT_TRUE(g.Names(&problem).isEmpty());
+        EXPECT_TRUE(problem.contains(QString::fromUtf8(c.says))) << problem.toStdString();
+        EXPECT_TRUE(problem.contains(QStringLiteral("Roto.fcm")));
+        EXPECT_TRUE(g.Lines(QStringLiteral("x")).isEmpty());
+        EXPECT_THROW(g.Write(QStringLiteral("Nueva"), NewFormulaTemplate()), EInOutError);
+        EXPECT_THROW(g.Erase(QStringLiteral("x")), EInOutError);
+        EXPECT_THROW(g.Rename(QStringLiteral("x"), QStringLiteral("y")), EInOutError);
+        EXPECT_EQ(get(QStringLiteral("Roto.fcm")), before);
+    }
+    // An empty group (every formula erased) is a group without formulas.
+    put(QStringLiteral("Vacio.fcm"), QByteArray());
+    QString problem;
+    EXPECT_TRUE(TFormulaGroup(QStringLiteral("Vacio")).Names(&problem).isEmpty());
+    EXPECT_TRUE(problem.isEmpty());
 }
 
 } // namespace

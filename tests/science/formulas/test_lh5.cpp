@@ -199,6 +199,10 @@ TEST(Lh5, AnnouncedSizesAreCapped)
     // Six bytes may not ask for 2 GiB of output.
     expectCorrupt(0x7FFFFFFF, QByteArray(2, '\0'));
     expectCorrupt(kMaxDecodedSize + 1, w.bytes());
+    // Nor two bytes for 50 MB (they would decode, as zero bits, to that much),
+    // nor any stream for more than its share.
+    expectCorrupt(50 * 1000 * 1000, QByteArray(2, '\0'));
+    expectCorrupt(qint32(kFreeDecodedSize + w.bytes().size() * kMaxRatio + 1), w.bytes());
     try {
         DecompressBytes(QByteArray("\x01\x02", 2));
         ADD_FAILURE() << "a source without its size decoded";

@@ -4,6 +4,7 @@
 #include "foundation/core/basicos.h"
 #include "lh5writer.h"
 #include "science/formulas/cipher.h"
+#include "science/formulas/lh5.h"
 #include "science/formulas/streams.h"
 
 #include <QFile>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sys/stat.h>
 #include <random>
 #include <utility>
 #include <vector>
@@ -274,6 +276,48 @@ TEST_F(StreamsTest, FilesFullAndLazy)
     }
     TStreams missing;
     EXPECT_THROW(missing.LoadFromFile(dir.filePath(QStringLiteral("no.img"))), EInOutError);
+}
+
+// A container that is no regular file, one far larger than any container
+// can decode to, and a few bytes announcing megabytes: each refused at once.
+TEST_F(StreamsTest, FilesThatAreNoContainerAreRefusedAtOnce)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString fifo = dir.filePath(QStringLiteral("fifo.img"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString huge = dir.filePath(QStringLiteral("huge.img"));
+    {
+        QFile f(huge);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(plain({}));
+        ASSERT_TRUE(f.resize(qint64(kMaxDecodedSize) + 1));   // sparse: nothing is written
+    }
+    const QString tiny = dir.filePath(QStringLiteral("tiny.img"));
+    {
+        QFile f(tiny);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("& ") + le32(50 * 1000 * 1000) + QByteArray(2, '\0'));
+    }
+    struct Case {
+        QString file;
+        bool lazy;
+        const char* says;
+    } cases[] = {
+        {fifo, false, "fifo.img"}, {fifo, true, "fifo.img"}, {huge, false, "MB"}, {tiny, false, "Archivo incorrecto"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file.toStdString() + (c.lazy ? " lazy" : ""));
+        TStreams s;
+        s.LazyLoad = c.lazy;
+        try {
+            s.LoadFromFile(c.file);
+            ADD_FAILURE() << "loaded";
+        } catch (const Exception& e) {
+            EXPECT_TRUE(e.message().contains(QString::fromLatin1(c.says))) << e.message().toStdString();
+        }
+        EXPECT_EQ(s.Count(), 0);
+    }
 }
 
 } // namespace

@@ -268,6 +268,23 @@ TEST_F(TableTest, AShortFileLeavesTheMissingSlotsEmptyAndSaysSo)
     EXPECT_EQ(PeriodicElement(119), nullptr);
 }
 
+// A file that is there but gives not one element: one message that names
+// it, not one per line.
+TEST_F(TableTest, AnEmptyOrGarbledFileIsOneMessage)
+{
+    QByteArray noise;
+    for (int i = 0; i < 20000; ++i)
+        noise.append(char((i * 7919 + 13) % 251));
+    for (const QByteArray& bytes : {QByteArray(), noise, QByteArray("Z\tS\r\n")}) {
+        put(QStringLiteral("tablaper.tab"), bytes);
+        const TTableReport r = LoadPeriodicTable();
+        ASSERT_EQ(r.Problems.size(), 1);
+        EXPECT_TRUE(r.Problems[0].contains(QStringLiteral("tablaper.tab")));
+        EXPECT_TRUE(PeriodicTableEmpty());
+        EXPECT_EQ(get(QStringLiteral("tablaper.tab")), bytes);
+    }
+}
+
 TEST_F(TableTest, AMissingFileEmptiesTheTableAndIsReported)
 {
     write(Lines(121));

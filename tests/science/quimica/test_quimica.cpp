@@ -4,6 +4,7 @@
 
 #include "engine/bases.h"
 #include "fakecanvas.h"
+#include "foundation/core/zelini.h"
 #include "support/fixtures.h"
 
 #include <QMap>
@@ -175,6 +176,38 @@ TEST_F(QuimicaTest, AMissingFileOrSectionLeavesNoFormulaKnown)
     EXPECT_EQ(MolarMass(QStringLiteral("H2O"), ok), 0.0L);
     EXPECT_FALSE(ok);
     EXPECT_FALSE(exists(QStringLiteral("no-existe.ini")));
+}
+
+// A table file that is there but gives no element with a mass: the loader
+// says so, naming the file, leaves it as it was, and no formula is known.
+TEST_F(QuimicaTest, AnEmptyOrGarbledFileIsReported)
+{
+    QByteArray noise;
+    for (int i = 0; i < 2000; ++i)
+        noise.append(char((i * 7919 + 13) % 251));
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+    } cases[] = {
+        {"empty", QByteArray()},
+        {"garbled", noise},
+        {"cut before the section", QByteArray("[MAS")},
+        {"no masses", QByteArray("[MASAS]\r\nH_Hidrogeno=uno\r\nO_Oxigeno=\r\n")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        put(QStringLiteral("quim.ini"), c.bytes);
+        const QString problem = LoadAtomicMasses();
+        EXPECT_EQ(problem, DamagedDataFileMessage(AtomicMassFileName()));
+        EXPECT_TRUE(problem.contains(QStringLiteral("quim.ini")));
+        bool ok = true;
+        EXPECT_EQ(MolarMass(QStringLiteral("H2O"), ok), 0.0L);
+        EXPECT_FALSE(ok);
+        EXPECT_EQ(get(QStringLiteral("quim.ini")), c.bytes);
+    }
+    put(QStringLiteral("quim.ini"), kMasses);
+    EXPECT_TRUE(LoadAtomicMasses().isEmpty());
+    EXPECT_TRUE(LoadAtomicMassesFrom(path(QStringLiteral("no-existe.ini"))).isEmpty());
 }
 
 TEST_F(QuimicaTest, CountsAfterLettersAndParenthesesAreSubscripts)

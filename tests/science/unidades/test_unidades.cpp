@@ -2,6 +2,7 @@
 // definition becomes a unit, what a load keeps, drops and logs, the
 // conversions by names and by tag, and the captions of recent conversions.
 #include "engine/errors.h"
+#include "foundation/core/zelini.h"
 #include "science/unidades/unidades.h"
 #include "unitfixture.h"
 
@@ -263,6 +264,45 @@ TEST_F(UnitTest, AFileThatCannotBeReadIsReportedLaterNotShown)
     LoadUnitDefinitions();
     EXPECT_TRUE(unitEngine().MagnitudeList.empty());
     EXPECT_EQ(unitEngine().UnitLoadNotices.size(), 1);
+}
+
+// A definitions file that is there but gives not one magnitude: the load
+// keeps one notice that names it, and the file stays as it was.
+TEST_F(UnitTest, AnEmptyCutOrGarbledFileIsReportedOnce)
+{
+    load({{QStringLiteral("Longitud"), {QStringLiteral("UniFundamental=metro"), QStringLiteral("pie=0.3048")}},
+          {QStringLiteral("Tiempo"), {QStringLiteral("UniFundamental=segundo"), QStringLiteral("hora=3600")}}});
+    const QByteArray good = get(QStringLiteral("maguni.def"));
+    QByteArray garbled = good;
+    for (qsizetype i = 0; i < garbled.size(); i += 3)
+        garbled[i] = char(garbled[i] ^ 0x5A);
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+    } cases[] = {
+        {"empty", QByteArray()},
+        {"cut", good.left(good.size() - 5)},
+        {"garbled", garbled},
+        {"a plain text", QByteArray("[Longitud]\r\nUniFundamental=metro\r\n")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        put(QStringLiteral("maguni.def"), c.bytes);
+        LoadUnitDefinitions();
+        EXPECT_TRUE(unitEngine().MagnitudeList.empty());
+        ASSERT_EQ(unitEngine().UnitLoadNotices.size(), 1);
+        EXPECT_EQ(unitEngine().UnitLoadNotices[0], DamagedDataFileMessage(UnitDefinitionsFile()));
+        EXPECT_TRUE(unitEngine().UnitLoadNotices[0].contains(QStringLiteral("maguni.def")));
+        EXPECT_EQ(get(QStringLiteral("maguni.def")), c.bytes);
+    }
+    // The whole file loads without a word; a missing one is no fault either.
+    put(QStringLiteral("maguni.def"), good);
+    LoadUnitDefinitions();
+    EXPECT_EQ(unitEngine().MagnitudeList.size(), 2u);
+    EXPECT_TRUE(unitEngine().UnitLoadNotices.isEmpty());
+    QFile::remove(path(QStringLiteral("maguni.def")));
+    LoadUnitDefinitions();
+    EXPECT_TRUE(unitEngine().UnitLoadNotices.isEmpty());
 }
 
 TEST(UnitNames, RefusedCharactersAndBlanks)
