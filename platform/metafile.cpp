@@ -19,6 +19,17 @@
 #include <libwmf/svg.h>
 #endif
 
+#ifdef SUMBRIX_HAVE_EMF2SVG
+// libemf2svg shuts fontconfig down (FcFini) after each font it looks up for a
+// text record, while the program's own text (Qt's font database, the SVG
+// renderer) still holds fontconfig's caches: sooner or later fontconfig then
+// aborts the program on one of its assertions. Fontconfig stays up for the
+// program's life, as Qt expects it to: this definition takes the place of
+// fontconfig's own for every caller in the process (the executable's symbols
+// come first), and makes the library's call do nothing.
+extern "C" __attribute__((visibility("default"))) void FcFini(void) {}
+#endif
+
 namespace {
 
 // Record types and keys of the two formats.

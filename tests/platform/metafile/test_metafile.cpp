@@ -217,4 +217,27 @@ TEST(Metafile, DamagedMetafilesNeverCrash)
     }
 }
 
+// Thousands of damaged pictures with text records drawn in one process: the
+// library's font lookups for the text never take fontconfig down under the
+// program's own fonts.
+TEST(Metafile, ThousandsOfDamagedPicturesWithTextInOneProcess)
+{
+    RequireLibraries();
+    QRandomGenerator random(7);
+    for (const Kinded& m : OurMetafiles()) {
+        SCOPED_TRACE(m.name);
+        int drawn = 0;
+        for (int round = 0; round < 1000; ++round) {
+            QByteArray bytes = m.bytes;
+            const int changes = 1 + random.bounded(6);
+            for (int i = 0; i < changes; ++i) {
+                const int at = random.bounded(int(bytes.size()));
+                bytes[at] = char(random.bounded(2) ? random.bounded(256) : bytes[at] ^ 0x80);
+            }
+            drawn += !RenderMetafile(bytes).isNull();
+        }
+        EXPECT_GT(drawn, 0);
+    }
+}
+
 } // namespace
