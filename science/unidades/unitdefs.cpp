@@ -178,6 +178,10 @@ void TUnitDefsEditor::Save()
         if (!bad.isEmpty())
             throw EConvertError(bad);
     }
+    // A file that was there but of which nothing could be made out is kept
+    // as a backup (and the user told) before the new definitions replace it.
+    if (m_ini->Modified)
+        m_ini->KeepUnrecognisedAside();
     m_ini->UpdateFile();
 }
 

@@ -1,13 +1,32 @@
-// libFuzzer target of the picture container's reader and of the -lh5-
-// decoder: the first byte chooses which one reads the rest. Neither may read
-// or write out of bounds, loop for ever or raise anything but the program's
-// Exception.
+// libFuzzer target of the readers of pictures and of the files that carry
+// them: the first byte chooses which one reads the rest, the picture
+// container, the -lh5- decoder or the metafile pictures (EMF and WMF, text
+// records included, drawn as the formula manager draws them). None may read or
+// write out of bounds, loop for ever, abort or raise anything but the
+// program's Exception.
 #include "foundation/core/exceptions.h"
+#include "platform/metafile.h"
 #include "science/formulas/lh5.h"
 #include "science/formulas/streams.h"
 
+#include <QGuiApplication>
+
 #include <cstddef>
 #include <cstdint>
+
+namespace {
+
+// The metafiles' text is drawn with the application's fonts.
+void EnsureApplication()
+{
+    static int argc = 1;
+    static char name[] = "fuzz_pictures";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication* app = new QGuiApplication(argc, argv);
+    (void)app;
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -23,6 +42,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 TMemoryStream m;
                 s.GetStream(name, m);
             }
+        } else if (data[0] & 2) {
+            EnsureApplication();
+            // Small pictures: the target must stay fast.
+            (void)RenderMetafile(bytes, QSize(256, 256));
         } else {
             // Small sizes only: the decoder's output is bounded by the 4-byte
             // size, and the target must stay fast.

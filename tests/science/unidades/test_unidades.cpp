@@ -3,6 +3,8 @@
 // conversions by names and by tag, and the captions of recent conversions.
 #include "engine/errors.h"
 #include "foundation/core/zelini.h"
+#include "science/unidades/unitdefs.h"
+#include "support/recordingsink.h"
 #include "science/unidades/unidades.h"
 #include "unitfixture.h"
 
@@ -303,6 +305,32 @@ TEST_F(UnitTest, AnEmptyCutOrGarbledFileIsReportedOnce)
     QFile::remove(path(QStringLiteral("maguni.def")));
     LoadUnitDefinitions();
     EXPECT_TRUE(unitEngine().UnitLoadNotices.isEmpty());
+}
+
+// The definitions editor saving over such a file keeps it as a backup first.
+TEST_F(UnitTest, TheEditorKeepsAGarbledFileBeforeSaving)
+{
+    RecordingSink sink;
+    Basicos().Messages = &sink;
+    QByteArray noise;
+    for (int i = 0; i < 3000; ++i)
+        noise.append(char((i * 7919 + 13) % 251 + 1));
+    put(QStringLiteral("maguni.def"), noise);
+    {
+        TUnitDefsEditor editor;
+        EXPECT_TRUE(editor.Magnitudes().isEmpty());
+        EXPECT_TRUE(editor.Add(QStringLiteral("Nueva"), QStringLiteral("base")).isEmpty());
+        editor.Rows.push_back({QStringLiteral("doble"), QStringLiteral("2")});
+        editor.Modified = true;
+        editor.Save();
+    }
+    ASSERT_EQ(sink.count(), 1);
+    EXPECT_TRUE(sink.last().text.contains(QStringLiteral("maguni.def.bak")));
+    EXPECT_EQ(get(QStringLiteral("maguni.def.bak")), noise);
+    LoadUnitDefinitions();
+    EXPECT_GE(FindMagnitude(QStringLiteral("Nueva")), 0);
+    EXPECT_TRUE(unitEngine().UnitLoadNotices.isEmpty());
+    Basicos().Messages = nullptr;
 }
 
 TEST(UnitNames, RefusedCharactersAndBlanks)
