@@ -9,6 +9,7 @@
 #include "drawkit/picturefiles.h"
 #include "drawkit/qpaintercanvas.h"
 #include "engine/real/expresion.h"
+#include "science/formulas/formulagroup.h"
 #include "science/formulas/window/fmformula.h"
 #include "science/formulas/window/formulagrid.h"
 #include "science/quimica/quimica.h"
@@ -26,6 +27,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -36,6 +38,8 @@
 #include <QToolButton>
 
 #include <deque>
+#include <functional>
+#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
@@ -350,6 +354,60 @@ TEST_F(FormulaWindowTest, WithoutThePictureContainer)
     ASSERT_EQ(sink.count(), 1);
     EXPECT_TRUE(sink.boxes[0].text.contains(QStringLiteral("form.img")));
     EXPECT_EQ(w->Ley->text(), QStringLiteral("v=d/t"));
+}
+
+// A form.img that is a FIFO opens no further than a missing one would: the
+// window is there, told once.
+TEST_F(FormulaWindowTest, APictureContainerThatIsNoFileDoesNotHoldTheWindow)
+{
+    QFile::remove(path(QStringLiteral("form.img")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path(QStringLiteral("form.img"))).constData(), 0600), 0);
+    auto w = open();
+    EXPECT_EQ(w->Pictures().Count(), 0);
+    ASSERT_EQ(sink.count(), 1);
+    EXPECT_TRUE(sink.boxes[0].text.contains(QStringLiteral("form.img")));
+}
+
+// A group file that cannot be used is told when the group is opened, the
+// window shows it without formulas, and the file stays as it was.
+TEST_F(FormulaWindowTest, UnusableGroupsAreToldWhenOpened)
+{
+    QByteArray noise;
+    for (int i = 0; i < 3000; ++i)
+        noise.append(char((i * 7919 + 13) % 251 + 1));
+    struct Case {
+        const char* group;
+        std::function<void(const QString&)> make;
+    } cases[] = {
+        {"Roto",
+         [&noise](const QString& file) {
+             QFile f(file);
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+             f.write(noise);
+         }},
+        {"Enorme",
+         [](const QString& file) {
+             QFile f(file);
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+             ASSERT_TRUE(f.resize(kMaxFormulaGroupBytes + 1));
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.group);
+        const QString name = QString::fromLatin1(c.group);
+        const QString file = path(name + QStringLiteral(".fcm"));
+        c.make(file);
+        const qint64 size = QFileInfo(file).size();
+        auto w = open();
+        sink.clear();
+        choose(w->cmbTipo, name);
+        ASSERT_EQ(sink.count(), 1);
+        EXPECT_TRUE(sink.boxes[0].text.contains(name + QStringLiteral(".fcm")));
+        EXPECT_EQ(w->cmbFormulas->count(), 0);
+        w.reset();
+        EXPECT_EQ(QFileInfo(file).size(), size);
+        QFile::remove(file);
+    }
 }
 
 TEST_F(FormulaWindowTest, ItsPlaceAmongTheTools)
