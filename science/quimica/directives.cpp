@@ -24,7 +24,11 @@ void RegisterDirectives_science_quimica()
                      [](const QString& args) {
                          if (AtomicMassTable().empty()) {
                              EnsureExeDir();
-                             LoadAtomicMasses();
+                             // A table file that is there but cannot be read
+                             // is told rather than every formula's name.
+                             const QString problem = LoadAtomicMasses();
+                             if (!problem.isEmpty())
+                                 return problem;
                          }
                          return MolarMassLine(args.trimmed());
                      });

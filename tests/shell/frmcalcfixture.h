@@ -18,6 +18,7 @@
 #include "support/recordingsink.h"
 #include "support/scriptedprompter.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
@@ -26,6 +27,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 
 class FrmCalcTest : public ::testing::Test {
@@ -69,6 +71,14 @@ protected:
         QFile f(dir.filePath(QStringLiteral("sumbrix.ini")));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("[Opciones]\r\nVer=280\r\n" + extra);
+    }
+    // Copies data files made by the build (beside the test programs) into
+    // the program's folder.
+    void copyBuiltDataFiles(std::initializer_list<const char*> names)
+    {
+        for (const char* name : names)
+            ASSERT_TRUE(QFile::copy(QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(name),
+                                    dir.filePath(QLatin1String(name))));
     }
     void open()
     {

@@ -25,10 +25,7 @@ protected:
     void SetUp() override
     {
         FrmCalcTest::SetUp();
-        // The data files made by the build lie beside the test programs.
-        for (const char* name : {"maguni.def", "quim.ini"})
-            ASSERT_TRUE(QFile::copy(QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(name),
-                                    dir.filePath(QLatin1String(name))));
+        copyBuiltDataFiles({"maguni.def", "quim.ini"});
         put(QStringLiteral("tips.ini"), "[OPC]\r\nUsa=0\r\n");
     }
     void TearDown() override

@@ -24,10 +24,7 @@ protected:
     void SetUp() override
     {
         FrmCalcTest::SetUp();
-        // The data files made by the build lie beside the test programs.
-        for (const char* name : {"maguni.def", "quim.ini"})
-            ASSERT_TRUE(QFile::copy(QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(name),
-                                    dir.filePath(QLatin1String(name))));
+        copyBuiltDataFiles({"maguni.def", "quim.ini"});
         LoadUnitDefinitions();
         UnloadAtomicMasses();
         LoadAtomicMasses();

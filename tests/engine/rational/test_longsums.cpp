@@ -3,7 +3,7 @@
 // thread with a small stack; the operators of the chain keep their values as
 // each would alone.
 #include "support/fixtures.h"
-#include "support/smallstack.h"
+#include "support/longtexts.h"
 
 #include "engine/rational/expresion.h"
 
@@ -88,20 +88,15 @@ TEST_F(RationalLongSums, ConstantSumsFoldToTheirValue)
 {
     for (int terms : {100000, 2}) {
         SCOPED_TRACE(terms);
-        std::string s = "1";
-        long long v = 1;
-        for (int i = 2; i <= terms; ++i) {
-            s += (i % 2 ? "+" : "-") + std::to_string(i);
-            v = i % 2 ? v + i : v - i;
-        }
+        const TAlternatingSum sum = AlternatingSum(terms);
         QString value;
         OnSmallStack(256 * 1024, [&] {
-            e.SetText(QString::fromStdString(s));
+            e.SetText(QString::fromStdString(sum.text));
             if (e.Compiled)
                 value = Eval();
             e.SetText(QStringLiteral("0"));
         });
-        EXPECT_EQ(value, QString::number(v));
+        EXPECT_EQ(value, QString::number(sum.value));
     }
 }
 

@@ -4,7 +4,7 @@
 // own size (the values checked bit for bit against the arithmetic done in
 // order), and on a thread with a small stack.
 #include "support/fixtures.h"
-#include "support/smallstack.h"
+#include "support/longtexts.h"
 
 #include "fuzz/bothways.h"
 

@@ -91,6 +91,17 @@ std::vector<Kinded> OurMetafiles()
     return {{"emf", Exported().emf, MetafileKind::Emf}, {"wmf", Exported().wmf, MetafileKind::Wmf}};
 }
 
+// One to six bytes of the picture changed at random places.
+QByteArray Damaged(QByteArray bytes, QRandomGenerator& random)
+{
+    const int changes = 1 + random.bounded(6);
+    for (int i = 0; i < changes; ++i) {
+        const int at = random.bounded(int(bytes.size()));
+        bytes[at] = char(random.bounded(2) ? random.bounded(256) : bytes[at] ^ 0x80);
+    }
+    return bytes;
+}
+
 TEST(Metafile, OurExportsAreDrawnWhereTheBitmapHasInk)
 {
     RequireLibraries();
@@ -199,12 +210,7 @@ TEST(Metafile, DamagedMetafilesNeverCrash)
         SCOPED_TRACE(m.name);
         int drawn = 0;
         for (int round = 0; round < 150; ++round) {
-            QByteArray bytes = m.bytes;
-            const int changes = 1 + random.bounded(6);
-            for (int i = 0; i < changes; ++i) {
-                const int at = random.bounded(int(bytes.size()));
-                bytes[at] = char(random.bounded(2) ? random.bounded(256) : bytes[at] ^ 0x80);
-            }
+            const QByteArray bytes = Damaged(m.bytes, random);
             const QImage img = RenderMetafile(bytes);
             if (!img.isNull()) {
                 ++drawn;
@@ -228,12 +234,7 @@ TEST(Metafile, ThousandsOfDamagedPicturesWithTextInOneProcess)
         SCOPED_TRACE(m.name);
         int drawn = 0;
         for (int round = 0; round < 1000; ++round) {
-            QByteArray bytes = m.bytes;
-            const int changes = 1 + random.bounded(6);
-            for (int i = 0; i < changes; ++i) {
-                const int at = random.bounded(int(bytes.size()));
-                bytes[at] = char(random.bounded(2) ? random.bounded(256) : bytes[at] ^ 0x80);
-            }
+            const QByteArray bytes = Damaged(m.bytes, random);
             drawn += !RenderMetafile(bytes).isNull();
         }
         EXPECT_GT(drawn, 0);

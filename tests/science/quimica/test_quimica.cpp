@@ -4,12 +4,15 @@
 
 #include "engine/bases.h"
 #include "fakecanvas.h"
+#include "foundation/core/directives.h"
 #include "foundation/core/zelini.h"
 #include "support/fixtures.h"
 
 #include <QMap>
 
 #include <cmath>
+
+void RegisterDirectives_science_quimica();
 
 namespace {
 
@@ -205,6 +208,11 @@ TEST_F(QuimicaTest, AnEmptyOrGarbledFileIsReported)
         EXPECT_FALSE(ok);
         EXPECT_EQ(get(QStringLiteral("quim.ini")), c.bytes);
     }
+    // The driver's line says so too.
+    RegisterDirectives_science_quimica();
+    QString answer;
+    ASSERT_TRUE(RunEvalDirective(QStringLiteral("#molar\tH2O"), answer));
+    EXPECT_EQ(answer, DamagedDataFileMessage(AtomicMassFileName()));
     put(QStringLiteral("quim.ini"), kMasses);
     EXPECT_TRUE(LoadAtomicMasses().isEmpty());
     EXPECT_TRUE(LoadAtomicMassesFrom(path(QStringLiteral("no-existe.ini"))).isEmpty());
