@@ -320,7 +320,7 @@ TEST_F(UnitTest, TheEditorKeepsAGarbledFileBeforeSaving)
         TUnitDefsEditor editor;
         EXPECT_TRUE(editor.Magnitudes().isEmpty());
         EXPECT_TRUE(editor.Add(QStringLiteral("Nueva"), QStringLiteral("base")).isEmpty());
-        editor.Rows.push_back({QStringLiteral("doble"), QStringLiteral("2")});
+        editor.Rows.push_back({QStringLiteral("doble"), QStringLiteral("2"), QString()});
         editor.Modified = true;
         editor.Save();
     }
