@@ -110,6 +110,29 @@ qint64 wmfLength(const QByteArray& b)
     return 0;
 }
 
+// The WMF header's size fields as the records give them. The reader sizes its
+// buffers by the header's largest record, so a damaged header could make it ask
+// for gigabytes: the copy it reads says what the records really are.
+QByteArray wmfWithTrueSizes(const QByteArray& b, qint64 length)
+{
+    QByteArray wmf = b.left(length);
+    const qint64 header = wmfHeaderAt(wmf);
+    quint32 largest = 0;
+    for (qint64 at = header + kWmfHeaderSize; at + 6 <= length;) {
+        const quint32 words = le32(wmf, at);
+        largest = qMax(largest, words);
+        at += qint64(words) * 2;
+    }
+    const quint32 totalWords = quint32((length - header) / 2);
+    auto put32 = [&wmf](qint64 at, quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            wmf[at + i] = char((v >> (8 * i)) & 0xFF);
+    };
+    put32(header + 6, totalWords); // mtSize
+    put32(header + 12, largest);   // mtMaxRecord
+    return wmf;
+}
+
 // The libraries print their numbers through the C library: "0.5" is wanted,
 // whatever locale the application set. Only this thread is switched.
 class CNumbers {
@@ -288,7 +311,7 @@ QImage RenderMetafile(const QByteArray& bytes, QSize bound)
     }
     case MetafileKind::Wmf: {
         const qint64 length = wmfLength(bytes);
-        return length > 0 ? renderSvg(wmfToSvg(bytes.left(length)), bound) : QImage();
+        return length > 0 ? renderSvg(wmfToSvg(wmfWithTrueSizes(bytes, length)), bound) : QImage();
     }
     case MetafileKind::None: break;
     }
