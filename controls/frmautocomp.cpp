@@ -390,6 +390,11 @@ int TfmAutoComp::Selected() const
 
 void TfmAutoComp::AddItem(const QString& text, int icon)
 {
+    addEntry(text, icon, false);
+}
+
+void TfmAutoComp::addEntry(const QString& text, int icon, bool fromTable)
+{
     // Binary search for the place after every entry that sorts before or equal.
     int lo = 0;
     int hi = lb->count();
@@ -402,6 +407,7 @@ void TfmAutoComp::AddItem(const QString& text, int icon)
     }
     auto* item = new QListWidgetItem(text);
     item->setData(kAutoCompIconRole, icon);
+    item->setData(kAutoCompTableRole, fromTable);
     lb->insertItem(lo, item);
 }
 
@@ -419,7 +425,7 @@ void TfmAutoComp::fill(const TAutoCompSource* table, QWidget* control)
     for (auto it = names.rbegin(); it != names.rend(); ++it) {
         const QString text = AutoCompEntryText(*it);
         if (!text.isEmpty())
-            AddItem(text, AutoCompIconIndex(it->Kind));
+            addEntry(text, AutoCompIconIndex(it->Kind), true);
     }
     m_cachedTable = table->Table();
     m_cachedNames = std::move(names);
@@ -585,9 +591,23 @@ void TfmAutoComp::accept(QChar key, bool& consumed)
     if (row < 0)
         return;
     QString name = AutoCompInsertText(lb->item(row)->text());
+    const char16_t c = key.unicode();
+    // Enter (a double click too) and the arrows choose the entry; any other
+    // key accepts it only because the user went on typing. Those never turn
+    // the word typed into another one: unless the entry starts with the word
+    // as typed, the list closes and the key goes in as typed. The table's
+    // names are read without regard to case ("raiz" and "Raiz" are one
+    // name), the entries the owner adds are not ("b" is not the element "B").
+    const bool chosen = c == 13 || c == 28 || c == 29;
+    const bool fromTable = lb->item(row)->data(kAutoCompTableRole).toBool();
+    if (!chosen && !name.startsWith(m_prefix, fromTable ? Qt::CaseInsensitive : Qt::CaseSensitive)) {
+        m_prefix += key;
+        rewriteControl();
+        closeWith(mrOk);
+        return;
+    }
     const qsizetype paren = name.indexOf(QLatin1Char('('));
     m_caretPos = int(m_before.size() + (paren >= 0 ? paren + 1 : name.size()));
-    const char16_t c = key.unicode();
     if (c == 13 || c == 32 || c == 40 || c == 44 || c == 28 || c == 29) {
         m_prefix = name;
         if (c == 44 || c == 29)

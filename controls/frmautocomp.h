@@ -132,6 +132,8 @@ AutoCompGlobals& AutoComp();
 
 // Each item's icon index is kept in this item data role.
 inline constexpr int kAutoCompIconRole = Qt::UserRole + 1;
+// True for the entries of the name table, false for those the owner adds.
+inline constexpr int kAutoCompTableRole = Qt::UserRole + 2;
 
 class TfmAutoComp : public QWidget {
     Q_OBJECT
@@ -198,6 +200,7 @@ protected:
 
 private:
     void fill(const TAutoCompSource* table, QWidget* control);
+    void addEntry(const QString& text, int icon, bool fromTable);
     void fitSize();
     static constexpr int kWidth = 298;
     static constexpr int kHeight = 204;

@@ -5,6 +5,7 @@
 #include "controls/frmteclado.h"
 #include "foundation/core/basicos.h"
 #include "foundation/core/cp1252.h"
+#include "support/autocompprobe.h"
 #include "support/entrybox.h"
 
 #include <QApplication>
@@ -390,6 +391,46 @@ TEST_F(ComboExprTest, TypedLetterCompletesInTheBox)
     script = nullptr;
     type("9");
     EXPECT_EQ(box->Text(), QString("2*sqrt(9)"));
+}
+
+TEST_F(ComboExprTest, TypingOnNeverTurnsTheWordTypedIntoAnotherName)
+{
+    addName(table, "Raiz", 3, 1, 1);
+    box->SetNameTable(&table);
+    // The owner adds an entry whose case matters, as the elements are.
+    box->SetOnCargarLista([](QObject* list) { static_cast<TfmAutoComp*>(list)->AddItem("B - Quim", 0); });
+    struct Case {
+        const char* typed;   // "\n" stands for Enter
+        const char* text;
+        int caret;
+    } cases[] = {
+        {"a+b*2", "a+b*2", 5},     // neither "a" nor "b" becomes "B"
+        {"b2", "b2", 2},
+        {"b ", "b ", 2},
+        {"q+1", "q+1", 3},         // nor "q" the next name, "Raiz"
+        {"q(", "q(", 2},
+        // The entry starts with the word as typed: it completes. The table's
+        // names are one name in any case.
+        {"Rai(", "Raiz()", 5},
+        {"rai(", "Raiz()", 5},
+        {"Rai(9)", "Raiz(9)", 7},
+        {"2*s ", "2*sin()", 6},
+        {"X+1", "x+1", 3},
+        {"p+1", "pi+1", 4},
+        // Enter chooses the entry whatever was typed.
+        {"b\n", "B", 1},
+        {"2*rai\n", "2*Raiz()", 7},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        setText(QString(), 0);
+        ListTyping keys(QString::fromLatin1(c.typed));
+        script = [&keys](TfmAutoComp& l) { keys.intoList(l); };
+        keys.into(box.get());
+        script = nullptr;
+        EXPECT_EQ(box->Text(), QString::fromLatin1(c.text));
+        EXPECT_EQ(box->SelStart(), c.caret);
+    }
 }
 
 TEST_F(ComboExprTest, F2CompletesTheCharacterBeforeTheCaret)

@@ -5,6 +5,7 @@
 #include "frmcalcfixture.h"
 
 #include "foundation/core/zelini.h"
+#include "support/autocompprobe.h"
 #include "science/quimica/quimica.h"
 #include "science/unidades/unidades.h"
 #include "science/unidades/window/convmenu.h"
@@ -126,6 +127,35 @@ TEST_F(ScienceTest, TheNamesListOffersTheElementsWhileCalcularMMRIsOn)
     mmr->trigger();
     QTest::keyClick(w->cmbEdit, Qt::Key_F2);
     EXPECT_EQ(elements, 0);
+}
+
+TEST_F(ScienceTest, TypingOnPastTheElementsInTheNamesListKeepsTheWordsAsTyped)
+{
+    openNotFirstRun();
+    w->show();
+    struct Case {
+        const char* typed;
+        const char* text;
+    } cases[] = {
+        {"a+b*2", "a+b*2"},      // "b" is not the element B
+        {"c-n+2", "c-n+2"},
+        {"2*rai(9)", "2*raiz(9)"},     // the typed start of a function's name completes
+        {"2*Rai(9)", "2*raiz(9)"},     // in any case
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        ListTyping keys(QString::fromLatin1(c.typed));
+        AutoComp().OnShown = [&keys](TfmAutoComp& list) {
+            keys.intoList(list);
+            if (list.Running())
+                QTest::keyClick(list.lb, Qt::Key_Escape);
+        };
+        w->cmbEdit->SetText(QString());
+        w->cmbEdit->setFocus();
+        keys.into(w->cmbEdit);
+        AutoComp().OnShown = nullptr;
+        EXPECT_EQ(w->cmbEdit->Text(), QString::fromLatin1(c.text));
+    }
 }
 
 TEST_F(ScienceTest, TheToolWindowsTakeTheirPlaceInTheToolsMenu)

@@ -23,3 +23,35 @@ struct AutoCompProbe {
     AutoCompProbe(const AutoCompProbe&) = delete;
     AutoCompProbe& operator=(const AutoCompProbe&) = delete;
 };
+
+// Types keys as the user does while the names list opens and closes: into
+// the box, and into the list while it is open. The list's OnShown must call
+// intoList. "\n" stands for Enter.
+struct ListTyping {
+    QString pending;
+
+    explicit ListTyping(const QString& keys) : pending(keys) {}
+    void intoList(TfmAutoComp& l)
+    {
+        while (l.Running() && !pending.isEmpty()) {
+            const QChar ch = next();
+            if (ch == QLatin1Char('\n'))
+                QTest::keyClick(l.lb, Qt::Key_Return);
+            else
+                QTest::keyClick(l.lb, ch.toLatin1());
+        }
+    }
+    void into(QWidget* box)
+    {
+        while (!pending.isEmpty())
+            QTest::keyClicks(box, QString(next()));
+    }
+
+private:
+    QChar next()
+    {
+        const QChar ch = pending.front();
+        pending.remove(0, 1);
+        return ch;
+    }
+};
