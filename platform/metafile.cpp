@@ -91,21 +91,28 @@ qint64 emfLength(const QByteArray& b)
     return 0;
 }
 
-// The same for a WMF: up to and including its end record.
-qint64 wmfLength(const QByteArray& b)
+// The same for a WMF: up to and including its end record; `largestWords`, when
+// given, receives the size of its largest record in 16-bit words.
+qint64 wmfLength(const QByteArray& b, quint32* largestWords = nullptr)
 {
     const qint64 header = wmfHeaderAt(b);
     if (header < 0)
         return 0;
+    quint32 largest = 0;
     qint64 at = header + kWmfHeaderSize;
     while (at + 6 <= b.size()) {
-        const qint64 bytes = qint64(le32(b, at)) * 2;
+        const quint32 words = le32(b, at);
+        const qint64 bytes = qint64(words) * 2;
         const quint16 function = le16(b, at + 4);
         if (bytes < 6 || bytes > b.size() - at)
             return 0;
+        largest = qMax(largest, words);
         at += bytes;
-        if (function == kMetaEof)
+        if (function == kMetaEof) {
+            if (largestWords)
+                *largestWords = largest;
             return at;
+        }
     }
     return 0;
 }
@@ -113,23 +120,20 @@ qint64 wmfLength(const QByteArray& b)
 // The WMF header's size fields as the records give them. The reader sizes its
 // buffers by the header's largest record, so a damaged header could make it ask
 // for gigabytes: the copy it reads says what the records really are.
-QByteArray wmfWithTrueSizes(const QByteArray& b, qint64 length)
+QByteArray wmfWithTrueSizes(const QByteArray& b)
 {
+    quint32 largest = 0;
+    const qint64 length = wmfLength(b, &largest);
+    if (length <= 0)
+        return {};
     QByteArray wmf = b.left(length);
     const qint64 header = wmfHeaderAt(wmf);
-    quint32 largest = 0;
-    for (qint64 at = header + kWmfHeaderSize; at + 6 <= length;) {
-        const quint32 words = le32(wmf, at);
-        largest = qMax(largest, words);
-        at += qint64(words) * 2;
-    }
-    const quint32 totalWords = quint32((length - header) / 2);
     auto put32 = [&wmf](qint64 at, quint32 v) {
         for (int i = 0; i < 4; ++i)
             wmf[at + i] = char((v >> (8 * i)) & 0xFF);
     };
-    put32(header + 6, totalWords); // mtSize
-    put32(header + 12, largest);   // mtMaxRecord
+    put32(header + 6, quint32((length - header) / 2)); // mtSize
+    put32(header + 12, largest);                       // mtMaxRecord
     return wmf;
 }
 
@@ -310,8 +314,8 @@ QImage RenderMetafile(const QByteArray& bytes, QSize bound)
         return length > 0 ? renderSvg(emfToSvg(bytes.left(length)), bound) : QImage();
     }
     case MetafileKind::Wmf: {
-        const qint64 length = wmfLength(bytes);
-        return length > 0 ? renderSvg(wmfToSvg(wmfWithTrueSizes(bytes, length)), bound) : QImage();
+        const QByteArray wmf = wmfWithTrueSizes(bytes);
+        return wmf.isEmpty() ? QImage() : renderSvg(wmfToSvg(wmf), bound);
     }
     case MetafileKind::None: break;
     }

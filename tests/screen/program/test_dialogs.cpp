@@ -21,7 +21,7 @@ QString openFromMenuEnd(ProgramDriver& p, const std::function<void()>& open, con
     for (int attempt = 0; attempt < 3 && dialog.isEmpty(); ++attempt) {
         open();
         p.key(QStringLiteral("Up Return"));
-        dialog = p.waitWindow(title, 5000);
+        dialog = p.waitWindow(title, 10000);
     }
     return dialog;
 }
@@ -63,7 +63,7 @@ TEST_F(DialogsOnScreen, ThePolynomialValueGridFeedsTheEvaluation)
     QString grid;
     for (int attempt = 0; attempt < 3 && grid.isEmpty(); ++attempt) {
         p.keyInto(poly, QStringLiteral("ctrl+e"));
-        grid = p.waitWindow(QStringLiteral("^Reemplazar Variables$"), 5000);
+        grid = p.waitWindow(QStringLiteral("^Reemplazar Variables$"), 10000);
     }
     ASSERT_FALSE(grid.isEmpty()) << p.windows().join(QLatin1Char(' ')).toStdString();
     // The value cell is being edited: 3 for x, Enter accepts.
