@@ -378,10 +378,9 @@ private:
 
         // Logical operators, rightmost first.
         if constexpr (T::kRules.logical) {
-            for (qsizetype i = n - 1; i >= 0; --i) {
+            OperatorScan<3> scan(text, {u'!', u'$', u'&'});
+            for (qsizetype i = scan.prev(n - 1); i >= 0; i = scan.prev(i - 1)) {
                 const QChar c = text[i];
-                if (c != QLatin1Char('!') && c != QLatin1Char('$') && c != QLatin1Char('&'))
-                    continue;
                 const Kind k = c == QLatin1Char('!') ? Kind::Xor : c == QLatin1Char('$') ? Kind::Or : Kind::And;
                 if (Node* node = splitAt(e, text, i, i, k, kLevelExpr, kLevelExpr, params, ok))
                     return node;
@@ -389,9 +388,8 @@ private:
         }
 
         // Comparisons, rightmost first; two signs in a row are one operator.
-        for (qsizetype i = n - 1; i >= 0; --i) {
-            if (!isComparisonChar(text[i]))
-                continue;
+        OperatorScan<3> comparisons(text, {u'<', u'=', u'>'});
+        for (qsizetype i = comparisons.prev(n - 1); i >= 0; i = comparisons.prev(i - 1)) {
             const bool pair = i > 0 && isComparisonChar(text[i - 1]);
             const Kind k = comparisonKind(pair ? text[i - 1] : QChar(), text[i], pair);
             if (Node* node = splitAt(e, text, pair ? i - 1 : i, i, k, kLevelExpr, kLevelExpr, params, ok))
@@ -399,10 +397,9 @@ private:
         }
 
         // Addition and subtraction, rightmost first (not the sign of an exponent).
-        for (qsizetype i = n - 1; i >= 1; --i) {
+        OperatorScan<2> additions(text, {u'+', u'-'});
+        for (qsizetype i = additions.prev(n - 1); i >= 1; i = additions.prev(i - 1)) {
             const QChar c = text[i];
-            if (c != QLatin1Char('+') && c != QLatin1Char('-'))
-                continue;
             if (i >= 2 && (text[i - 1] == QLatin1Char('E') || text[i - 1] == QLatin1Char('e')) &&
                 IsAsciiDigit(text[i - 2]))
                 continue;
@@ -423,10 +420,9 @@ private:
     {
         if (Node* node = nullptr; settled(e, text, ok, node))
             return node;
-        for (qsizetype i = text.size() - 1; i >= 1; --i) {
+        OperatorScan<2> products(text, {u'*', u'/'});
+        for (qsizetype i = products.prev(text.size() - 1); i >= 1; i = products.prev(i - 1)) {
             const QChar c = text[i];
-            if (c != QLatin1Char('*') && c != QLatin1Char('/'))
-                continue;
             const Kind k = c == QLatin1Char('*') ? Kind::Mul : Kind::Div;
             if (Node* node = splitAt(e, text, i, i, k, kLevelTerm, kLevelFactor, params, ok))
                 return node;
@@ -457,7 +453,8 @@ private:
         if (Node* node = T::implicitProducts(e, text, params, ok))
             return node;
         // Root, power, logarithm, rightmost first: a^b^c is (a^b)^c.
-        for (qsizetype i = n - 1; i >= 1; --i) {
+        OperatorScan<3> powers(text, {u'\\', u'^', char16_t(0xA3)});
+        for (qsizetype i = powers.prev(n - 1); i >= 1; i = powers.prev(i - 1)) {
             const QChar c = text[i];
             Kind k;
             if (c == QLatin1Char('\\'))

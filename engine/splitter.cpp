@@ -89,6 +89,8 @@ QString SyntaxMessage(QStringView text, bool barIsOperator)
     for (qsizetype i = 1; i < text.size(); ++i)
         if (last(text[i - 1]) && first(text[i]))
             return QStringLiteral("Operadores seguidos: ") + text[i - 1] + text[i];
+    if (!text.contains(QLatin1Char('(')) && !text.contains(QLatin1Char(')')))
+        return QString();
     int depth = 0;
     for (QChar c : text) {
         if (c == QLatin1Char('(')) {

@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <algorithm>
+
 #include <cstdint>
 #include <vector>
 
@@ -34,6 +36,40 @@ bool InLastSet(QChar c);
 // With barIsOperator false "|" counts as an ordinary character (the rational
 // engine writes fraction literals with it: 3|4, 1|1|2).
 QString SyntaxMessage(QStringView text, bool barIsOperator = true);
+
+// The places of a few operator characters in a text, from the right: each call
+// of prev(from) gives the last place at or before `from` that holds one of
+// them (-1 when none). `from` must not grow from one call to the next. Each
+// character's places are found with the library's own search, so a text is
+// read once per character however often the splitter asks.
+template <int N>
+class OperatorScan {
+public:
+    OperatorScan(QStringView text, const char16_t (&chars)[N]) : m_text(text)
+    {
+        for (int k = 0; k < N; ++k) {
+            m_chars[k] = QChar(chars[k]);
+            m_next[k] = text.size();   // not looked for yet
+        }
+    }
+    qsizetype prev(qsizetype from)
+    {
+        qsizetype best = -1;
+        if (from < 0)
+            return best;
+        for (int k = 0; k < N; ++k) {
+            if (m_next[k] > from)
+                m_next[k] = m_text.first(from + 1).lastIndexOf(m_chars[k]);
+            best = std::max(best, m_next[k]);
+        }
+        return best;
+    }
+
+private:
+    QStringView m_text;
+    QChar m_chars[N];
+    qsizetype m_next[N];
+};
 
 // A text whose first and last characters are single quotes.
 bool IsQuotedMessage(QStringView text);

@@ -8,7 +8,8 @@
 #   scripts/fuzz.sh --check     the test command's step: every target replays its
 #                               committed corpus (tests/fuzz/corpus/<name>) and
 #                               the golden files' expressions, then runs a fixed
-#                               number of inputs from a fixed seed. The same tree
+#                               number of inputs from fixed seeds (the longest
+#                               targets in parts side by side). The same tree
 #                               gives the same runs every time.
 #   scripts/fuzz.sh [seconds]   open-ended fuzzing for development (60 s in all by
 #                               default, shared by the targets), random seeds, any
@@ -57,12 +58,26 @@ export ASAN_OPTIONS=detect_leaks=1
 # What the system libraries keep for the life of the process (fontconfig's
 # patterns, once pictures with text are drawn) is no leak of ours.
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
-# run_target NAME: one target's run; prints its report and fails with it.
+# The check's runs of a target are shared out among parts that run side by
+# side, each from a seed of its own (1, 2, ...) and each replaying the corpus
+# and the golden lines first: the targets whose inputs take longest have more.
+# The parts are fixed, so every machine runs the same inputs.
+parts_of() {
+    case "$1" in
+        rational_expression) echo 4 ;;
+        real_expression | complex_expression) echo 2 ;;
+        *) echo 1 ;;
+    esac
+}
+check_runs=40000
+
+# run_target NAME [PART]: one target's run (in the check, one part of it);
+# prints its report and fails with it.
 run_target() {
-    local d="$1"
+    local d="$1" part="${2:-1}"
     # Seeds: the expression lines of the domain's golden files, written afresh
     # (the binary readers have their committed corpus only).
-    local seeds="$build/fuzz-seeds-$d"
+    local seeds="$build/fuzz-seeds-$d-$part"
     rm -rf "$seeds"
     mkdir -p "$seeds"
     local n=0 f line
@@ -80,7 +95,7 @@ run_target() {
     local dict=()
     if [ -f "$root/tests/fuzz/${d%_expression}.dict" ]; then dict=(-dict="$root/tests/fuzz/${d%_expression}.dict"); fi
     # New inputs go to the first folder, never into the committed corpus.
-    local scratch="$build/fuzz-new-$d"
+    local scratch="$build/fuzz-new-$d-$part"
     local finds="$build/finds-$d"
     mkdir -p "$scratch" "$finds"
     local opts
@@ -88,8 +103,9 @@ run_target() {
         rm -rf "$scratch"
         mkdir -p "$scratch"
         # A hang still fails, but a slow machine under AddressSanitizer does not.
-        opts=(-seed=1 -runs=40000 -timeout=20 -rss_limit_mb=2048 -max_len=4096)
-        echo "== fuzz_${d}: committed corpus, golden lines, 40000 runs from seed 1"
+        local runs=$((check_runs / $(parts_of "$d")))
+        opts=(-seed="$part" -runs="$runs" -timeout=20 -rss_limit_mb=2048 -max_len=4096)
+        echo "== fuzz_${d}: committed corpus, golden lines, $runs runs from seed $part"
     else
         local each=$((seconds / ${#names[@]}))
         if [ "$each" -lt 1 ]; then each=1; fi
@@ -105,19 +121,28 @@ run_target() {
 
 failed=()
 if [ "$check" = 1 ]; then
-    # The replays are independent and each is single-threaded: they run side by
-    # side, as many at a time as there are cores, each report printed whole.
+    # The parts are independent and each is single-threaded: they run side by
+    # side, as many at a time as there are cores, the longest first, each
+    # report printed whole.
     jobs_max=$(nproc)
+    runs=()
+    for d in rational_expression real_expression complex_expression "${names[@]}"; do
+        case " ${runs[*]} " in *" $d:"*) continue ;; esac
+        [ -e "$root/tests/fuzz/fuzz_$d.cpp" ] || continue
+        for ((p = 1; p <= $(parts_of "$d"); p++)); do runs+=("$d:$p"); done
+    done
     pids=()
-    for d in "${names[@]}"; do
+    for r in "${runs[@]}"; do
         while [ "$(jobs -rp | wc -l)" -ge "$jobs_max" ]; do sleep 0.2; done
-        run_target "$d" >"$build/fuzz-$d.log" 2>&1 &
+        run_target "${r%:*}" "${r#*:}" >"$build/fuzz-${r%:*}-${r#*:}.log" 2>&1 &
         pids+=("$!")
     done
     i=0
-    for d in "${names[@]}"; do
-        if ! wait "${pids[$i]}"; then failed+=("fuzz_${d}"); fi
-        cat "$build/fuzz-$d.log"
+    for r in "${runs[@]}"; do
+        if ! wait "${pids[$i]}"; then
+            case " ${failed[*]} " in *" fuzz_${r%:*} "*) ;; *) failed+=("fuzz_${r%:*}") ;; esac
+        fi
+        cat "$build/fuzz-${r%:*}-${r#*:}.log"
         i=$((i + 1))
     done
 else

@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <string>
 #include <type_traits>
 #include <unordered_map>
@@ -244,6 +245,32 @@ struct Seen {
     double compileMs = 0;   // the compile as the program runs it (linear path first)
 };
 
+// The first difference between two compiles of one text, the linear path's
+// and the splitter's (each left `named` named sub-expressions), into `seen`.
+template <class E>
+void Differ(const Compiled<E>& fast, const Compiled<E>& split, std::size_t fastNamed, std::size_t splitNamed,
+            Seen& seen)
+{
+    const auto differ = [&seen](bool same, const std::string& what) {
+        if (!same && seen.difference.empty())
+            seen.difference = what;
+    };
+    differ(fast.raised == split.raised, "raised: " + fast.raised + " | " + split.raised);
+    differ(fast.hasError == split.hasError, "HasError");
+    differ(fast.code == split.code, "ErrorCode " + std::to_string(fast.code) + " | " + std::to_string(split.code));
+    differ(fast.message == split.message,
+           "ErrorMessage: " + fast.message.toStdString() + " | " + split.message.toStdString());
+    differ(fast.parseMessage == split.parseMessage,
+           "ParseMessage: " + fast.parseMessage.toStdString() + " | " + split.parseMessage.toStdString());
+    differ(fastNamed == splitNamed, "named sub-expressions");
+    TreeMatch<E> match;
+    differ(match.same(fast.tree, split.tree), "tree: " + match.difference);
+    if (fast.tree && split.tree && !fast.tree->IsVolatile() && !fast.tree->CallsOut()) {
+        const std::string a = E::Evaluate(fast.tree), b = E::Evaluate(split.tree);
+        differ(a == b, "value: " + a + " | " + b);
+    }
+}
+
 // Compiles `text` both ways on `e` (the definitions of each compile are its
 // own: each starts without any, and those of the first stay aside, held by
 // its tree, while the second runs).
@@ -251,10 +278,6 @@ template <class E>
 Seen Compare(typename E::Expr& e, const QString& text)
 {
     Seen seen;
-    const auto differ = [&seen](bool same, const std::string& what) {
-        if (!same && seen.difference.empty())
-            seen.difference = what;
-    };
     e.FreeSubExpressions();
     const std::uint64_t answeredBefore = exprcore::fastCompile().Answered;
     Compiled<E> fast, split;
@@ -269,20 +292,7 @@ Seen Compare(typename E::Expr& e, const QString& text)
     e.SubExpressionIndex.clear();
     CompileOnce<E>(e, text, false, split);
     seen.compiled = split.tree != nullptr;
-    differ(fast.raised == split.raised, "raised: " + fast.raised + " | " + split.raised);
-    differ(fast.hasError == split.hasError, "HasError");
-    differ(fast.code == split.code, "ErrorCode " + std::to_string(fast.code) + " | " + std::to_string(split.code));
-    differ(fast.message == split.message,
-           "ErrorMessage: " + fast.message.toStdString() + " | " + split.message.toStdString());
-    differ(fast.parseMessage == split.parseMessage,
-           "ParseMessage: " + fast.parseMessage.toStdString() + " | " + split.parseMessage.toStdString());
-    differ(fastNamed.size() == e.SubExpressions.size(), "named sub-expressions");
-    TreeMatch<E> match;
-    differ(match.same(fast.tree, split.tree), "tree: " + match.difference);
-    if (fast.tree && split.tree && !fast.tree->IsVolatile() && !fast.tree->CallsOut()) {
-        const std::string a = E::Evaluate(fast.tree), b = E::Evaluate(split.tree);
-        differ(a == b, "value: " + a + " | " + b);
-    }
+    Differ<E>(fast, split, fastNamed.size(), e.SubExpressions.size(), seen);
     // Trees before the definitions they hold.
     Discard(split.tree);
     split.tree = nullptr;
@@ -294,14 +304,90 @@ Seen Compare(typename E::Expr& e, const QString& text)
     return seen;
 }
 
+// As Compare, with the program's own compile for the linear path: `text` is
+// set on `e` (SetText), and `e` keeps that tree, its named sub-expressions and
+// its state, as SetText left them, when the splitter's compile on the side is
+// done. What SetText raised comes out in `raised`, to be raised again.
+template <class E>
+Seen CompareAndSet(typename E::Expr& e, const QString& text, std::exception_ptr& raised)
+{
+    Seen seen;
+    Compiled<E> fast, split;
+    const std::uint64_t answeredBefore = exprcore::fastCompile().Answered;
+    exprcore::fastCompile().Enabled = true;
+    const double start = ThreadCpuMs();
+    try {
+        e.SetText(text);
+    } catch (const Exception& ex) {
+        fast.raised = ex.message().toStdString();
+        raised = std::current_exception();
+    } catch (const std::exception& ex) {
+        fast.raised = ex.what();
+        raised = std::current_exception();
+    }
+    seen.compileMs = ThreadCpuMs() - start;
+    seen.answered = exprcore::fastCompile().Answered != answeredBefore;
+    fast.tree = e.Root;   // e's: never discarded here
+    fast.hasError = e.HasError;
+    fast.code = e.ErrorCode;
+    fast.message = e.ErrorMessage;
+    fast.parseMessage = fast.tree ? QString() : e.ParseMessage;
+
+    // The splitter compiles on the same object, e's definitions set aside; a
+    // raise is read as SetText reads it.
+    auto named = std::move(e.SubExpressions);
+    e.SubExpressions.clear();
+    auto index = std::move(e.SubExpressionIndex);
+    e.SubExpressionIndex.clear();
+    exprcore::fastCompile().Enabled = false;
+    try {
+        split.tree = e.Compile(text);
+    } catch (const Exception& ex) {
+        split.raised = ex.message().toStdString();
+        e.HasError = true;
+        e.ErrorMessage = ex.message();
+    } catch (const std::exception& ex) {
+        split.raised = ex.what();
+        e.HasError = true;
+    }
+    exprcore::fastCompile().Enabled = true;
+    split.hasError = e.HasError;
+    split.code = e.ErrorCode;
+    split.message = e.ErrorMessage;
+    split.parseMessage = split.tree ? QString() : e.ParseMessage;
+
+    seen.compiled = split.tree != nullptr;
+    Differ<E>(fast, split, named.size(), e.SubExpressions.size(), seen);
+    // The splitter's tree before the definitions it holds; then e as SetText
+    // left it.
+    Discard(split.tree);
+    split.tree = nullptr;
+    e.FreeSubExpressions();
+    e.SubExpressions = std::move(named);
+    e.SubExpressionIndex = std::move(index);
+    e.HasError = fast.hasError;
+    e.ErrorCode = fast.code;
+    e.ErrorMessage = fast.message;
+    if (!fast.tree)
+        e.ParseMessage = fast.parseMessage;
+    fast.tree = nullptr;
+    return seen;
+}
+
 // The fuzz targets' check of a text: compiled both ways, any difference ends
 // the run, and so does a text of up to 1,000 characters whose compile takes
 // longer than the limit in processor time (SUMBRIX_FUZZ_COMPILE_MS milliseconds, 1000 when
 // unset: builds for fuzzing run many times slower than the program).
+// The text ends set on `e`, as e.SetText(text) sets it (what that raises is
+// raised), so the program's compile is also the linear path's.
 template <class E>
-void CheckBothWays(typename E::Expr& e, const QString& text)
+void SetTextBothWays(typename E::Expr& e, const QString& text)
 {
-    const Seen seen = Compare<E>(e, text);
+    std::exception_ptr raised;
+    // A text the object already holds is not compiled again by SetText: both
+    // ways on the side, then the program's call.
+    const bool held = text == e.Text;
+    const Seen seen = held ? Compare<E>(e, text) : CompareAndSet<E>(e, text, raised);
     if (!seen.difference.empty()) {
         std::fprintf(stderr, "%s: the two compile paths differ for \"%s\": %s\n", E::kName,
                      text.toUtf8().constData(), seen.difference.c_str());
@@ -314,6 +400,10 @@ void CheckBothWays(typename E::Expr& e, const QString& text)
                      text.toUtf8().constData(), seen.compileMs, limit);
         std::abort();
     }
+    if (held)
+        e.SetText(text);
+    if (raised)
+        std::rethrow_exception(raised);
 }
 
 } // namespace bothways

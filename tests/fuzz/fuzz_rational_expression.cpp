@@ -41,9 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     v->SetValue(rational::TFrac(3, 4));
     rational::TVariable* solve = e.AddVariable(QStringLiteral("?"));
     try {
-        // Both compile paths first: the same tree, codes and messages, in time.
-        bothways::CheckBothWays<bothways::Rational>(e, text);
-        e.SetText(text);
+        // The text set as the program sets it, and compiled by the splitter alone
+        // beside it: the same tree, codes and messages, in time.
+        bothways::SetTextBothWays<bothways::Rational>(e, text);
         if (!e.Compiled)
             return 0;
         e.DrawToMetafile();
