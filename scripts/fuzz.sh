@@ -22,7 +22,8 @@
 # compile takes more processor time than SUMBRIX_FUZZ_COMPILE_MS (1000 ms by
 # default) fails.
 # Each target runs whatever the others did; the script fails at the end, naming
-# the targets that failed.
+# the targets that failed. SUMBRIX_FUZZ_NICE lowers the runs' priority (the test
+# command sets it: its build and tests go first).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${SUMBRIX_FUZZ_BUILD:-$root/build-fuzz}"
@@ -112,7 +113,7 @@ run_target() {
         opts=(-max_total_time="$each" -timeout=1 -rss_limit_mb=2048 -max_len=4096)
         echo "== fuzz_${d}: ${each} s"
     fi
-    if ! (cd "$finds" && "$build/bin/fuzz_${d}" "${opts[@]}" "${dict[@]}" \
+    if ! (cd "$finds" && nice -n "${SUMBRIX_FUZZ_NICE:-0}" "$build/bin/fuzz_${d}" "${opts[@]}" "${dict[@]}" \
         -print_final_stats=1 "$scratch" "$corpus" "$seeds"); then
         echo "!! fuzz_${d} failed; its input is in $finds"
         return 1

@@ -29,11 +29,11 @@ export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file
 
 # The compilers meet arbitrary text: the fuzz targets replay their corpus and a
 # fixed series of inputs under AddressSanitizer (the same runs every time). They
-# have a build of their own (clang), so they run beside the build and the tests,
-# at a lower priority, and their report is printed at the end.
+# have a build of their own (clang), so they run beside the build and the tests
+# (the replays at a lower priority), and their report is printed at the end.
 fuzz_log=$(mktemp)
 set -m
-nice -n 10 bash scripts/fuzz.sh --check >"$fuzz_log" 2>&1 &
+SUMBRIX_FUZZ_NICE=10 bash scripts/fuzz.sh --check >"$fuzz_log" 2>&1 &
 fuzz_pid=$!
 set +m
 
