@@ -625,7 +625,7 @@ private:
         } clearArgs{entry};
         entry->Args = args;
         Node* node = entry->Make();
-        node->Text = name.left(255);
+        node->Text = name.size() <= 255 ? name : name.left(255);
         ok = true;
         return node;
     }

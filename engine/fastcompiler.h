@@ -242,16 +242,18 @@ private:
         e.SubExpressionIndex = index;
     }
 
+    // Whether `text` lies in the text that t analysed.
+    static bool within(const FastText* t, QStringView text)
+    {
+        return t && text.data() >= t->begin && text.data() + text.size() <= t->begin + t->size;
+    }
+
     [[gnu::noinline]] static const FastText& textOf(State& st, QStringView text)
     {
-        const QChar* p = text.data();
-        const auto inside = [p, &text](const FastText* t) {
-            return t && p >= t->begin && p + text.size() <= t->begin + t->size;
-        };
-        if (inside(st.last))
+        if (within(st.last, text))
             return *st.last;
         for (auto it = st.texts.rbegin(); it != st.texts.rend(); ++it) {
-            if (inside(it->get())) {
+            if (within(it->get(), text)) {
                 st.last = it->get();
                 return *st.last;
             }
@@ -266,15 +268,15 @@ private:
 
     static bool firstChar(QChar c) { return InFirstSet(c) && (T::kRules.barIsOperator || c != QLatin1Char('|')); }
     static bool lastChar(QChar c) { return InLastSet(c) && (T::kRules.barIsOperator || c != QLatin1Char('|')); }
-    static bool isLogical(QChar c)
+    static constexpr bool isLogical(QChar c)
     {
         return T::kRules.logical && (c == QLatin1Char('!') || c == QLatin1Char('$') || c == QLatin1Char('&'));
     }
-    static bool isComparison(QChar c)
+    static constexpr bool isComparison(QChar c)
     {
         return c == QLatin1Char('<') || c == QLatin1Char('=') || c == QLatin1Char('>');
     }
-    static bool isPower(QChar c)
+    static constexpr bool isPower(QChar c)
     {
         return c == QLatin1Char('^') || c == QLatin1Char('\\') || (T::kRules.logN && c.unicode() == 0xA3);
     }
@@ -289,9 +291,17 @@ private:
     // False when the parentheses of [a, b) do not pair up within it.
     [[gnu::noinline]] static bool scan(State& st, const FastText& tx, int lvl, int a, int b, int& open)
     {
+        static constexpr ScanTable kTable = scanTable();
+        // The characters that matter at this level, and the parentheses.
+        const unsigned char wanted = static_cast<unsigned char>(
+            kParen | (lvl == kLevelExpr ? kSign | kExprOp : lvl == kLevelTerm ? kTermOp : kPowerOp));
         open = -1;
         const QChar* s = tx.begin;
         for (int i = a; i < b; ++i) {
+            const char16_t u = s[i].unicode();
+            const unsigned char f = u < 256 ? kTable.flags[u] : 0;
+            if (!(f & wanted))
+                continue;
             const QChar c = s[i];
             if (c == QLatin1Char('(')) {
                 const int m = tx.match[static_cast<std::size_t>(i)];
@@ -304,25 +314,44 @@ private:
             }
             if (c == QLatin1Char(')'))
                 return false;
-            bool take = false;
-            if (lvl == kLevelExpr) {
-                if (c == QLatin1Char('+') || c == QLatin1Char('-')) {
-                    // Not at the first place, nor the sign of an exponent (2E-3).
-                    const int r = i - a;
-                    take = r >= 1 && !(r >= 2 && (s[i - 1] == QLatin1Char('E') || s[i - 1] == QLatin1Char('e')) &&
-                                       IsAsciiDigit(s[i - 2]));
-                } else {
-                    take = isLogical(c) || isComparison(c);
-                }
-            } else if (lvl == kLevelTerm) {
-                take = c == QLatin1Char('*') || c == QLatin1Char('/');
-            } else {
-                take = isPower(c);
+            bool take = true;
+            if (f & kSign) {
+                // Not at the first place, nor the sign of an exponent (2E-3).
+                const int r = i - a;
+                take = r >= 1 && !(r >= 2 && (s[i - 1] == QLatin1Char('E') || s[i - 1] == QLatin1Char('e')) &&
+                                   IsAsciiDigit(s[i - 2]));
             }
             if (take)
                 st.ops.push_back(i);
         }
         return true;
+    }
+
+    // What each character below 256 is to scan(): "(" or ")", a sign, another
+    // operator of an expression, of a term, of a factor.
+    enum : unsigned char { kParen = 1, kSign = 2, kExprOp = 4, kTermOp = 8, kPowerOp = 16 };
+    struct ScanTable {
+        unsigned char flags[256] = {};
+    };
+    static constexpr ScanTable scanTable()
+    {
+        ScanTable t;
+        for (int c = 0; c < 256; ++c) {
+            const QChar q(static_cast<char16_t>(c));
+            unsigned char f = 0;
+            if (q == QLatin1Char('(') || q == QLatin1Char(')'))
+                f |= kParen;
+            if (q == QLatin1Char('+') || q == QLatin1Char('-'))
+                f |= kSign;
+            if (isLogical(q) || isComparison(q))
+                f |= kExprOp;
+            if (q == QLatin1Char('*') || q == QLatin1Char('/'))
+                f |= kTermOp;
+            if (isPower(q))
+                f |= kPowerOp;
+            t.flags[c] = f;
+        }
+        return t;
     }
 
     struct DepthScope {
@@ -361,7 +390,8 @@ private:
     {
         ok = false;
         State& st = state(memo);
-        const FastText& tx = textOf(st, text);
+        // (Nearly always the text of the level before: no call to find it.)
+        const FastText& tx = within(st.last, text) ? *st.last : textOf(st, text);
         const bool remember = worthRemembering(tx, lvl, text);
         Node* node = nullptr;
         if (remember && recall(memo, lvl, text, ok, node))
@@ -402,10 +432,12 @@ private:
     // The levels met again in one compile are those of calls and
     // parentheses (an argument is also the text between the parentheses) and
     // the sides probed; a plain number or name costs less to read again than
-    // to remember, and reads the same.
-    static bool worthRemembering(const FastText& tx, int lvl, QStringView text)
+    // to remember, and reads the same. (Out of line: its search would take room
+    // in every frame of the recursion.)
+    [[gnu::noinline]] static bool worthRemembering(const FastText& tx, int lvl, QStringView text)
     {
-        if (lvl == kLevelTerm)
+        // (`match` is kept only for a text that has parentheses.)
+        if (lvl == kLevelTerm || tx.match.empty())
             return false;
         if (lvl == kLevelExpr && text.data() > tx.begin && text.data()[-1] == QLatin1Char('('))
             return true;

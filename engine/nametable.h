@@ -4,6 +4,7 @@
 // builds nodes. It does not depend on the engine's value type (the complex and
 // rational engines can use it with their own entry class).
 
+#include <QHash>
 #include <QString>
 
 #include <map>
@@ -42,6 +43,7 @@ public:
     bool Add(const QString& name, Entry* entry)
     {
         auto [it, inserted] = m_names.try_emplace(name, Item{name, entry});
+        forgetFound();
         return inserted;
     }
 
@@ -51,10 +53,28 @@ public:
         return it == m_names.end() ? nullptr : it->second.Make;
     }
     // The item of the name (its entry and the name as registered), none when absent.
+    // A compile asks for the same few names again and again (a variable in every
+    // term of a long sum): the items found are remembered under the name exactly
+    // as asked for, which costs less than the ordered search without regard to case.
     const Item* FindItem(const QString& name) const
     {
+        if (m_lastItem && name == m_lastName)
+            return m_lastItem;
+        if (const auto hit = m_found.constFind(name); hit != m_found.constEnd()) {
+            m_lastName = hit.key();
+            m_lastItem = hit.value();
+            return m_lastItem;
+        }
         auto it = m_names.find(name);
-        return it == m_names.end() ? nullptr : &it->second;
+        if (it == m_names.end())
+            return nullptr;
+        if (m_found.size() >= kFoundLimit)
+            m_found.clear();
+        // (A copy of its own: the name asked for may lie in a text that goes.)
+        m_lastName = QString(name.constData(), name.size());
+        m_lastItem = &it->second;
+        m_found.insert(m_lastName, m_lastItem);
+        return m_lastItem;
     }
     // The name as registered, empty when absent.
     QString RegisteredName(const QString& name) const
@@ -76,11 +96,25 @@ public:
     }
 
     // Forgets every name; the entries stay kept until the table is destroyed.
-    void Clear() { m_names.clear(); }
+    void Clear()
+    {
+        m_names.clear();
+        forgetFound();
+    }
 
 private:
+    static constexpr qsizetype kFoundLimit = 1024;
+    void forgetFound()
+    {
+        m_found.clear();
+        m_lastName.clear();
+        m_lastItem = nullptr;
+    }
     std::map<QString, Item, CaseInsensitiveLess> m_names;
     std::vector<std::unique_ptr<Entry>> m_owned;
+    mutable QHash<QString, const Item*> m_found;   // FindItem's answers, by the name as asked for
+    mutable QString m_lastName;                    // the last of them
+    mutable const Item* m_lastItem = nullptr;
 };
 
 } // namespace exprcore

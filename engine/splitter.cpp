@@ -56,26 +56,6 @@ QString ReplaceAltOperators(const QString& text)
     return out;
 }
 
-bool InFirstSet(QChar c)
-{
-    switch (c.unicode()) {
-    case '*': case '+': case ',': case '/': case '\\': case '^': case '|': case 0xA3:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool InLastSet(QChar c)
-{
-    switch (c.unicode()) {
-    case '*': case '+': case ',': case '-': case '.': case '/': case '\\': case '^': case '|': case 0xA3:
-        return true;
-    default:
-        return false;
-    }
-}
-
 QString SyntaxMessage(QStringView text, bool barIsOperator)
 {
     const auto first = [barIsOperator](QChar c) { return InFirstSet(c) && (barIsOperator || c != QLatin1Char('|')); };
@@ -145,8 +125,9 @@ QuickNumber QuickReadNumber(QStringView text, BaseNumber& number)
     const char16_t first = text[0].unicode();
     if (((first >= 'a' && first <= 'z') || (first >= 'A' && first <= 'Z')) && first != 'b' && first != 'h' &&
         first != 'o') {
-        if (text.contains(QLatin1Char('[')))
-            return QuickNumber::Unsure;
+        for (const QChar c : text)   // (a name is short: no call to search it)
+            if (c == QLatin1Char('['))
+                return QuickNumber::Unsure;
         NumberTextState& st = numtext();
         st.BaseError = true;
         st.BaseOverflow = false;

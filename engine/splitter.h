@@ -27,8 +27,26 @@ QString ReplaceAltOperators(const QString& text);
 
 // Characters that cannot begin an operand, and that cannot end one ("£" is the
 // logarithm operator).
-bool InFirstSet(QChar c);
-bool InLastSet(QChar c);
+// (Inline: the linear compile path asks at every level.)
+inline bool InFirstSet(QChar c)
+{
+    switch (c.unicode()) {
+    case '*': case '+': case ',': case '/': case '\\': case '^': case '|': case 0xA3:
+        return true;
+    default:
+        return false;
+    }
+}
+
+inline bool InLastSet(QChar c)
+{
+    switch (c.unicode()) {
+    case '*': case '+': case ',': case '-': case '.': case '/': case '\\': case '^': case '|': case 0xA3:
+        return true;
+    default:
+        return false;
+    }
+}
 
 // The message of the first rule the text breaks, in this order: empty text, an
 // operator first, an operator last, two operators in a row, a parenthesis

@@ -37,6 +37,8 @@
 #include <initializer_list>
 #include <iterator>
 #include <memory>
+#include <span>
+#include <stdexcept>
 #include <type_traits>
 #include <unordered_map>
 #include <unordered_set>
@@ -84,14 +86,66 @@ using TNodeDrawProcT = std::function<void(Node* node, Canvas& canvas, int x, int
 
 // --------------------------------------------------------------------------
 // Sets of variables a node depends on, sorted by address and shared between
-// nodes when equal.
+// nodes when equal. The count of holders is a plain one: a tree, the variables
+// it reads and their sets belong to one thread at a time. The empty set is
+// held by nobody (no count to keep).
 template <class Var>
-using DepSetT = std::shared_ptr<const std::vector<Var*>>;
+class TDepSet {
+public:
+    TDepSet() = default;
+    TDepSet(const TDepSet& o) : m_p(o.m_p)
+    {
+        if (m_p)
+            ++m_p->holders;
+    }
+    TDepSet(TDepSet&& o) noexcept : m_p(o.m_p) { o.m_p = nullptr; }
+    TDepSet& operator=(const TDepSet& o)
+    {
+        TDepSet copy(o);
+        std::swap(m_p, copy.m_p);
+        return *this;
+    }
+    TDepSet& operator=(TDepSet&& o) noexcept
+    {
+        std::swap(m_p, o.m_p);
+        return *this;
+    }
+    ~TDepSet()
+    {
+        if (m_p && --m_p->holders == 0)
+            delete m_p;
+    }
+    // The set of the given variables (sorted by address, without repeats).
+    static TDepSet Of(std::vector<Var*> vars)
+    {
+        TDepSet s;
+        if (!vars.empty())
+            s.m_p = new Shared{1, std::move(vars)};
+        return s;
+    }
+    const std::vector<Var*>& operator*() const { return m_p ? m_p->vars : Empty(); }
+    const std::vector<Var*>* operator->() const { return &**this; }
+    // The same set (not only equal variables).
+    bool operator==(const TDepSet& o) const { return m_p == o.m_p; }
+
+private:
+    struct Shared {
+        std::size_t holders;
+        std::vector<Var*> vars;
+    };
+    // (Constant-initialized: read without a guard.)
+    static const std::vector<Var*>& Empty() { return kEmpty; }
+    static inline const std::vector<Var*> kEmpty{};
+    Shared* m_p = nullptr;
+};
+
+template <class Var>
+using DepSetT = TDepSet<Var>;
 
 template <class Var>
 const DepSetT<Var>& EmptyDepsT()
 {
-    static const DepSetT<Var> empty = std::make_shared<const std::vector<Var*>>();
+    static const DepSetT<Var> empty;
     return empty;
 }
 
@@ -109,7 +163,7 @@ DepSetT<Var> UnionDepsT(const DepSetT<Var>& a, const DepSetT<Var>& b)
         return a;
     if (out.size() == b->size())
         return b;
-    return std::make_shared<const std::vector<Var*>>(std::move(out));
+    return DepSetT<Var>::Of(std::move(out));
 }
 
 // Releases nodes (ReleaseNodeT) without recursing: a node destroyed while
@@ -165,6 +219,67 @@ void ReleaseLaterT(Node* const* nodes, std::size_t count)
 }
 
 // --------------------------------------------------------------------------
+// The children of a node. Operators and one-argument functions, nearly every
+// node with children, keep them in the node itself; a longer list (a function
+// of several arguments) has an array of its own. Reads as a vector does.
+template <class Node>
+class TChildList {
+public:
+    TChildList() = default;
+    TChildList(const TChildList&) = delete;
+    TChildList& operator=(const TChildList&) = delete;
+    ~TChildList() { clear(); }
+
+    std::size_t size() const { return m_size; }
+    bool empty() const { return m_size == 0; }
+    Node** data() { return m_size <= kNear ? m_near : m_far; }
+    Node* const* data() const { return m_size <= kNear ? m_near : m_far; }
+    Node** begin() { return data(); }
+    Node** end() { return data() + m_size; }
+    Node* const* begin() const { return data(); }
+    Node* const* end() const { return data() + m_size; }
+    Node*& operator[](std::size_t i) { return data()[i]; }
+    Node* operator[](std::size_t i) const { return data()[i]; }
+    Node* at(std::size_t i) const
+    {
+        if (i >= m_size)
+            throw std::out_of_range("TChildList::at");
+        return data()[i];
+    }
+    Node* front() const { return data()[0]; }
+    Node* back() const { return data()[m_size - 1]; }
+    operator std::span<Node* const>() const { return {data(), m_size}; }
+
+    // Fills an empty list.
+    void assign(Node* const* nodes, std::size_t count)
+    {
+        clear();
+        Node** to = m_near;
+        if (count > kNear) {
+            m_far = new Node*[count];
+            to = m_far;
+        }
+        std::copy(nodes, nodes + count, to);
+        m_size = count;
+    }
+    // Empties the list (the nodes are left as they are).
+    void clear()
+    {
+        if (m_size > kNear)
+            delete[] m_far;
+        m_size = 0;
+    }
+
+private:
+    static constexpr std::size_t kNear = 2;
+    union {
+        Node* m_near[kNear];
+        Node** m_far;
+    };
+    std::size_t m_size = 0;
+};
+
+// --------------------------------------------------------------------------
 // Node base: what every engine's node holds. Node is the engine's node class
 // (derived from this one), V its value type, CompileError what a count that
 // would pass 65535 raises.
@@ -173,7 +288,7 @@ class TNodeCore {
 public:
     QString Text;                  // what the node shows when drawn (at most 255 characters)
     V Value{};                     // cached or folded value
-    std::vector<Node*> Children;   // operands or arguments, left to right
+    TChildList<Node> Children;     // operands or arguments, left to right
     std::uint16_t RefCount = 0;
 
     TNodeCore(const TNodeCore&) = delete;
@@ -224,11 +339,10 @@ protected:
         for (std::size_t i = 0; i < count; ++i)
             if (children[i]->RefCount == kMaxRefCount)
                 throw CompileError(QStringLiteral("Expresión demasiado compleja"));
-        Children.reserve(count);
+        Children.assign(children, count);
         for (std::size_t i = 0; i < count; ++i) {
             Node* c = children[i];
             ++c->RefCount;
-            Children.push_back(c);
             if (c->IsVolatile())
                 m_volatile = true;
             if (c->CallsOut())
@@ -293,7 +407,7 @@ public:
     }
 
 protected:
-    explicit TStampedNodeCore(NodeKind kind) : Base(kind), m_deps(EmptyDepsT<Variable>()) {}
+    explicit TStampedNodeCore(NodeKind kind) : Base(kind) {}
     // Takes the children (adds one to each count) and derives the dependencies.
     void AdoptChildren(const std::vector<Node*>& children) { AdoptChildren(children.data(), children.size()); }
     void AdoptChildren(std::initializer_list<Node*> children) { AdoptChildren(children.begin(), children.size()); }
@@ -321,11 +435,11 @@ protected:
     void DependOn(Variable* variable)
     {
         if constexpr (requires { variable->SoleDeps; }) {
-            if (!variable->SoleDeps)
-                variable->SoleDeps = std::make_shared<const std::vector<Variable*>>(1, variable);
-            m_deps = std::static_pointer_cast<const std::vector<Variable*>>(variable->SoleDeps);
+            if (variable->SoleDeps->empty())
+                variable->SoleDeps = DepSet::Of({variable});
+            m_deps = variable->SoleDeps;
         } else {
-            m_deps = std::make_shared<const std::vector<Variable*>>(1, variable);
+            m_deps = DepSet::Of({variable});
         }
     }
     // A literal or constant: current for any values of the variables.
@@ -498,8 +612,8 @@ public:
 // A variable with a version: every SetValue takes the next number of Counter
 // (one counter per engine), so the newest version below a node grows whenever
 // any of its variables is set. Inline, so that SetValue, called before every
-// re-evaluation, costs two stores.
-template <class V, class VarNode, std::uint64_t& Counter>
+// re-evaluation, costs two stores. Self is the engine's variable class.
+template <class V, class VarNode, std::uint64_t& Counter, class Self>
 class TVersionedVariableT : public TVariableLinksT<VarNode> {
 public:
     TVersionedVariableT() : m_version(++Counter) {}
@@ -513,9 +627,9 @@ public:
     }
     // Process-wide increasing number, renewed by every SetValue.
     std::uint64_t Version() const { return m_version; }
-    // The set of variables of a node that reads this one alone (DepSetT of
-    // this variable, made by the first such node).
-    std::shared_ptr<const void> SoleDeps;
+    // The set of variables of a node that reads this one alone, made by the
+    // first such node.
+    DepSetT<Self> SoleDeps;
 private:
     std::uint64_t m_version;
 };
@@ -724,8 +838,10 @@ public:
         Fn = std::move(fn);
     }
     typename Traits::FuncN Fn;
+    // The children as the callables take them (not counted again).
+    const std::vector<Node*> Arguments;
 protected:
-    TFunNT(NodeKind kind, const std::vector<Node*>& args) : Fun(kind)
+    TFunNT(NodeKind kind, const std::vector<Node*>& args) : Fun(kind), Arguments(args)
     {
         this->MarkCallsOut();
         this->AdoptChildren(args);

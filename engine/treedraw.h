@@ -10,6 +10,7 @@
 #include "engine/formuladraw.h"
 #include "engine/treecore.h"
 
+#include <span>
 #include <vector>
 
 namespace exprcore {
@@ -41,7 +42,7 @@ formuladraw::Part NodePartT(Node* node)
 }
 
 template <class Node>
-std::vector<formuladraw::Part> NodePartsT(const std::vector<Node*>& nodes)
+std::vector<formuladraw::Part> NodePartsT(std::span<Node* const> nodes)
 {
     std::vector<formuladraw::Part> parts;
     parts.reserve(nodes.size());

@@ -447,7 +447,7 @@ class SignParts {
 public:
     SignParts(TSignKind kind, TEval* node) : m_kind(kind)
     {
-        const TEvalArray& a = node->Children;
+        const auto& a = node->Children;
         if (a.size() < 3)
             return;
         m_operand = a.back();

@@ -33,7 +33,7 @@ bool IsNumWith(const TEval* n, Extended re)
 
 using exprcore::BoxOut;
 
-std::vector<Part> Parts(const TEvalArray& nodes) { return exprcore::NodePartsT(nodes); }
+std::vector<Part> Parts(std::span<TEval* const> nodes) { return exprcore::NodePartsT(nodes); }
 
 // The argument list, measured as it is drawn (the items side by side on a
 // common axis, ", " after each but the last), as every engine does: a call's

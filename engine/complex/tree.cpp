@@ -239,7 +239,7 @@ void TFunN::Evaluate(TComplex& result)
 {
     result = exprcore::CachedValueT(this, [this] {
         TComplex v;
-        Fn(Children, v);
+        Fn(Arguments, v);
         return v;
     });
 }

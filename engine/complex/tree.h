@@ -146,7 +146,7 @@ public:
 inline std::uint64_t g_variableVersion = 0;
 
 class TVariable
-    : public exprcore::TVersionedVariableT<TComplex, exprcore::TVarT<TreeTraits>, g_variableVersion> {};
+    : public exprcore::TVersionedVariableT<TComplex, exprcore::TVarT<TreeTraits>, g_variableVersion, TVariable> {};
 
 class TVar : public exprcore::TVarT<TreeTraits> {
 public:

@@ -228,7 +228,7 @@ void TFun1::Draw(Canvas& canvas, int x, int y, int size)
 }
 
 namespace {
-std::vector<Part> PartsOfItems(const TEvalArray& items) { return exprcore::NodePartsT(items); }
+std::vector<Part> PartsOfItems(std::span<TEval* const> items) { return exprcore::NodePartsT(items); }
 } // namespace
 
 void TFunN::Measure(Canvas& canvas, int size, int& width, int& above, int& below)

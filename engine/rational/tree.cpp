@@ -76,11 +76,11 @@ TEval* TEval::SolveFor(TEval*, TVariable*)
     throw EDespejar(QStringLiteral("No se puede despejar"));
 }
 
-void TEval::AdoptChildren(const TEvalArray& children)
+void TEval::AdoptChildren(TEval* const* children, std::size_t count)
 {
-    TakeChildren(children);
-    for (const TEval* c : children)
-        m_hasVar = m_hasVar || c->m_hasVar;
+    TakeChildren(children, count);
+    for (std::size_t i = 0; i < count; ++i)
+        m_hasVar = m_hasVar || children[i]->m_hasVar;
 }
 
 // --------------------------------------------------------------------------
@@ -283,7 +283,7 @@ TFrac TFun1::Evaluate()
 
 TFrac TFunN::Evaluate()
 {
-    return PassCachedValue(true, [this] { return Fn(Children); });
+    return PassCachedValue(true, [this] { return Fn(Arguments); });
 }
 
 // --------------------------------------------------------------------------

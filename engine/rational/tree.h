@@ -118,7 +118,9 @@ public:
 protected:
     explicit TEval(NodeKind kind);
     // Takes the children (adds one to each count) and their volatility and variables.
-    void AdoptChildren(const TEvalArray& children);
+    void AdoptChildren(const TEvalArray& children) { AdoptChildren(children.data(), children.size()); }
+    void AdoptChildren(std::initializer_list<TEval*> children) { AdoptChildren(children.begin(), children.size()); }
+    void AdoptChildren(TEval* const* children, std::size_t count);
     // A variable node: below it is a variable.
     void DependOn(TVariable*) { m_hasVar = true; }
     // A literal or constant: current from the start.

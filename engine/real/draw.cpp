@@ -54,12 +54,10 @@ NumberText LiteralText(TNum* num)
     }
     const NumberText n = MakeNumberText(num->Text, num->Base);
     num->HasExponent = n.hasExponent;
-    num->Mantissa = n.mantissa;
-    num->Exponent = n.exponent;
     return n;
 }
 
-std::vector<Part> ChildParts(const TEvalArray& nodes)
+std::vector<Part> ChildParts(std::span<TEval* const> nodes)
 {
     std::vector<Part> parts;
     parts.reserve(nodes.size());
@@ -114,7 +112,7 @@ Box MeasureOwn(TEval* n, Canvas& c, int size)
         (*proc)(n, c, size, b.width, b.above, b.below);
         return b;
     }
-    const TEvalArray& ch = n->Children;
+    const auto& ch = n->Children;
     switch (n->Kind()) {
     case NodeKind::Num:
         return MeasureNumber(c, size, LiteralText(static_cast<TNum*>(n)));
@@ -171,7 +169,7 @@ void DrawOwn(TEval* n, Canvas& c, int x, int y, int size)
         (*proc)(n, c, x, y, size);
         return;
     }
-    const TEvalArray& ch = n->Children;
+    const auto& ch = n->Children;
     switch (n->Kind()) {
     case NodeKind::Num:
         DrawNumber(c, x, y, size, LiteralText(static_cast<TNum*>(n)));

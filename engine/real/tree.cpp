@@ -372,7 +372,7 @@ Extended TFun1::Evaluate()
 
 Extended TFunN::Evaluate()
 {
-    return exprcore::CachedValueT(this, [this] { return Fn(Children); });
+    return exprcore::CachedValueT(this, [this] { return Fn(Arguments); });
 }
 
 Extended TFunUser::Evaluate()

@@ -157,10 +157,9 @@ protected:
 class TNum : public TSimpleNum {
 public:
     explicit TNum(Extended value, std::uint8_t base = 10);
-    // Drawing cache, filled when first measured.
+    // Whether the literal is drawn with an exponent, known once first measured
+    // (the parts drawn are made from Text each time).
     bool HasExponent = false;
-    QString Mantissa;
-    QString Exponent;
 };
 
 using TConst = exprcore::TConstT<TreeTraits, TSimpleNum>;
@@ -183,7 +182,7 @@ inline std::uint64_t g_variableVersion = 0;
 // The value cell through which callers feed values into compiled trees: Value,
 // SetValue, Version and the bound TVar nodes (engine/treecore.h).
 class TVariable
-    : public exprcore::TVersionedVariableT<Extended, exprcore::TVarT<TreeTraits>, g_variableVersion> {};
+    : public exprcore::TVersionedVariableT<Extended, exprcore::TVarT<TreeTraits>, g_variableVersion, TVariable> {};
 
 class TVar : public exprcore::TVarT<TreeTraits> {
 public:
