@@ -12,9 +12,9 @@
 
 namespace {
 
-class Basicos : public CoreExeDirTest {};
+class BasicosRoutines : public CoreExeDirTest {};
 
-TEST_F(Basicos, NameAndValueParts)
+TEST_F(BasicosRoutines, NameAndValueParts)
 {
     struct Case {
         const char* s;
@@ -42,7 +42,7 @@ TEST_F(Basicos, NameAndValueParts)
     }
 }
 
-TEST_F(Basicos, LeftAndRightChars)
+TEST_F(BasicosRoutines, LeftAndRightChars)
 {
     struct Case {
         int n;
@@ -60,7 +60,7 @@ TEST_F(Basicos, LeftAndRightChars)
     }
 }
 
-TEST_F(Basicos, PosFromCountsFromOneAndFromZeroAlike)
+TEST_F(BasicosRoutines, PosFromCountsFromOneAndFromZeroAlike)
 {
     struct Case {
         int from;
@@ -79,7 +79,7 @@ TEST_F(Basicos, PosFromCountsFromOneAndFromZeroAlike)
     }
 }
 
-TEST_F(Basicos, ReplaceAllDoesNotSearchWhatItInserted)
+TEST_F(BasicosRoutines, ReplaceAllDoesNotSearchWhatItInserted)
 {
     QString s = QStringLiteral("2**3+4**5");
     EXPECT_EQ(ReplaceAll(QStringLiteral("**"), QStringLiteral("^"), s), 2);
@@ -94,7 +94,7 @@ TEST_F(Basicos, ReplaceAllDoesNotSearchWhatItInserted)
     EXPECT_EQ(u, QStringLiteral("abc"));
 }
 
-TEST_F(Basicos, SplitByCharKeepsEveryField)
+TEST_F(BasicosRoutines, SplitByCharKeepsEveryField)
 {
     struct Case {
         const char* s;
@@ -115,7 +115,7 @@ TEST_F(Basicos, SplitByCharKeepsEveryField)
     }
 }
 
-TEST_F(Basicos, SmallTextRoutines)
+TEST_F(BasicosRoutines, SmallTextRoutines)
 {
     EXPECT_EQ(RepeatChar('*', 3), QStringLiteral("***"));
     EXPECT_EQ(RepeatChar('*', 0), QString());
@@ -123,7 +123,7 @@ TEST_F(Basicos, SmallTextRoutines)
     EXPECT_EQ(RemoveChar(QStringLiteral("1 000 000"), ' '), QStringLiteral("1000000"));
 }
 
-TEST_F(Basicos, LowerCharEsKnowsTheSpanishCapitalsButNotEnye)
+TEST_F(BasicosRoutines, LowerCharEsKnowsTheSpanishCapitalsButNotEnye)
 {
     struct Case {
         char16_t in, out;
@@ -139,7 +139,7 @@ TEST_F(Basicos, LowerCharEsKnowsTheSpanishCapitalsButNotEnye)
     }
 }
 
-TEST_F(Basicos, UnscramblingRoutines)
+TEST_F(BasicosRoutines, UnscramblingRoutines)
 {
     const QString key = QStringLiteral("AB");
     // Worked by hand from the routines' definitions.
@@ -184,7 +184,7 @@ struct SortLog {
     }
 };
 
-TEST_F(Basicos, QuickSortIndexedPivotFollowsTheSwappedItem)
+TEST_F(BasicosRoutines, QuickSortIndexedPivotFollowsTheSwappedItem)
 {
     // Traced by hand: after the first swap the pivot (the 2 at position 1)
     // moves to position 3, and the next comparisons are made against it there.
@@ -196,7 +196,7 @@ TEST_F(Basicos, QuickSortIndexedPivotFollowsTheSwappedItem)
     EXPECT_EQ(s.calls, expected);
 }
 
-TEST_F(Basicos, QuickSortIndexedSortsAnyOrder)
+TEST_F(BasicosRoutines, QuickSortIndexedSortsAnyOrder)
 {
     std::mt19937 gen(7);
     for (int n : {1, 2, 3, 10, 257}) {
@@ -214,7 +214,7 @@ TEST_F(Basicos, QuickSortIndexedSortsAnyOrder)
     }
 }
 
-TEST_F(Basicos, QuickSortIndexedOnOneOrNoPosition)
+TEST_F(BasicosRoutines, QuickSortIndexedOnOneOrNoPosition)
 {
     SortLog one{{5, 4, 3}, {}};
     one.sort(1, 1);
@@ -229,7 +229,7 @@ TEST_F(Basicos, QuickSortIndexedOnOneOrNoPosition)
     EXPECT_TRUE(none.calls.isEmpty());
 }
 
-TEST_F(Basicos, QuickSortIndexedEndsInsideTheRangeWithAFaultyComparison)
+TEST_F(BasicosRoutines, QuickSortIndexedEndsInsideTheRangeWithAFaultyComparison)
 {
     for (int answer : {-1, 1}) {
         SCOPED_TRACE(answer);
@@ -252,7 +252,7 @@ TEST_F(Basicos, QuickSortIndexedEndsInsideTheRangeWithAFaultyComparison)
 
 // ---------------------------------------------------------------------------
 
-TEST_F(Basicos, StopwatchCountsAcrossTheWrapAround)
+TEST_F(BasicosRoutines, StopwatchCountsAcrossTheWrapAround)
 {
     std::uint32_t now = 0xFFFFFFF0u;
     ::Basicos().TickSource = [&] { return now; };
@@ -265,7 +265,7 @@ TEST_F(Basicos, StopwatchCountsAcrossTheWrapAround)
     EXPECT_EQ(ElapsedTicks(false), 5u);
 }
 
-TEST_F(Basicos, MessageBoxesCarryTheApplicationTitle)
+TEST_F(BasicosRoutines, MessageBoxesCarryTheApplicationTitle)
 {
     RecordingSink sink;
     ::Basicos().Messages = &sink;
@@ -285,7 +285,7 @@ TEST_F(Basicos, MessageBoxesCarryTheApplicationTitle)
     EXPECT_EQ(sink.boxes[3].caption, QStringLiteral("Sumbrix 2.84"));
 }
 
-TEST_F(Basicos, WithoutASinkTheDefaultButtonAnswers)
+TEST_F(BasicosRoutines, WithoutASinkTheDefaultButtonAnswers)
 {
     struct Case {
         unsigned flags;
@@ -307,7 +307,7 @@ TEST_F(Basicos, WithoutASinkTheDefaultButtonAnswers)
     }
 }
 
-TEST_F(Basicos, ExeDirAndTheSettingsFile)
+TEST_F(BasicosRoutines, ExeDirAndTheSettingsFile)
 {
     EXPECT_EQ(ExeDir(), dir.path() + '/');
     ::Basicos().ExeFile = QStringLiteral("/opt/x/Sumbrix");
@@ -317,7 +317,7 @@ TEST_F(Basicos, ExeDirAndTheSettingsFile)
     EXPECT_EQ(ExeDir(), QCoreApplication::applicationDirPath() + '/');
 }
 
-TEST_F(Basicos, FindFilesMaskByMask)
+TEST_F(BasicosRoutines, FindFilesMaskByMask)
 {
     const QString base = dir.path() + '/';
     auto touch = [](const QString& p) {
@@ -353,7 +353,7 @@ TEST_F(Basicos, FindFilesMaskByMask)
     EXPECT_TRUE(one[0].Attributes & faArchive);
 }
 
-TEST_F(Basicos, MailToText)
+TEST_F(BasicosRoutines, MailToText)
 {
     struct Case {
         const char* address;
@@ -374,7 +374,7 @@ TEST_F(Basicos, MailToText)
     }
 }
 
-TEST_F(Basicos, WorkAreaRules)
+TEST_F(BasicosRoutines, WorkAreaRules)
 {
     struct Case {
         const char* what;

@@ -27,7 +27,7 @@
 
 namespace {
 
-const char* const kFile = "[Constantes]\r\n"
+const char* const kConstants = "[Constantes]\r\n"
                           "grav=9.81_Gravedad\r\n"
                           "luz=299792458\r\n"
                           "[Funciones]\r\n"
@@ -45,7 +45,7 @@ protected:
         input.SetUseBuiltIns(true);
         calcfuncs::TCalcHooks h;
         calcfuncs::RegisterCalcNames(main, input, h);
-        put(kFile);
+        put(kConstants);
     }
     void TearDown() override
     {

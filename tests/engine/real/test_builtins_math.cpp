@@ -3,6 +3,7 @@
 #include "engine/real/builtins_table.h"
 
 #include "engine/errors.h"
+#include "faultcodes.h"
 #include "support/fixtures.h"
 
 #include <QSet>
@@ -56,7 +57,7 @@ Extended callN(const char* name, AngleMode mode, std::initializer_list<Extended>
     return entry(name).fnN(mode, a);
 }
 
-constexpr int kNone = 0, kZeroDiv = 11, kOverflow = 12, kInvArg = 14, kInvOp = 15;
+using namespace faultcode;
 
 } // namespace
 

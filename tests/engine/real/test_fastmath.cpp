@@ -11,6 +11,7 @@
 #include "engine/real/builtins_sincos.h"
 #include "engine/real/expresion.h"
 #include "engine/real/tree.h"
+#include "faultcodes.h"
 #include "support/fixtures.h"
 #include "support/testsupport.h"
 
@@ -213,7 +214,7 @@ TEST_F(Math80Expression, ReEvaluationGivesTheFunctionsValues)
     }
 }
 
-constexpr int kNone = 0, kZeroDiv = 11, kOverflow = 12, kInvOp = 15;
+using namespace faultcode;
 
 // The power's special cases: the value, or the fault, of the operator (x^y)
 // and the root (x\y), as before the power had a path of its own.

@@ -34,8 +34,6 @@ protected:
     }
 };
 
-Extended rel(Extended got, Extended want) { return want == 0 ? fabsl(got) : fabsl(got / want - 1); }
-
 struct Conversion {
     const char* magnitude;
     long double value;

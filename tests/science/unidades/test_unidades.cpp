@@ -14,8 +14,6 @@ namespace {
 
 using Sections = std::vector<std::pair<QString, QStringList>>;
 
-Extended rel(Extended got, Extended want) { return want == 0 ? fabsl(got) : fabsl(got / want - 1); }
-
 TEST_F(UnitTest, DefinitionsBecomeUnitsBothWays)
 {
     load({{QStringLiteral("Prueba"),

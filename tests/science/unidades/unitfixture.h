@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QStringList>
 
+#include <cmath>
+
 #include <utility>
 #include <vector>
 
@@ -42,3 +44,7 @@ protected:
         return unitEngine().MagnitudeList.at(size_t(i < 0 ? 0 : i));
     }
 };
+
+// The relative difference of a result from the value wanted (the difference
+// itself where that is 0).
+inline Extended rel(Extended got, Extended want) { return want == 0 ? fabsl(got) : fabsl(got / want - 1); }

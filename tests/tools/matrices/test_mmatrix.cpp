@@ -13,7 +13,7 @@ namespace {
 using namespace complex;
 using MatrixTest = CoreStateTest;
 
-TMatrix Make(const std::vector<std::vector<const char*>>& rows)
+TMatrix ComplexMatrix(const std::vector<std::vector<const char*>>& rows)
 {
     TMatrix m = TMatrix::CreateEmpty(int(rows[0].size()), int(rows.size()));
     for (int r = 0; r < int(rows.size()); ++r)
@@ -53,22 +53,22 @@ TEST_F(MatrixTest, CellsOutsideAreIgnored)
 
 TEST_F(MatrixTest, SumProductAndTheirChecks)
 {
-    TMatrix a = Make({{"1", "i", "2"}, {"0", "1", "1+i"}});
-    const TMatrix sq = Make({{"1", "2", "3"}, {"4", "5", "6"}, {"7", "8", "9"}});
+    TMatrix a = ComplexMatrix({{"1", "i", "2"}, {"0", "1", "1+i"}});
+    const TMatrix sq = ComplexMatrix({{"1", "2", "3"}, {"4", "5", "6"}, {"7", "8", "9"}});
     EXPECT_EQ(Message([&] { a.Add(sq); }), QStringLiteral("Las matrices no son conformables para la suma (distinto tamaño)"));
-    EXPECT_EQ(Message([&] { a.Multiply(Make({{"1", "2"}, {"3", "4"}})); }),
+    EXPECT_EQ(Message([&] { a.Multiply(ComplexMatrix({{"1", "2"}, {"3", "4"}})); }),
               QStringLiteral("El número de columnas de la primera matriz no coincide con el número de filas de la segunda."));
-    EXPECT_EQ(Cells(a.Multiply(Make({{"1"}, {"1"}, {"i"}}))), Cells(Make({{"1+3i"}, {"i"}})));
-    a.Add(Make({{"1", "i", "-2"}, {"0", "0", "0"}}));
-    EXPECT_EQ(Cells(a), Cells(Make({{"2", "2i", "0"}, {"0", "1", "1+i"}})));
+    EXPECT_EQ(Cells(a.Multiply(ComplexMatrix({{"1"}, {"1"}, {"i"}}))), Cells(ComplexMatrix({{"1+3i"}, {"i"}})));
+    a.Add(ComplexMatrix({{"1", "i", "-2"}, {"0", "0", "0"}}));
+    EXPECT_EQ(Cells(a), Cells(ComplexMatrix({{"2", "2i", "0"}, {"0", "1", "1+i"}})));
 }
 
 TEST_F(MatrixTest, TransposeOfRectangularMatricesAndVectors)
 {
-    TMatrix m = Make({{"1", "2", "3"}, {"4", "5", "6"}});
+    TMatrix m = ComplexMatrix({{"1", "2", "3"}, {"4", "5", "6"}});
     m.Transpose();
     EXPECT_EQ(Cells(m), QStringLiteral("1, 4; 2, 5; 3, 6"));
-    TMatrix row = Make({{"1", "2", "3", "4"}});
+    TMatrix row = ComplexMatrix({{"1", "2", "3", "4"}});
     row.Transpose();
     EXPECT_EQ(Cells(row), QStringLiteral("1; 2; 3; 4"));
 }
@@ -88,19 +88,19 @@ TEST_F(MatrixTest, Determinants)
         {{{"i", "0"}, {"0", "i"}}, "-1"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(Det(Make(c.rows)), QString::fromLatin1(c.det)) << c.det;
-    EXPECT_EQ(Message([] { Det(Make({{"1", "2", "3"}, {"4", "5", "6"}})); }), QStringLiteral("La matriz no es cuadrada."));
+        EXPECT_EQ(Det(ComplexMatrix(c.rows)), QString::fromLatin1(c.det)) << c.det;
+    EXPECT_EQ(Message([] { Det(ComplexMatrix({{"1", "2", "3"}, {"4", "5", "6"}})); }), QStringLiteral("La matriz no es cuadrada."));
 }
 
 TEST_F(MatrixTest, InverseByTheLargestPivot)
 {
-    TMatrix m = Make({{"0", "1"}, {"i", "0"}});
+    TMatrix m = ComplexMatrix({{"0", "1"}, {"i", "0"}});
     m.Invert();
-    EXPECT_EQ(Cells(m), Cells(Make({{"0", "-i"}, {"1", "0"}})));
-    TMatrix b = Make({{"1", "1", "1"}, {"1", "0", "0"}, {"1", "1", "0"}});
+    EXPECT_EQ(Cells(m), Cells(ComplexMatrix({{"0", "-i"}, {"1", "0"}})));
+    TMatrix b = ComplexMatrix({{"1", "1", "1"}, {"1", "0", "0"}, {"1", "1", "0"}});
     b.Invert();
-    EXPECT_EQ(Cells(b), Cells(Make({{"0", "1", "0"}, {"0", "-1", "1"}, {"1", "0", "-1"}})));
-    EXPECT_EQ(Message([] { Make({{"1", "2"}}).Invert(); }), QStringLiteral("La matriz no es cuadrada."));
+    EXPECT_EQ(Cells(b), Cells(ComplexMatrix({{"0", "1", "0"}, {"0", "-1", "1"}, {"1", "0", "-1"}})));
+    EXPECT_EQ(Message([] { ComplexMatrix({{"1", "2"}}).Invert(); }), QStringLiteral("La matriz no es cuadrada."));
 }
 
 TEST_F(MatrixTest, GridBlocksAreReadAndWritten)
@@ -110,7 +110,7 @@ TEST_F(MatrixTest, GridBlocksAreReadAndWritten)
     g.SetCell(2, 1, QStringLiteral("2+i"));
     g.SetCell(3, 2, QStringLiteral("-i"));
     const TMatrix m = TMatrix::CreateFromGrid(g, 2, 1, 2, 2);
-    EXPECT_EQ(Cells(m), Cells(Make({{"2+i", "0"}, {"0", "-i"}})));
+    EXPECT_EQ(Cells(m), Cells(ComplexMatrix({{"2+i", "0"}, {"0", "-i"}})));
     TTextGrid out(2, 2);
     m.ShowInGrid(out, 1, 1);
     EXPECT_EQ(out.ColCount(), 3);
