@@ -231,7 +231,7 @@ Extended Pow(Extended x, Extended y);
 // Whether the processor has fused multiply-adds (asked once).
 [[gnu::always_inline]] inline bool HasFma()
 {
-    static const bool has = __builtin_cpu_supports("fma");
+    static const bool has = (__builtin_cpu_init(), __builtin_cpu_supports("fma"));
     return has;
 }
 
