@@ -313,9 +313,7 @@ Extended Logarithm(const Node* n)
     const Extended x = Operand<Leaf>(n);
     if (__builtin_expect(!(x > 0 && x - x == 0), 0))
         return n->f1(g_state->CurrentAngleMode, Checked(x));
-    Extended v, unused;
-    fastmath::detail::LnParts<false>(x, v, unused);
-    return v;
+    return fastmath::LnPositive(x);
 }
 
 // SqrtInline: below zero an invalid operation; otherwise the root straight

@@ -133,6 +133,10 @@ TEST(Math80, ExponentialWithinTwoUnits)
 TEST(Math80, LogarithmWithinTwoUnits)
 {
     CheckAll("ln", [](const std::vector<Extended>& a) { return fastmath::Ln(a[0]); });
+    // Both kernels, whichever the processor takes.
+    CheckAll("ln", [](const std::vector<Extended>& a) { return fastmath::LnX87(a[0]); });
+    if (fastmath::HasFma())
+        CheckAll("ln", [](const std::vector<Extended>& a) { return fastmath::fma::Ln(a[0]); });
     CheckAll("ln", [](const std::vector<Extended>& a) { return builtins::Ln(a[0]); });
     CheckAll("ln", [](const std::vector<Extended>& a) { return CheckedLn(a[0]); });
 }
@@ -146,6 +150,9 @@ TEST(Math80, TangentWithinTwoUnits)
 TEST(Math80, PowerWithinTwoUnits)
 {
     CheckAll("pow", [](const std::vector<Extended>& a) { return fastmath::Pow(a[0], a[1]); });
+    CheckAll("pow", [](const std::vector<Extended>& a) { return fastmath::PowX87(a[0], a[1]); });
+    if (fastmath::HasFma())
+        CheckAll("pow", [](const std::vector<Extended>& a) { return fastmath::fma::Pow(a[0], a[1]); });
     CheckAll("pow", [](const std::vector<Extended>& a) { return CheckedPower(a[0], a[1]); });
 }
 
