@@ -120,10 +120,6 @@ function(_sumbrix_test_program target main support links)
   target_link_libraries(${target} PRIVATE ${links} ${support} ${main})
   target_compile_definitions(${target} PRIVATE SUMBRIX_BIN_DIR="${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")
   target_precompile_headers(${target} REUSE_FROM ${main})
-  # The test files of a program are compiled eight to a unit: each file alone
-  # spent a third of its time reading the precompiled headers and making the
-  # same test-framework and Qt code as its neighbours.
-  set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
   add_dependencies(${target} sumbrix-data)
 endfunction()
 

@@ -26,11 +26,6 @@ ComboExprGlobals& ComboExpr()
 
 namespace {
 
-bool isAsciiLetter(char16_t c)
-{
-    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
-}
-
 // The two-key shortcuts: the character before the caret, the typed one, and
 // the operator character the pair stands for.
 struct Shortcut {
@@ -281,9 +276,9 @@ void TComboExpr::KeyPress(QChar& key)
             return;
         }
     }
-    if (isAsciiLetter(c) && !m_autoCompleteSuppressed && m_nameTable) {
+    if (IsAsciiLetter(c) && !m_autoCompleteSuppressed && m_nameTable) {
         const bool atEnd = s >= t.size();
-        const bool afterNonLetter = s <= 0 || !isAsciiLetter(t[s - 1].unicode());
+        const bool afterNonLetter = s <= 0 || !IsAsciiLetter(t[s - 1].unicode());
         int depth = 0;
         for (int i = 0; i < s && i < t.size(); ++i) {
             if (t[i] == QLatin1Char('{'))

@@ -3,6 +3,7 @@
 #include "controls/credits.h"
 #include "controls/imagelist.h"
 #include "controls/sharedwindow.h"
+#include "foundation/core/basicos.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -23,11 +24,6 @@
 // Entry texts
 
 namespace {
-
-bool isAsciiLetter(char16_t c)
-{
-    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
-}
 
 char16_t foldAscii(char16_t c)
 {
@@ -671,7 +667,7 @@ void TfmAutoComp::lbKeyPress(QChar& key)
         return;
     const char16_t c = key.unicode();
     const bool ignored = (c >= 1 && c <= 7) || (c >= 9 && c <= 12) || (c >= 14 && c <= 26) || c == 30 || c == 31;
-    if (isAsciiLetter(c)) {
+    if (IsAsciiLetter(c)) {
         m_prefix += key;
     } else if (c == 8) {
         m_prefix.chop(1);

@@ -25,7 +25,7 @@
 
 namespace {
 
-const QString kOptions = QStringLiteral("Opciones");
+const QString kOptionsSection = QStringLiteral("Opciones");
 
 // The tool windows' open flags, in the order they are written.
 const char* const kToolKeys[] = {"Conversor", "Formulas", "Primos",       "Fechas",     "Matrices",
@@ -45,11 +45,11 @@ void ApplyStyle(QFont& font, int style)
 // name stays even where the system lacks that face.
 QFont ReadFont(TZelIniFile& ini, const QString& prefix, QFont font, int defaultStyle)
 {
-    font.setFamily(ini.ReadString(kOptions, prefix + QStringLiteral("Nom"), QStringLiteral("MS Sans Serif")));
-    const int size = ini.ReadInteger(kOptions, prefix + QStringLiteral("Tam"), 10);
+    font.setFamily(ini.ReadString(kOptionsSection, prefix + QStringLiteral("Nom"), QStringLiteral("MS Sans Serif")));
+    const int size = ini.ReadInteger(kOptionsSection, prefix + QStringLiteral("Tam"), 10);
     if (size > 0)
         font.setPointSize(size);
-    ApplyStyle(font, ini.ReadInteger(kOptions, prefix + QStringLiteral("Tipo"), defaultStyle));
+    ApplyStyle(font, ini.ReadInteger(kOptionsSection, prefix + QStringLiteral("Tipo"), defaultStyle));
     return font;
 }
 
@@ -60,8 +60,8 @@ bool TfrmCalcu::IsOfferedDigits(int d) { return d == 100 || (d >= 0 && d <= 16 &
 void TfrmCalcu::ReadOptions(TZelIniFile& ini)
 {
     CalcGlobals& g = Calc();
-    auto integer = [&](const char* key, int def) { return ini.ReadInteger(kOptions, QLatin1String(key), def); };
-    auto boolean = [&](const char* key, bool def) { return ini.ReadBool(kOptions, QLatin1String(key), def); };
+    auto integer = [&](const char* key, int def) { return ini.ReadInteger(kOptionsSection, QLatin1String(key), def); };
+    auto boolean = [&](const char* key, bool def) { return ini.ReadBool(kOptionsSection, QLatin1String(key), def); };
 
     // A value the menus do not offer falls back to the default.
     const int angle = integer("FAngulo", 0);
@@ -73,7 +73,7 @@ void TfrmCalcu::ReadOptions(TZelIniFile& ini)
     SetDigits(IsOfferedDigits(digits) ? digits : 100);
     const int notation = integer("ModoDigitos", 0);
     SetNumberFormat(notation >= 0 && notation <= 2 ? notation : 0);
-    const Extended tolerance = ini.ReadFloat(kOptions, QStringLiteral("MaxDif"), 1e-15L);
+    const Extended tolerance = ini.ReadFloat(kOptionsSection, QStringLiteral("MaxDif"), 1e-15L);
     real::engineState().EqualityTolerance = tolerance >= 0 ? tolerance : 1e-15L;
     SetStayOnTop(boolean("SiempreVisible", false));
     SetShowKeyboard(boolean("MostrarTeclado", true));
@@ -127,8 +127,8 @@ void TfrmCalcu::ReadOptions(TZelIniFile& ini)
 void TfrmCalcu::WriteOptions(TZelIniFile& ini)
 {
     const NumberTextState& nt = numtext();
-    auto integer = [&](const char* key, int v) { ini.WriteInteger(kOptions, QLatin1String(key), v); };
-    auto boolean = [&](const char* key, bool v) { ini.WriteBool(kOptions, QLatin1String(key), v); };
+    auto integer = [&](const char* key, int v) { ini.WriteInteger(kOptionsSection, QLatin1String(key), v); };
+    auto boolean = [&](const char* key, bool v) { ini.WriteBool(kOptionsSection, QLatin1String(key), v); };
     integer("FAngulo", m_calc->Main().AngleMode);
     boolean("SeparaMiles", nt.GroupDigits);
     integer("BaseResultado", nt.DisplayBase);

@@ -17,9 +17,6 @@ struct TExpresion::CompileMemo : exprcore::TCompileMemo<TEval> {};
 
 namespace {
 
-// 2^63: the first magnitude that no longer fits a numerator.
-constexpr Extended kTwo63 = 9223372036854775808.0L;
-
 // An integral value as a 64-bit integer; beyond that range the literal cannot
 // be a fraction of this engine and is reported as an overflow (not cut to its
 // low bits).

@@ -18,9 +18,6 @@ using u128 = unsigned __int128;
 constexpr i128 kMaxNum = std::numeric_limits<int64_t>::max();
 constexpr i128 kMaxDen = std::numeric_limits<uint32_t>::max();
 
-// 2^63: the first magnitude whose integer part no longer fits a numerator.
-constexpr Extended kTwo63 = 9223372036854775808.0L;
-
 u128 gcd128(u128 a, u128 b)
 {
     while (b != 0) {

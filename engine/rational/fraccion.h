@@ -15,6 +15,9 @@
 // Extended and come back as the best approximation of FloatToFrac.
 namespace rational {
 
+// 2^63: the first magnitude whose integer part no longer fits a numerator.
+inline constexpr Extended kTwo63 = 9223372036854775808.0L;
+
 // The two process-wide display settings of fractions.
 struct FracSettings {
     // Largest denominator of an approximation of a real number.

@@ -34,7 +34,7 @@ using NotFinite = TProgram::NotFinite;
 // is built, before any runs).
 EngineState* g_state = nullptr;
 
-inline Extended Truth(bool b)
+inline Extended TruthOf(bool b)
 {
     return b ? g_state->TrueValue : g_state->FalseValue;
 }
@@ -53,7 +53,7 @@ Extended CompareValues(std::uint8_t kind, Extended a, Extended b)
     case NodeKind::MenIgu: t = !(a > b) || ValuesEqual(a, b); break;
     default: t = !ValuesEqual(a, b); break;
     }
-    return Truth(t);
+    return TruthOf(t);
 }
 
 // ---- operators: operands read in place (P) or computed by a step (N) -------
@@ -351,29 +351,29 @@ Extended Chain(const Node* n)
     const Extended c = n->b ? *n->b : Eval(n->r->r);
     const Extended t = CompareValues(n->kind, Checked(b), Checked(c));
     if (!(t > 0))
-        return Truth(false);
-    return Truth(Eval(n->r->l) > 0);
+        return TruthOf(false);
+    return TruthOf(Eval(n->r->l) > 0);
 }
 
 Extended And(const Node* n)
 {
     if (!(Checked(Eval(n->l)) > 0))
-        return Truth(false);
-    return Truth(Checked(Eval(n->r)) > 0);
+        return TruthOf(false);
+    return TruthOf(Checked(Eval(n->r)) > 0);
 }
 
 Extended Or(const Node* n)
 {
     if (Checked(Eval(n->l)) > 0)
-        return Truth(true);
-    return Truth(Checked(Eval(n->r)) > 0);
+        return TruthOf(true);
+    return TruthOf(Checked(Eval(n->r)) > 0);
 }
 
 Extended Xor(const Node* n)
 {
     const bool a = Checked(Eval(n->l)) > 0;
     const bool b = Checked(Eval(n->r)) > 0;
-    return Truth(a != b);
+    return TruthOf(a != b);
 }
 
 template <int M> struct SquareF { static Extended Run(const Node* n) { return Square<M>(n); } };

@@ -121,6 +121,8 @@ QString RepeatChar(QChar ch, std::uint16_t count);
 QString StripAmpersands(const QString& s);
 QString RemoveChar(const QString& s, QChar ch);
 QChar LowerCharEs(QChar ch);
+// A to Z or a to z.
+inline bool IsAsciiLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
 
 // The three character-wise unscrambling routines of literals stored
 // scrambled. Texts and keys are taken as Windows-1252 bytes, at most 255.

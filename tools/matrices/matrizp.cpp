@@ -14,12 +14,6 @@ TPoliN ZeroTerm()
     return p;
 }
 
-void CheckSize(int cols, int rows)
-{
-    if (cols < 0 || rows < 0 || cols > kMaxMatrixSize || rows > kMaxMatrixSize)
-        throw Exception(QStringLiteral("La matriz no puede tener más de %1 filas o columnas").arg(kMaxMatrixSize));
-}
-
 TMatrizProgress::Hook& ProgressHook()
 {
     static TMatrizProgress::Hook hook;
@@ -29,6 +23,12 @@ TMatrizProgress::Hook& ProgressHook()
 void Report(double step, double steps) { ReportMatrizProgress(step, steps); }
 
 } // namespace
+
+void CheckMatrixSize(int cols, int rows)
+{
+    if (cols < 0 || rows < 0 || cols > kMaxMatrixSize || rows > kMaxMatrixSize)
+        throw Exception(QStringLiteral("La matriz no puede tener más de %1 filas o columnas").arg(kMaxMatrixSize));
+}
 
 void ReportMatrizProgress(double step, double steps)
 {
@@ -49,7 +49,7 @@ TMatriz TMatriz::CreateEmpty(int cols, int rows)
 
 void TMatriz::SetSize(int cols, int rows)
 {
-    CheckSize(cols, rows);
+    CheckMatrixSize(cols, rows);
     m_cols = cols;
     m_rows = rows;
     m_num.assign(std::size_t(cols) * rows, TPoliN());

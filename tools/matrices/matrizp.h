@@ -23,6 +23,8 @@
 
 // The largest size in rows or columns.
 inline constexpr int kMaxMatrixSize = 255;
+// Raises the box's message for a size outside 0..kMaxMatrixSize.
+void CheckMatrixSize(int cols, int rows);
 // The largest determinant with letters (its minors are 2^n sets of columns).
 inline constexpr int kMaxSymbolicDeterminant = 14;
 

@@ -5,19 +5,9 @@
 
 using namespace complex;
 
-namespace {
-
-void CheckSize(int cols, int rows)
-{
-    if (cols < 0 || rows < 0 || cols > kMaxMatrixSize || rows > kMaxMatrixSize)
-        throw Exception(QStringLiteral("La matriz no puede tener más de %1 filas o columnas").arg(kMaxMatrixSize));
-}
-
-} // namespace
-
 TMatrix TMatrix::CreateEmpty(int cols, int rows)
 {
-    CheckSize(cols, rows);
+    CheckMatrixSize(cols, rows);
     TMatrix m;
     m.m_cols = cols;
     m.m_rows = rows;
@@ -55,14 +45,14 @@ void TMatrix::SetCell(int col, int row, TComplex z)
 
 void TMatrix::AddRow()
 {
-    CheckSize(m_cols, m_rows + 1);
+    CheckMatrixSize(m_cols, m_rows + 1);
     ++m_rows;
     m_cells.resize(std::size_t(m_cols) * m_rows);
 }
 
 void TMatrix::AddColumn()
 {
-    CheckSize(m_cols + 1, m_rows);
+    CheckMatrixSize(m_cols + 1, m_rows);
     TMatrix w = CreateEmpty(m_cols + 1, m_rows);
     for (int r = 1; r <= m_rows; ++r)
         for (int c = 1; c <= m_cols; ++c)

@@ -14,7 +14,7 @@ using complex::TComplex;
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
+const QString kRootsLineEnd = QStringLiteral("\r\n");
 
 // The complex evaluator of the closed formulas: built-ins on, silent (a
 // formula that fails gives 0 without a box), variables a, b, c, d, f, G, H, J.
@@ -125,7 +125,7 @@ QString TPoli::QuadraticRoots() const
 {
     TComplex y1, y2;
     QuadraticPair(m_coef[2], m_coef[1], m_coef[0], y1, y2);
-    return complex::ComplexToStr(y1) + kCrLf + complex::ComplexToStr(y2) + kCrLf;
+    return complex::ComplexToStr(y1) + kRootsLineEnd + complex::ComplexToStr(y2) + kRootsLineEnd;
 }
 
 QString TPoli::BiquadraticRoots() const
@@ -138,7 +138,7 @@ QString TPoli::BiquadraticRoots() const
     ComplexNeg(r1, n1);
     ComplexSqrt(y2, r2);
     ComplexNeg(r2, n2);
-    return ComplexToStr(r1) + kCrLf + ComplexToStr(n1) + kCrLf + ComplexToStr(r2) + kCrLf + ComplexToStr(n2);
+    return ComplexToStr(r1) + kRootsLineEnd + ComplexToStr(n1) + kRootsLineEnd + ComplexToStr(r2) + kRootsLineEnd + ComplexToStr(n2);
 }
 
 QString TPoli::CubicRoots() const
@@ -155,7 +155,7 @@ QString TPoli::CubicRoots() const
             continue;
         text += complex::ComplexToStr(z);
         if (k < 2)
-            text += kCrLf;
+            text += kRootsLineEnd;
     }
     return text;
 }
@@ -189,7 +189,7 @@ QString TPoli::QuarticAttempt(bool& failed) const
             continue;
         text += complex::ComplexToStr(z);
         if (k < 3)
-            text += kCrLf;
+            text += kRootsLineEnd;
     }
     return text;
 }
@@ -225,7 +225,7 @@ QString TPoli::RationalRoots(std::optional<TPoli>& quotient) const
         for (int i = 1; i <= n; ++i)
             q.m_coef[i - 1] = m_coef[i];
         quotient = std::move(q);
-        return QStringLiteral("0") + kCrLf;
+        return QStringLiteral("0") + kRootsLineEnd;
     }
     const long long a0 = RoundedSize(m_coef[0]), an = RoundedSize(m_coef[n]);
     const long long ra0 = static_cast<long long>(nearbyintl(sqrtl(static_cast<Extended>(a0))));
@@ -239,7 +239,7 @@ QString TPoli::RationalRoots(std::optional<TPoli>& quotient) const
                 TPoli r = Ruffini(x, remainder);
                 if (remainder == 0) {
                     quotient = std::move(r);
-                    return FloatToStr(x) + kCrLf;
+                    return FloatToStr(x) + kRootsLineEnd;
                 }
             }
             q = NextDivisor(an, q, ran);
@@ -296,7 +296,7 @@ QString TPoli::FindAllRoots() const
         }
         if (found2 && r2 != r1) {
             if (found1)
-                text += kCrLf;
+                text += kRootsLineEnd;
             text += FloatToStr(r2);
             --n;
         }
@@ -304,7 +304,7 @@ QString TPoli::FindAllRoots() const
             if (n == 1)
                 text += QStringLiteral("\r\nNo se encontró una raíz");
             else if (n >= 2)
-                text += kCrLf + Format(QStringLiteral("No se encontraron otras %d raices"), {n});
+                text += kRootsLineEnd + Format(QStringLiteral("No se encontraron otras %d raices"), {n});
         }
     }
     if (text.isEmpty())

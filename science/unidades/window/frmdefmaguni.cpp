@@ -94,7 +94,7 @@ bool TfrmNuevoTipo::eventFilter(QObject* watched, QEvent* event)
 
 namespace {
 
-QToolButton* Button(QWidget* parent, const char* name, const QString& text, const QString& hint)
+QToolButton* FlatButton(QWidget* parent, const char* name, const QString& text, const QString& hint)
 {
     auto* b = new QToolButton(parent);
     b->setObjectName(QString::fromLatin1(name));
@@ -144,9 +144,9 @@ TfmDefMagUni::TfmDefMagUni(QWidget* parent, const QString& fileName)
     cmbMag->setMinimumContentsLength(24);
     lay->addWidget(cmbMag, 0, 1);
     auto* magButtons = new QHBoxLayout;
-    SpeedButton8 = Button(Panel1, "SpeedButton8", QStringLiteral("+"), QStringLiteral("Agregar Magnitud"));
-    SpeedButton1 = Button(Panel1, "SpeedButton1", QStringLiteral("-"), QStringLiteral("Eliminar Magnitud"));
-    SpeedButton4 = Button(Panel1, "SpeedButton4", QStringLiteral("N"), QStringLiteral("Renombrar Magnitud"));
+    SpeedButton8 = FlatButton(Panel1, "SpeedButton8", QStringLiteral("+"), QStringLiteral("Agregar Magnitud"));
+    SpeedButton1 = FlatButton(Panel1, "SpeedButton1", QStringLiteral("-"), QStringLiteral("Eliminar Magnitud"));
+    SpeedButton4 = FlatButton(Panel1, "SpeedButton4", QStringLiteral("N"), QStringLiteral("Renombrar Magnitud"));
     for (QToolButton* b : {SpeedButton8, SpeedButton1, SpeedButton4})
         magButtons->addWidget(b);
     lay->addLayout(magButtons, 0, 2);
@@ -160,7 +160,7 @@ TfmDefMagUni::TfmDefMagUni(QWidget* parent, const QString& fileName)
     gridHead->addWidget(new QLabel(QStringLiteral("Definición de unidades:"), Panel1));
     gridHead->addStretch();
     SpeedButton5 =
-        Button(Panel1, "SpeedButton5", QStringLiteral("A-Z"), QStringLiteral("Ordenar unidades por nombre"));
+        FlatButton(Panel1, "SpeedButton5", QStringLiteral("A-Z"), QStringLiteral("Ordenar unidades por nombre"));
     gridHead->addWidget(SpeedButton5);
     lay->addLayout(gridHead, 2, 0, 1, 3);
     outer->addWidget(Panel1);
@@ -186,9 +186,9 @@ TfmDefMagUni::TfmDefMagUni(QWidget* parent, const QString& fileName)
     Panel2->setObjectName(QStringLiteral("Panel2"));
     AreaFondo2 = AddBackground(Panel2, QStringLiteral("AreaFondo2"));
     auto* buttons = new QHBoxLayout(Panel2);
-    SpeedButton9 = Button(Panel2, "SpeedButton9", QStringLiteral("?"), QStringLiteral("Ayuda (F1)"));
-    SpeedButton2 = Button(Panel2, "SpeedButton2", QStringLiteral("Guardar"), QStringLiteral("Guardar"));
-    SpeedButton3 = Button(Panel2, "SpeedButton3", QStringLiteral("Cancelar"), QStringLiteral("Cancelar"));
+    SpeedButton9 = FlatButton(Panel2, "SpeedButton9", QStringLiteral("?"), QStringLiteral("Ayuda (F1)"));
+    SpeedButton2 = FlatButton(Panel2, "SpeedButton2", QStringLiteral("Guardar"), QStringLiteral("Guardar"));
+    SpeedButton3 = FlatButton(Panel2, "SpeedButton3", QStringLiteral("Cancelar"), QStringLiteral("Cancelar"));
     buttons->addWidget(SpeedButton9);
     buttons->addStretch();
     buttons->addWidget(SpeedButton2);

@@ -7,6 +7,7 @@
 #include "engine/real/expresion.h"
 
 #include "engine/errors.h"
+#include "checks.h"
 #include "support/fixtures.h"
 
 #include <cmath>
@@ -15,6 +16,8 @@ using namespace real;
 using namespace real::builtins;
 
 namespace {
+
+using namespace realcheck;
 
 class BuiltinsThroughExpression : public CoreStateTest {
 protected:
@@ -45,18 +48,6 @@ protected:
     TVariable* x = nullptr;
     TVariable* unknown = nullptr;
 };
-
-// 0 when f returns, else the code of the arithmetic fault it raised.
-template <class F>
-int faultOf(F f)
-{
-    try {
-        f();
-    } catch (const EMathError& err) {
-        return err.code();
-    }
-    return 0;
-}
 
 } // namespace
 

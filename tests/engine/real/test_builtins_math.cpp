@@ -3,7 +3,7 @@
 #include "engine/real/builtins_table.h"
 
 #include "engine/errors.h"
-#include "faultcodes.h"
+#include "checks.h"
 #include "support/fixtures.h"
 
 #include <QSet>
@@ -30,17 +30,6 @@ public:
     std::vector<int> reads;
 };
 
-// 0 when f returns, else the error code of the arithmetic fault it raised.
-int faultOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const EMathError& e) {
-        return e.code();
-    }
-    return 0;
-}
-
 const BuiltinEntry& entry(const char* name)
 {
     const BuiltinEntry* e = FindBuiltin(QString::fromUtf8(name));
@@ -57,7 +46,7 @@ Extended callN(const char* name, AngleMode mode, std::initializer_list<Extended>
     return entry(name).fnN(mode, a);
 }
 
-using namespace faultcode;
+using namespace realcheck;
 
 } // namespace
 

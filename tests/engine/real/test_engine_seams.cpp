@@ -2,6 +2,7 @@
 // seen both ways through the expression object, the tags that tell the
 // built-ins run in line, the one conditional of every engine, the one whole
 // power, and the one route of every engine's boxes.
+#include "checks.h"
 #include "support/fixtures.h"
 
 #include "engine/checked.h"
@@ -23,9 +24,10 @@
 
 namespace {
 
+using namespace realcheck;
+
 using namespace exprcore::objectdefs;
 
-bool SameBits(Extended a, Extended b) { return std::memcmp(&a, &b, 10) == 0; }
 
 class EngineSeams : public CoreStateTest {
 protected:

@@ -11,7 +11,7 @@
 #include "engine/real/builtins_sincos.h"
 #include "engine/real/expresion.h"
 #include "engine/real/tree.h"
-#include "faultcodes.h"
+#include "checks.h"
 #include "support/fixtures.h"
 #include "support/testsupport.h"
 
@@ -221,7 +221,7 @@ TEST_F(Math80Expression, ReEvaluationGivesTheFunctionsValues)
     }
 }
 
-using namespace faultcode;
+using namespace realcheck;
 
 // The power's special cases: the value, or the fault, of the operator (x^y)
 // and the root (x\y), as before the power had a path of its own.

@@ -2,6 +2,7 @@
 // the tree itself, the sharing of named sub-expressions, and the trees it leaves
 // to the tree's own evaluation. In the texts "&" is and, "$" or, "!" exclusive
 // or, "\" a root and "£" a logarithm to a base.
+#include "checks.h"
 #include "support/fixtures.h"
 
 #include "engine/errors.h"
@@ -19,6 +20,8 @@
 using namespace real;
 
 namespace {
+
+using namespace realcheck;
 
 // A value or the fault raised: the type and the message.
 struct Outcome {
@@ -41,7 +44,6 @@ Outcome Capture(F f)
 }
 
 // Bit for bit (the 80 significant bits of the type), so -0 and 0 differ.
-bool SameBits(Extended a, Extended b) { return std::memcmp(&a, &b, 10) == 0; }
 
 std::string Show(const Outcome& o)
 {
