@@ -38,20 +38,20 @@ struct Pair {
 }
 
 // a + b = s + e exactly, for |a| >= |b| or a = 0.
-SUMBRIX_FMA_TARGET [[gnu::always_inline]] inline Pair FastTwoSum(double a, double b)
+[[gnu::always_inline]] SUMBRIX_FMA_TARGET inline Pair FastTwoSum(double a, double b)
 {
     const double s = a + b;
     return {s, b - (s - a)};
 }
 
-SUMBRIX_FMA_TARGET [[gnu::always_inline]] inline Pair TwoSum(double a, double b)
+[[gnu::always_inline]] SUMBRIX_FMA_TARGET inline Pair TwoSum(double a, double b)
 {
     const double s = a + b;
     const double bb = s - a;
     return {s, (a - (s - bb)) + (b - bb)};
 }
 
-SUMBRIX_FMA_TARGET [[gnu::always_inline]] inline double Pow2(std::int64_t m)
+[[gnu::always_inline]] SUMBRIX_FMA_TARGET inline double Pow2(std::int64_t m)
 {
     return std::bit_cast<double>(static_cast<std::uint64_t>(m + 1023) << 52);
 }
@@ -60,7 +60,7 @@ SUMBRIX_FMA_TARGET [[gnu::always_inline]] inline double Pow2(std::int64_t m)
 // 80-bit value x split by Split, 2^-1000 < x < 2^1000. The scheme of
 // LnParts: x = 2^e m, 3/4 <= m < 3/2, c from the table (1 for the entries
 // next to 1, so that near 1 the result is ln(1 + r) of r = x - 1 exact).
-SUMBRIX_FMA_TARGET [[gnu::always_inline]] inline Pair LnPair(double xh, double xl)
+[[gnu::always_inline]] SUMBRIX_FMA_TARGET inline Pair LnPair(double xh, double xl)
 {
     const std::uint64_t bits = std::bit_cast<std::uint64_t>(xh);
     const int i = static_cast<int>((bits >> 44) & 255);
@@ -107,7 +107,7 @@ SUMBRIX_FMA_TARGET [[gnu::always_inline]] inline Pair LnPair(double xh, double x
 // e^(th + tl) = 2^(k/256) times the result (returned with k), for |th| < 32
 // and |tl| within th's last place: the scheme of ExpParts in pairs of
 // doubles.
-SUMBRIX_FMA_TARGET [[gnu::always_inline]] inline Pair ExpPair(double th, double tl, std::int64_t& k)
+[[gnu::always_inline]] SUMBRIX_FMA_TARGET inline Pair ExpPair(double th, double tl, std::int64_t& k)
 {
     const double magic = 0x1.8p52;
     const double kd = th * kInvLn2Step + magic;
