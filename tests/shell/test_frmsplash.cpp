@@ -15,7 +15,7 @@
 
 namespace {
 
-class RecordingShell : public ShellService {
+class LaunchRecorder : public ShellService {
 public:
     QStringList opened;
     bool OpenUrl(const QUrl& url) override
@@ -83,7 +83,7 @@ TEST(AboutBox, EnterEscAndAceptarCloseIt)
 
 TEST(AboutBox, LinksOpenThroughTheDesktop)
 {
-    RecordingShell shell;
+    LaunchRecorder shell;
     SetShellService(&shell);
     TSplash box(TSplashMode::About, nullptr, kScheme);
     box.show();
