@@ -19,10 +19,6 @@ function(sumbrix_library name)
     list(FILTER sources EXCLUDE REGEX "/${ex}/")
   endforeach()
   add_library(${name} STATIC ${sources})
-  # The libraries lie one above another on the build's longest chain: their
-  # units are half the size of the test programs', so that more of them compile
-  # side by side.
-  set_target_properties(${name} PROPERTIES UNITY_BUILD_BATCH_SIZE 8)
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_LINKS})
   if("Qt6::Widgets" IN_LIST ARG_LINKS)
