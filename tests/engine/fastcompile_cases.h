@@ -10,6 +10,7 @@
 #include "support/testsupport.h"
 
 #include "fuzz/bothways.h"
+#include "golden.h"
 
 #include <QDir>
 #include <QFile>
@@ -53,15 +54,8 @@ int CompareGoldenFiles(typename E::Expr& e)
     std::map<QString, bool> known;
     for (const QString& name : files) {
         SCOPED_TRACE(name.toStdString());
-        QFile f(testDataDir() + name);
-        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-        const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
-        for (int i = 0; i < lines.size(); ++i) {
-            QString line = lines[i];
-            if (line.endsWith(QLatin1Char('\r')))
-                line.chop(1);
-            if (line.isEmpty() || line.startsWith(QLatin1String("##")))
-                continue;
+        // The input lines: directives and expressions, each expected answer left out.
+        for (const QString& line : golden::ReadGolden(testDataDir() + name).input) {
             if (line.startsWith(QLatin1String("#var "))) {
                 const QString n = line.mid(5).section(QLatin1Char(' '), 0, 0);
                 if (!known[n.toUpper()]) {
@@ -81,11 +75,8 @@ int CompareGoldenFiles(typename E::Expr& e)
                 }
                 continue;
             }
-            if (line.startsWith(QLatin1String("#set ")))
-                continue;
-            ++i;   // the expected answer
             if (line.startsWith(QLatin1Char('#')))
-                continue;
+                continue;   // another directive of the driver
             CompareBothWays<E>(e, line);
             ++compared;
         }
