@@ -14,6 +14,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <cmath>
@@ -374,6 +375,36 @@ Seen CompareAndSet(typename E::Expr& e, const QString& text, std::exception_ptr&
     return seen;
 }
 
+// The processor time of the program's compile of `text` on `e` once more, on
+// the side: e's definitions and state are set aside and given back as they were.
+template <class E>
+double RetimedCompileMs(typename E::Expr& e, const QString& text)
+{
+    auto named = std::move(e.SubExpressions);
+    e.SubExpressions.clear();
+    auto index = std::move(e.SubExpressionIndex);
+    e.SubExpressionIndex.clear();
+    const bool hasError = e.HasError;
+    const auto code = e.ErrorCode;
+    const QString message = e.ErrorMessage;
+    const QString parseMessage = e.ParseMessage;
+    double ms = 0;
+    {
+        Compiled<E> again;   // its tree goes before the definitions it holds
+        const double start = ThreadCpuMs();
+        CompileOnce<E>(e, text, true, again);
+        ms = ThreadCpuMs() - start;
+    }
+    e.FreeSubExpressions();
+    e.SubExpressions = std::move(named);
+    e.SubExpressionIndex = std::move(index);
+    e.HasError = hasError;
+    e.ErrorCode = code;
+    e.ErrorMessage = message;
+    e.ParseMessage = parseMessage;
+    return ms;
+}
+
 // The fuzz targets' check of a text: compiled both ways, any difference ends
 // the run, and so does a text of up to 1,000 characters whose compile takes
 // longer than the limit in processor time (SUMBRIX_FUZZ_COMPILE_MS milliseconds, 1000 when
@@ -396,9 +427,18 @@ void SetTextBothWays(typename E::Expr& e, const QString& text)
     const char* limitText = std::getenv("SUMBRIX_FUZZ_COMPILE_MS");
     const double limit = limitText ? std::atof(limitText) : 1000;
     if (text.size() <= 1000 && limit > 0 && seen.compileMs > limit) {
-        std::fprintf(stderr, "%s: compiling \"%s\" took %.0f ms (limit %.0f ms)\n", E::kName,
-                     text.toUtf8().constData(), seen.compileMs, limit);
-        std::abort();
+        // A loaded machine charges its stalls (memory reclaimed under a page
+        // fault) to whichever thread waits: a compile of a few milliseconds has
+        // been charged a second and a half. A compile that is slow in itself is
+        // slow every time: the fastest of three timings decides.
+        double fastest = seen.compileMs;
+        for (int again = 0; again < 2 && fastest > limit; ++again)
+            fastest = std::min(fastest, RetimedCompileMs<E>(e, text));
+        if (fastest > limit) {
+            std::fprintf(stderr, "%s: compiling \"%s\" took %.0f ms (limit %.0f ms)\n", E::kName,
+                         text.toUtf8().constData(), fastest, limit);
+            std::abort();
+        }
     }
     if (held)
         e.SetText(text);
